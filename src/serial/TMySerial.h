@@ -1,0 +1,92 @@
+#pragma once
+
+#include "SerialLink.h"
+
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QActionGroup;
+class QMenu;
+class TMyComm;
+class TMyFtdi;
+
+// The program's only door to the controller link. One port number names every port:
+// 1..1023 COM port n (see ComPortMap for the device behind it), 1024 + i FTDI device i.
+// Return rules of the transfer operations: -1 when nothing is connected, 0 when the port failed,
+// otherwise a byte count.
+//
+// Use from the main window:
+//   Serial1 = new TMySerial(this); Serial1->setObjectName("Serial1");
+//   Serial1->SerialOpen(savedPort, 9600);                 // shows its own failure message
+//   MenuPort's aboutToShow -> Serial1->SerialMenuList(MenuPort)  (first action: the toggle entry,
+//   second: a separator; the window connects the toggle to SerialOpposite itself)
+//   --device PATH / demo: Serial1->SerialOpenDevice(path, 9600) gives PATH a session COM number.
+//   The open-failure box goes through SetOpenErrorPresenter (tests capture it there).
+class TMySerial : public QObject, public SerialLink {
+    Q_OBJECT
+public:
+    static constexpr int FtdiPortBase = 1024;
+    using Presenter = std::function<void(const QString& text, const QString& caption)>;
+
+    explicit TMySerial(QObject* owner = nullptr);
+    ~TMySerial() override;
+
+    bool SerialOpen(int port, int baud);
+    bool SerialOpenFtdiByDescription(const QString& description, int baud);
+    // Opens a device path as the current COM port (a session-only COM number, never stored).
+    bool SerialOpenDevice(const QString& path, int baud);
+    void SerialClose();
+    void SerialOpposite();
+    bool SerialConnected() override;
+    int SerialRead(std::uint8_t* buffer, int count) override;
+    int SerialWrite(const std::uint8_t* buffer, int count) override;
+    int SerialInQueCount() override;
+    int SerialPurgeRx();
+    int SerialPurgeTx();
+    void SerialBaudRate(int baud);
+
+    void SerialMenuList(QMenu* item);
+    void SerialPopupList(QMenu* popup);
+    void InternalSerialList(QMenu* item, QMenu* popup);
+    void InternalPortClick(QAction* sender);
+
+    int PortNumber() const { return FPortNumber; }
+    // True when the current port number was given for this run only (--device, demo): the window
+    // should not store it as the user's port.
+    bool PortIsSessionOnly() const;
+
+    QString ConnectCaption() const { return FConnectCaption; }
+    void SetConnectCaption(const QString& text) { FConnectCaption = text; }
+    QString DisconnectCaption() const { return FDisconnectCaption; }
+    void SetDisconnectCaption(const QString& text) { FDisconnectCaption = text; }
+    QString OpenErrorText() const { return FOpenErrorText; }
+
+    // Replaces the open-failure message box (nullptr restores the default box).
+    void SetOpenErrorPresenter(Presenter presenter);
+    // The default box: one OK button, error icon, no owner window.
+    static void ShowOpenErrorBox(const QString& text, const QString& caption);
+
+    TMyComm& Comm() { return *FComm; }
+    TMyFtdi& Ftdi() { return *FFtdi; }
+
+private:
+    QString FtdiDescription(int index);
+    QString OpenFailureText(int port);
+    void FillMenu(QMenu* menu);
+    void ReportOpenFailure(const QString& text);
+    bool ComHungUp();
+
+    std::unique_ptr<TMyComm> FComm;
+    std::unique_ptr<TMyFtdi> FFtdi;
+    int FPortNumber = 0;
+    bool FFtdiOpened = false;
+    QString FConnectCaption;
+    QString FDisconnectCaption;
+    QString FOpenErrorText;
+    Presenter FPresenter;
+};

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QGroupBox>
+#include <QList>
+#include <QStringList>
+
+class QButtonGroup;
+class QGridLayout;
+class QRadioButton;
+
+// A captioned group of radio items arranged in Columns. ItemIndex -1 means nothing selected.
+// OnClick fires whenever ItemIndex changes, whether the user picked an item or code set it;
+// picking the item that is already selected fires nothing.
+class TRadioGroup : public QGroupBox {
+    Q_OBJECT
+public:
+    explicit TRadioGroup(QWidget* parent = nullptr);
+
+    void setCaption(const QString& caption) { setTitle(caption); }
+    QString caption() const { return title(); }
+
+    void setItems(const QStringList& items); // keeps ItemIndex when it is still in range
+    QStringList Items() const { return items_; }
+    // Replaces one item's text in place (keeps the selection).
+    void setItemText(int index, const QString& text);
+
+    int ItemIndex() const { return itemIndex_; }
+    void setItemIndex(int index); // clamped to -1 .. count-1
+
+    int Columns() const { return columns_; }
+    void setColumns(int columns);
+
+    QRadioButton* button(int index) const;
+
+signals:
+    void OnClick(TRadioGroup* sender);
+
+private:
+    void rebuild();
+    void select(int index);
+
+    QGridLayout* grid_;
+    QButtonGroup* group_;
+    QList<QRadioButton*> buttons_;
+    QStringList items_;
+    int itemIndex_ = -1;
+    int columns_ = 1;
+};

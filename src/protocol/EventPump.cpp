@@ -27,4 +27,6 @@ void EventPump::processAndSleep(int ms) {
     sleepBlocking(ms);
 }
 
-void EventPump::setSleepHook(Hook hook) { sleepHook = hook; }
+void EventPump::setSleepHook(Hook hook) {
+    sleepHook = hook;
+}

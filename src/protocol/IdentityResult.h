@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// What an identity response asks the window to do, in this order: set the caption and the
+// application title; show or hide RGKomKor and RGWyjKor; replace the information report with
+// `reportLines` and set Edit2's Tag to 0 (when the information window exists); in loader mode
+// press ZakladkaProg and ShowTab(showTab); show `message` (caption "Orvex", error icon) when set.
+struct IdentityResult {
+    bool loader = false;        // the boot loader answered: the firmware is missing or damaged
+    QString caption;            // window caption
+    QString title;              // application title
+    bool komKorVisible = false; // RGKomKor and RGWyjKor
+    bool reportWritten = false;
+    QStringList reportLines;
+    std::optional<int> showTab;     // 2 = the update page (loader mode)
+    std::optional<QString> message; // loader message or the newer-program message
+};

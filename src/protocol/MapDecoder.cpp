@@ -1,0 +1,52 @@
+#include "MapDecoder.h"
+
+#include "ControllerMirror.h"
+#include "GeneralText.h"
+#include "MapCells.h"
+
+#include <cstdint>
+
+namespace {
+
+// Data bytes are the body without its last (checksum) byte.
+bool inBody(int dataIndex, int bodyLength) {
+    return dataIndex < bodyLength - 1;
+}
+
+} // namespace
+
+MapCellUpdate MapDecoder::storeCell(ControllerMirror& m, int cell, std::uint8_t value) {
+    m.MapTable[static_cast<std::size_t>(MapCells::byteOfCell(cell))] = value;
+    const int signedValue = static_cast<std::int8_t>(value);
+    MapCellUpdate u;
+    u.column = MapCells::column(cell);
+    u.row = MapCells::row(cell);
+    u.text = GeneralText(signedValue * 0.2);
+    u.chartValue = (signedValue + 128) * 0.2;
+    return u;
+}
+
+MapUpdate MapDecoder::DecodeContents(ControllerMirror& m, int bodyLength) {
+    MapUpdate update;
+    const int count = m.RxBuffer[0];
+    for (int i = 0; i < count && MapCells::isCell(i) && inBody(3 + i, bodyLength); ++i) {
+        update.cells.append(storeCell(m, i, m.RxBuffer[static_cast<std::size_t>(3 + i)]));
+    }
+    m.LinkCounter = 0;
+    return update;
+}
+
+MapUpdate MapDecoder::DecodeAcknowledgement(ControllerMirror& m, int bodyLength) {
+    MapUpdate update;
+    const int count = m.RxBuffer[0];
+    const int first = m.RxBuffer[2];
+    for (int v = 0; v < count; ++v) {
+        const int cell = first + v;
+        if (!MapCells::isCell(cell) || !inBody(3 + cell, bodyLength)) {
+            break;
+        }
+        update.cells.append(storeCell(m, cell, m.RxBuffer[static_cast<std::size_t>(3 + cell)]));
+    }
+    m.LinkCounter = 0;
+    return update;
+}

@@ -1,0 +1,109 @@
+#include "PollCycle.h"
+
+#include "ControlStates.h"
+#include "ControllerFrame.h"
+#include "ControllerMirror.h"
+#include "EventPump.h"
+#include "IdentityDecoder.h"
+#include "PendingWrites.h"
+#include "ReadResponse.h"
+#include "Requests.h"
+#include "SerialLink.h"
+
+namespace {
+
+void send(PollTickResult& r, const SentFrame& sent, std::uint8_t command) {
+    r.requestSent = true;
+    r.command = command;
+    r.txLogLine = sent.logLine;
+}
+
+bool take(ControllerMirror& m, std::uint32_t bit) {
+    if ((m.PendingWrites & bit) == 0) {
+        return false;
+    }
+    m.PendingWrites &= ~bit;
+    return true;
+}
+
+} // namespace
+
+PollTickResult PollCycle::Tick(ControllerMirror& m, SerialLink& link, const LangSource& lang,
+                               const ControlStates& states) {
+    PollTickResult r;
+    EventPump::processEvents();
+
+    if (!link.SerialConnected()) {
+        m.LinkCounter = ClosedPortValue;
+    }
+    m.PollToggle = !m.PollToggle;
+    r.interval = m.LinkCounter < SlowThreshold ? FastInterval : SlowInterval;
+
+    bool image1Visible = states.Image1Visible;
+    if (m.LinkCounter > LossThreshold && image1Visible) {
+        m.clearRxHead();
+        PollTickResult::LossReset loss;
+        loss.caption = QLatin1String(IdentityDecoder::ProgramName) +
+                       QLatin1String(IdentityDecoder::ProgramVersion);
+        loss.title = QLatin1String(IdentityDecoder::ProgramName);
+        loss.switchToParameters = !states.ParametersPageCurrent;
+        r.lossReset = loss;
+        image1Visible = false;
+        m.LiveMode = 255; // the next controller's first live frame rebuilds the layout
+        m.SettingIndex = 0;
+        m.IdentityState = 0;
+    }
+    if (m.LinkCounter <= LossThreshold && !image1Visible) {
+        r.showImage1 = true;
+    }
+
+    if (m.HoldOff > 0) {
+        --m.HoldOff;
+        return r;
+    }
+    if (m.IdentityState >= 0) {
+        send(r, SendRequest(m, link, CMD_IDENTITY), CMD_IDENTITY);
+        r.response = ReadResponse(m, link, lang, states);
+        return r;
+    }
+    if (m.SettingIndex >= 0 && m.PollToggle) {
+        if (m.SettingIndex == 0) {
+            send(r, SendRequest(m, link, CMD_SETTINGS), CMD_SETTINGS);
+        } else {
+            send(r,
+                 SendRequest(m, link, CMD_SETTINGS, 3, 0x01,
+                             static_cast<std::uint8_t>(m.SettingIndex),
+                             static_cast<std::uint8_t>(m.SettingValue & 0xFF)),
+                 CMD_SETTINGS);
+        }
+        r.response = ReadResponse(m, link, lang, states);
+        return r;
+    }
+    if (take(m, PW_DEFAULTS)) {
+        m.HoldOff = ServiceHoldOff;
+        send(r, SendRequest(m, link, CMD_SERVICE, 2, SERVICE_DEFAULTS, SERVICE_DEFAULTS),
+             CMD_SERVICE);
+        return r;
+    }
+    if (take(m, PW_CLEAR_MAP)) {
+        m.HoldOff = ServiceHoldOff;
+        send(r, SendRequest(m, link, CMD_SERVICE, 2, SERVICE_CLEAR_MAP, SERVICE_CLEAR_MAP),
+             CMD_SERVICE);
+        return r;
+    }
+    if (take(m, PW_MAP_WRITE)) {
+        const SentFrame sent = SendMapBlock(m, link);
+        m.HoldOff = sent.length / 32;
+        send(r, sent, CMD_MAP_WRITE);
+        return r;
+    }
+    if (take(m, PW_MAP_READ)) {
+        m.HoldOff = MapReadHoldOff;
+        send(r, SendRequest(m, link, CMD_MAP_READ, 3, 0xF0, 0x10, 0x03), CMD_MAP_READ);
+        r.response = ReadResponse(m, link, lang, states);
+        return r;
+    }
+    send(r, SendRequest(m, link, CMD_LIVE), CMD_LIVE);
+    r.response = ReadResponse(m, link, lang, states);
+    return r;
+}

@@ -1,0 +1,146 @@
+#include "SettingsDecoder.h"
+
+#include "ControlStates.h"
+#include "ControllerFrame.h"
+#include "ControllerMirror.h"
+#include "GeneralText.h"
+#include "LangSource.h"
+
+#include <algorithm>
+
+namespace {
+
+QString num(int value) {
+    return QString::number(value);
+}
+
+SettingsView::Pair pair(int value, double scale) {
+    return SettingsView::Pair{scale == 1.0 ? num(value) : GeneralText(value * scale), value};
+}
+
+} // namespace
+
+SettingsView SettingsDecoder::Decode(ControllerMirror& m, const QString& rxLogLine,
+                                     const LangSource& lang, const ControlStates& states) {
+    m.LinkCounter = 0;
+    m.SettingIndex = -1;
+    std::fill(m.SettingsImage.begin(), m.SettingsImage.end(), std::uint8_t{0xFF});
+    std::copy_n(m.RxBuffer.begin(), 16, m.SettingsImage.begin());
+
+    const std::uint8_t* b = m.RxBuffer.data();
+    const int count = b[0];
+    // Setting k exists when the controller reports it: count - 1 >= k.
+    auto has = [count](int k) { return count - 1 >= k; };
+    auto setting = [b](int k) { return b[k + 1]; };
+
+    SettingsView v;
+    const std::uint8_t bits = setting(1);
+    v.CheckBoxPk = (bits & 0x01) != 0;
+    v.CheckBoxOn = (bits & 0x02) != 0;
+    v.CheckBoxRo = (bits & 0x04) != 0;
+    v.CheckBoxBG = (bits & 0x08) != 0;
+    v.CheckBoxZbo = (bits & 0x10) != 0;
+    v.CheckBoxKP = (bits & 0x20) != 0;
+    v.CheckBoxTp = (setting(2) & 0x01) != 0;
+
+    v.UpDownKat = static_cast<std::int8_t>(setting(3));
+    const int tps = setting(4);
+    v.EditTPS = GeneralText((v.CheckBoxTp ? 255 - tps : tps) * 0.02);
+    v.UpDownTPS = tps;
+    v.EditGMP = num(setting(6));
+    v.UpDownGMP = setting(6);
+
+    v.RGKomKor = setting(7);
+    v.RGKomRoz = setting(8);
+    v.RGWyjKor = setting(9);
+    v.RGWyjRoz = setting(10);
+    v.RGWejRoz = setting(12);
+
+    const int source = setting(13);
+    if ((source & 7) == 1 || (source & 7) == 2) {
+        v.RGMapa = 2;
+        v.RGMapSor = source - 1;
+        v.RGMapSorVisible = true;
+        v.gridLayout = SettingsView::GridLayout::SeventeenRows;
+        v.gridTitle0 = QStringLiteral("0");
+        v.gridTitle1 = QStringLiteral("6%");
+    } else if ((source & 7) == 3) {
+        v.RGMapa = 1;
+        v.RGMapSor = 0;
+        v.gridLayout = SettingsView::GridLayout::TwoRows;
+        v.gridTitle0 = lang.LangText(212);
+        v.gridTitle1 = lang.LangText(213);
+    }
+    v.GridMapaVisible = source != 0;
+
+    // Older controllers stop before the rise/fall times or the map signal limits; their bytes
+    // here are the checksum and stale input, so those controls keep what they show.
+    if (has(17)) {
+        v.MIN = pair(setting(17), 0.02);
+    }
+    if (has(18)) {
+        v.MAP = pair(setting(18), 0.02);
+    }
+    if ((m.OpcjeH & 0x80) != 0) {
+        if (has(15)) {
+            v.Nar = pair(setting(15), 1.0);
+        }
+        if (has(16)) {
+            v.Opa = pair(setting(16), 1.0);
+        }
+    }
+
+    if (states.InfoWindowExists && states.InfoReportTag == 0) {
+        v.reportSectionWritten = true;
+        v.reportLines = ReportSection(m, rxLogLine);
+    }
+    return v;
+}
+
+QStringList SettingsDecoder::ReportSection(const ControllerMirror& m, const QString& rxLogLine) {
+    const std::uint8_t* b = m.RxBuffer.data();
+    const int count = b[0];
+    QStringList lines;
+    if (m.LogFrames) {
+        lines << QString() << rxLogLine;
+    }
+    lines << QString();
+    lines << QStringLiteral("NastawyBitowe :\t0x") + ControllerFrame::hex2(b[2]) +
+                 QStringLiteral("\t[...,...,KonWł,Zbocze ; Ben/Gaz,RozWł,WarWł,PuWł]")
+          << QStringLiteral("TypTPS :\t\t") + num(b[3]) + QStringLiteral("\t{NOR/ODW}")
+          << QStringLiteral("ZadanyKąt :\t") + num(b[4]) + QLatin1Char('\t') +
+                 GeneralText(b[4] * 0.2) + QStringLiteral(" [']")
+          << QStringLiteral("PrógTPS :\t") + num(b[5]) + QLatin1Char('\t') +
+                 GeneralText(b[5] * 0.02) + QStringLiteral(" [V]")
+          << QStringLiteral("PrógRPM :\t") + num(b[6]) + QLatin1Char('\t') + num(b[6] * 25) +
+                 QStringLiteral(" [obr/min]")
+          << QStringLiteral("KatImpGmp :\t") + num(b[7]) + QLatin1Char('\t') + num(b[7]) +
+                 QStringLiteral(" [']")
+          << QStringLiteral("KompKor :\t") + num(b[8]) + QStringLiteral("\t{0.6V/2.5V/4.4V/3.4V}")
+          << QStringLiteral("KompKor :\t") + num(b[9]) + QStringLiteral("\t{0.6V/2.5V/4.4V/3.4V}")
+          << QStringLiteral("NapWyjKor :\t") + num(b[10]) + QStringLiteral("\t{0V/5V}")
+          << QStringLiteral("NapWyjRoz :\t") + num(b[11]) + QStringLiteral("\t{5V/12V}")
+          << QStringLiteral("NapWejKor :\t") + num(b[12]) + QStringLiteral("\t{0V/5V}")
+          << QStringLiteral("NapWejRoz :\t") + num(b[13]) + QStringLiteral("\t{0V/5V}")
+          << QStringLiteral("MapaZrodło :\t") + num(b[14]) + QStringLiteral("\t{wyl/MAP/TPS}")
+          << QStringLiteral("MapaMnożnik :\t") + num(b[15]) + QStringLiteral("\tnachylenie=") +
+                 GeneralText(b[15] / 64.0);
+    if (count >= 16) {
+        lines << QStringLiteral("Narastanie :\t") + num(b[16]) + QStringLiteral("\t{1-255}");
+    }
+    // The fall time exists from 17 settings on; below that its byte is not a setting.
+    if (count >= 17) {
+        lines << QStringLiteral("Opadanie :\t") + num(b[17]) + QStringLiteral("\t{1-255}");
+    }
+    if (count >= 18) {
+        lines << QStringLiteral("MapaMinSygnał :\t") + num(b[18]) + QLatin1Char('\t') +
+                     GeneralText(b[18] * 0.02) + QStringLiteral(" [V]");
+    }
+    if (count >= 19) {
+        lines << QStringLiteral("MapaMaxSygnał :\t") + num(b[19]) + QLatin1Char('\t') +
+                     GeneralText(b[19] * 0.02) + QStringLiteral(" [V]");
+    }
+    lines << QString() << QStringLiteral("SumaNastaw :\t") + num(b[1])
+          << QStringLiteral("IlośćNastaw :\t") + num(count - 1);
+    return lines;
+}

@@ -1,0 +1,120 @@
+#include "LangFile.h"
+
+#include <QFile>
+#include <QStringDecoder>
+
+namespace {
+
+// Undoes the file escapes. Returns false (with the reason) on a lone or unknown backslash and on a
+// literal tab, which would otherwise hide a second column that a translator added by mistake.
+bool unescape(const QString& raw, QString& out, QString& why) {
+    out.clear();
+    out.reserve(raw.size());
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        const QChar c = raw.at(i);
+        if (c == u'\t') {
+            why = QStringLiteral("tab inside the text (write \\t)");
+            return false;
+        }
+        if (c != u'\\') {
+            out.append(c);
+            continue;
+        }
+        if (i + 1 >= raw.size()) {
+            why = QStringLiteral("backslash at the end of the text (write \\\\)");
+            return false;
+        }
+        const QChar e = raw.at(++i);
+        if (e == u'n') {
+            out.append(u'\n');
+        } else if (e == u'r') {
+            out.append(u'\r');
+        } else if (e == u't') {
+            out.append(u'\t');
+        } else if (e == u'\\') {
+            out.append(u'\\');
+        } else {
+            why = QStringLiteral("unknown escape \\%1").arg(e);
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+LangFile LangFile::parse(const QByteArray& content, const QString& name) {
+    LangFile file;
+    file.m_name = name;
+    QByteArray data = content;
+    if (data.startsWith("\xEF\xBB\xBF")) // some editors put a byte-order mark in front
+        data.remove(0, 3);
+    const QList<QByteArray> lines = data.split('\n');
+    for (int i = 0; i < lines.size(); ++i)
+        file.parseLine(lines.at(i), i + 1);
+    return file;
+}
+
+LangFile LangFile::load(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        LangFile file;
+        file.m_name = path;
+        file.m_errors.append(QStringLiteral("%1: cannot open: %2").arg(path, f.errorString()));
+        return file;
+    }
+    return parse(f.readAll(), path.section(u'/', -1));
+}
+
+void LangFile::parseLine(const QByteArray& rawLine, int lineNumber) {
+    QByteArray line = rawLine;
+    if (line.endsWith('\r')) // a file saved with Windows line ends
+        line.chop(1);
+    if (line.isEmpty() || line.startsWith('#'))
+        return;
+
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    const QString text = decoder.decode(line);
+    if (decoder.hasError()) {
+        addError(lineNumber, QStringLiteral("not valid UTF-8"));
+        return;
+    }
+
+    const qsizetype tab = text.indexOf(u'\t');
+    if (tab < 0) {
+        addError(lineNumber, QStringLiteral("no tab between the id and the text"));
+        return;
+    }
+    const QString idText = text.left(tab);
+    bool digitsOnly = !idText.isEmpty() && idText.size() <= 4;
+    for (QChar c : idText)
+        digitsOnly = digitsOnly && c >= u'0' && c <= u'9';
+    const int id = digitsOnly ? idText.toInt() : -1;
+    if (!digitsOnly || id < MinId || id > MaxId) {
+        addError(lineNumber, QStringLiteral("\"%1\" is not a text id (%2..%3)")
+                                 .arg(idText, QString::number(MinId), QString::number(MaxId)));
+        return;
+    }
+    if (m_texts.contains(id)) {
+        addError(lineNumber, QStringLiteral("id %1 given twice; the first text is kept").arg(id));
+        return;
+    }
+
+    QString value;
+    QString why;
+    if (!unescape(text.mid(tab + 1), value, why)) {
+        addError(lineNumber, QStringLiteral("id %1: %2").arg(QString::number(id), why));
+        return;
+    }
+    if (value.size() > MaxTextLength) {
+        // The controls were laid out for texts of this size: keep the start, say so.
+        addError(lineNumber, QStringLiteral("id %1: text longer than %2 characters, cut")
+                                 .arg(QString::number(id), QString::number(MaxTextLength)));
+        value.truncate(MaxTextLength);
+    }
+    m_texts.insert(id, value);
+}
+
+void LangFile::addError(int lineNumber, const QString& message) {
+    m_errors.append(QStringLiteral("%1:%2: %3").arg(m_name, QString::number(lineNumber), message));
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QByteArray>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+// One language's text file: lines "id<TAB>text" in UTF-8, escapes \n \r \t \\ inside texts,
+// lines starting with '#' and empty lines skipped. Every line names its own id, so a broken
+// line loses only its own text and never moves the texts after it; each problem is reported
+// with its line number.
+class LangFile {
+public:
+    static constexpr int MinId = 100;
+    static constexpr int MaxId = 959;
+    static constexpr int MaxTextLength = 255;
+
+    // name only labels the error messages ("pl.txt:12: ...").
+    static LangFile parse(const QByteArray& content, const QString& name);
+    static LangFile load(const QString& path);
+
+    const QMap<int, QString>& texts() const { return m_texts; }
+    const QStringList& errors() const { return m_errors; }
+
+private:
+    void parseLine(const QByteArray& line, int lineNumber);
+    void addError(int lineNumber, const QString& message);
+
+    QString m_name;
+    QMap<int, QString> m_texts;
+    QStringList m_errors;
+};

@@ -1,0 +1,121 @@
+#include "LangFile.h"
+
+#include <QTest>
+
+// The text file format a translator edits: escapes, line ends, and above all that a broken line
+// is reported and loses only its own text.
+class TstLangFile : public QObject {
+    Q_OBJECT
+
+private slots:
+    void escapesGiveBackLineBreaksTabsAndBackslashes_data();
+    void escapesGiveBackLineBreaksTabsAndBackslashes();
+    void windowsLineEndsAndByteOrderMarkAreNotPartOfTheTexts();
+    void commentsAndEmptyLinesAreSkippedButCountedInLineNumbers();
+    void malformedLineIsReportedAndLeavesItsNeighboursInPlace_data();
+    void malformedLineIsReportedAndLeavesItsNeighboursInPlace();
+    void repeatedIdKeepsTheFirstTextAndIsReported();
+    void overlongTextIsCutTo255CharactersAndReported();
+    void missingFileIsReported();
+};
+
+void TstLangFile::escapesGiveBackLineBreaksTabsAndBackslashes_data() {
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("line breaks with spaces around")
+        << QByteArray("740\t\\n\\r  Aby wgrywać :  \\n\\r")
+        << QString::fromUtf8("\n\r  Aby wgrywać :  \n\r");
+    QTest::newRow("tab") << QByteArray("101\tPłytka :\\t\\t") << QString::fromUtf8("Płytka :\t\t");
+    QTest::newRow("escaped backslash before n stays two characters")
+        << QByteArray("101\tC:\\\\new") << QStringLiteral("C:\\new");
+    QTest::newRow("surrounding spaces kept")
+        << QByteArray("702\t Cannot open file ") << QStringLiteral(" Cannot open file ");
+    QTest::newRow("bars and stars untouched") << QByteArray("711\tbin (*.bin)|*.bin|all|*.*")
+                                              << QStringLiteral("bin (*.bin)|*.bin|all|*.*");
+}
+
+void TstLangFile::escapesGiveBackLineBreaksTabsAndBackslashes() {
+    QFETCH(QByteArray, line);
+    QFETCH(QString, expected);
+    const LangFile f = LangFile::parse(line, QStringLiteral("t.txt"));
+    QVERIFY2(f.errors().isEmpty(), qPrintable(f.errors().join(u'\n')));
+    QCOMPARE(f.texts().size(), 1);
+    QCOMPARE(f.texts().first(), expected);
+}
+
+void TstLangFile::windowsLineEndsAndByteOrderMarkAreNotPartOfTheTexts() {
+    const LangFile f = LangFile::parse("\xEF\xBB\xBF"
+                                       "100\tpolski\r\n237\t Mapa \r\n",
+                                       QStringLiteral("t.txt"));
+    QVERIFY(f.errors().isEmpty());
+    QCOMPARE(f.texts().value(100), QStringLiteral("polski"));
+    QCOMPARE(f.texts().value(237), QStringLiteral(" Mapa "));
+}
+
+void TstLangFile::commentsAndEmptyLinesAreSkippedButCountedInLineNumbers() {
+    const LangFile f = LangFile::parse("# header\n\n100\tA\n# 101\tnot a text\n102 broken\n",
+                                       QStringLiteral("x.txt"));
+    QCOMPARE(f.texts().keys(), QList<int>{100});
+    QCOMPARE(f.errors().size(), 1);
+    QVERIFY2(f.errors().first().startsWith(QStringLiteral("x.txt:5:")),
+             qPrintable(f.errors().first()));
+}
+
+void TstLangFile::malformedLineIsReportedAndLeavesItsNeighboursInPlace_data() {
+    QTest::addColumn<QByteArray>("middle");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("no tab") << QByteArray("101 Informacje") << QStringLiteral("no tab");
+    QTest::newRow("letter in the id")
+        << QByteArray("1O1\tInformacje") << QStringLiteral("not a text id");
+    QTest::newRow("space before the id")
+        << QByteArray(" 101\tInformacje") << QStringLiteral("not a text id");
+    QTest::newRow("id below 100") << QByteArray("99\tx") << QStringLiteral("not a text id");
+    QTest::newRow("id above 959") << QByteArray("960\tx") << QStringLiteral("not a text id");
+    QTest::newRow("empty id") << QByteArray("\tx") << QStringLiteral("not a text id");
+    QTest::newRow("unknown escape") << QByteArray("101\ta\\x") << QStringLiteral("unknown escape");
+    QTest::newRow("backslash at the end") << QByteArray("101\ta\\") << QStringLiteral("backslash");
+    QTest::newRow("second column")
+        << QByteArray("101\tInformacje\tInfo") << QStringLiteral("tab inside");
+    QTest::newRow("not UTF-8") << QByteArray("101\tInformacje \xB3\xB9") << QStringLiteral("UTF-8");
+}
+
+void TstLangFile::malformedLineIsReportedAndLeavesItsNeighboursInPlace() {
+    QFETCH(QByteArray, middle);
+    QFETCH(QString, reason);
+    const LangFile f =
+        LangFile::parse("100\tpolski\n" + middle + "\n110\tParametry\n", QStringLiteral("pl.txt"));
+    QCOMPARE(f.errors().size(), 1);
+    QVERIFY2(f.errors().first().startsWith(QStringLiteral("pl.txt:2: ")),
+             qPrintable(f.errors().first()));
+    QVERIFY2(f.errors().first().contains(reason), qPrintable(f.errors().first()));
+    QCOMPARE(f.texts().keys(), (QList<int>{100, 110}));
+    QCOMPARE(f.texts().value(100), QStringLiteral("polski"));
+    QCOMPARE(f.texts().value(110), QStringLiteral("Parametry"));
+}
+
+void TstLangFile::repeatedIdKeepsTheFirstTextAndIsReported() {
+    const LangFile f = LangFile::parse("140\tPOŁĄCZ\n140\tRozłącz\n", QStringLiteral("pl.txt"));
+    QCOMPARE(f.texts().value(140), QString::fromUtf8("POŁĄCZ"));
+    QCOMPARE(f.errors().size(), 1);
+    QVERIFY(f.errors().first().startsWith(QStringLiteral("pl.txt:2: ")));
+}
+
+void TstLangFile::overlongTextIsCutTo255CharactersAndReported() {
+    const QByteArray exact = "101\t" + QByteArray(255, 'a');
+    const QByteArray longer = "102\t" + QByteArray(255, 'b') + "c";
+    const LangFile f = LangFile::parse(exact + "\n" + longer + "\n", QStringLiteral("en.txt"));
+    QCOMPARE(f.texts().value(101).size(), 255);
+    QCOMPARE(f.texts().value(102), QString(255, u'b'));
+    QCOMPARE(f.errors().size(), 1);
+    QVERIFY(f.errors().first().startsWith(QStringLiteral("en.txt:2: ")));
+}
+
+void TstLangFile::missingFileIsReported() {
+    const LangFile f = LangFile::load(QStringLiteral("/nonexistent/orvex/pl.txt"));
+    QVERIFY(f.texts().isEmpty());
+    QCOMPARE(f.errors().size(), 1);
+    QVERIFY(f.errors().first().contains(QStringLiteral("/nonexistent/orvex/pl.txt")));
+}
+
+QTEST_GUILESS_MAIN(TstLangFile)
+#include "tst_langfile.moc"

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QRect>
+#include <cstdint>
+
+class QTableView;
+class QWidget;
+struct LeftPanelControls;
+
+// The grid layout of the left panel: a row height b and a column width w follow the panel's
+// size, and every tagged control is moved to the cell its Tag names. The arithmetic is kept in
+// pure functions so that it can be checked without a window.
+namespace LeftPanelLayout {
+
+struct Inputs {
+    int panelWidth = 0;
+    int panelHeight = 0;
+    bool camshaft = false;        // the controller has the camshaft channel (OpcjeL bit 2)
+    bool pcConfig = false;        // configured from the PC
+    bool mapPanelVisible = false; // PanelMapy shown
+    int mapMode = -1;             // RGMapa item index (2 = 3-D)
+};
+
+struct Cell {
+    int b = 20; // row height
+    int w = 72; // column width
+};
+
+enum class Kind { Panel, CheckBox, Edit, UpDown, RadioGroup };
+
+struct Placement {
+    QRect rect;
+    int fontPointSize = 0; // 0: the control's font is left alone
+};
+
+Cell cellSize(const Inputs& in);
+// Where a control of this kind with this Tag goes, relative to its parent panel.
+Placement place(Kind kind, std::uint32_t tag, Cell cell, bool pcConfig);
+
+// The frame around the tagged controls, owned by the window. GridMapa may be null.
+struct Frame {
+    QWidget* PanelLeft = nullptr;
+    QWidget* PanelNas1 = nullptr;
+    QWidget* PanelCzuj = nullptr;
+    QWidget* PanelMapy = nullptr;
+    QWidget* PanelMapyTop = nullptr;
+    QTableView* GridMapa = nullptr;
+};
+
+// Runs the whole layout: panel heights, the map grid's cell sizes, every tagged control, and
+// the move of CheckBoxRo into the place of a hidden CheckBoxOn. Returns the cell size used.
+Cell apply(LeftPanelControls& controls, const Frame& frame, bool camshaft, bool pcConfig);
+
+} // namespace LeftPanelLayout

@@ -1,0 +1,347 @@
+#include "SimController.h"
+
+#include "BootLoader.h"
+#include "ControllerFirmware.h"
+#include "FaultInjector.h"
+#include "FrameCodec.h"
+#include "PtyLine.h"
+#include "RequestParser.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <thread>
+#include <unistd.h>
+
+using Clock = std::chrono::steady_clock;
+
+struct SimController::Impl {
+    explicit Impl(const SimConfig& c)
+        : config(c), firmware(c), loader(c, firmware.info()), inLoader(c.startInLoader) {}
+
+    void run();
+    bool serve(const ReceivedFrame& frame); // false: stop serving
+    bool waitUntil(Clock::time_point t);    // false: asked to stop
+    bool writePaced(const QByteArray& bytes);
+    void log(const char* dir, const QByteArray& bytes);
+    void hangUp();
+
+    const SimConfig config;
+    mutable std::mutex m;
+    mutable std::condition_variable served;
+    ControllerFirmware firmware;
+    BootLoader loader;
+    bool inLoader;
+    FaultInjector faults;
+    quint64 requests = 0;
+    quint64 answers = 0;
+
+    PtyLine line;
+    QString path;
+    QString error;
+    int stopFd = -1;
+    std::thread thread;
+    std::atomic<bool> running{false};
+    Clock::time_point startedAt;
+    Clock::duration byteTime{};
+};
+
+namespace {
+// One byte at 9600 bit/s is ten bit times: start, eight data, stop.
+constexpr auto kByteTime = std::chrono::nanoseconds(10'000'000'000LL / 9600);
+} // namespace
+
+SimController::SimController(SimConfig config) : d(std::make_unique<Impl>(config)) {}
+
+SimController::~SimController() {
+    stop();
+}
+
+bool SimController::start() {
+    stop();
+    if (!d->line.open()) {
+        std::lock_guard lock(d->m);
+        d->error = d->line.errorString();
+        return false;
+    }
+    d->stopFd = ::eventfd(0, EFD_CLOEXEC);
+    if (d->stopFd < 0) {
+        d->line.close();
+        std::lock_guard lock(d->m);
+        d->error = QStringLiteral("eventfd failed");
+        return false;
+    }
+    {
+        std::lock_guard lock(d->m);
+        d->path = d->line.slavePath();
+        d->error.clear();
+    }
+    d->byteTime = d->config.pacing ? Clock::duration(kByteTime) : Clock::duration::zero();
+    d->startedAt = Clock::now();
+    d->running = true;
+    d->thread = std::thread([this] { d->run(); });
+    return true;
+}
+
+void SimController::stop() {
+    if (d->thread.joinable()) {
+        const quint64 one = 1;
+        [[maybe_unused]] const auto n = ::write(d->stopFd, &one, sizeof one);
+        d->thread.join();
+    }
+    if (d->stopFd >= 0)
+        ::close(d->stopFd);
+    d->stopFd = -1;
+    d->line.close();
+    d->running = false;
+}
+
+bool SimController::isRunning() const {
+    return d->running;
+}
+
+QString SimController::slavePath() const {
+    std::lock_guard lock(d->m);
+    return d->path;
+}
+
+QString SimController::errorString() const {
+    std::lock_guard lock(d->m);
+    return d->error;
+}
+
+void SimController::Impl::run() {
+    RequestParser parser;
+    Clock::time_point lastArrival{};
+    while (running) {
+        pollfd fds[2] = {{line.masterFd(), POLLIN, 0}, {stopFd, POLLIN, 0}};
+        if (::poll(fds, 2, -1) < 0)
+            continue; // EINTR
+        if (fds[1].revents)
+            break;
+        if (!(fds[0].revents & POLLIN)) {
+            // Cannot happen while our own slave descriptor is open; do not spin if it does.
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            continue;
+        }
+        const QByteArray bytes = line.readAvailable();
+        const auto now = Clock::now();
+        std::vector<ReceivedFrame> frames;
+        for (char c : bytes) {
+            // A byte counts as received when it would have finished arriving at 9600 bit/s.
+            const auto arrival = byteTime.count() ? std::max(now, lastArrival) + byteTime : now;
+            lastArrival = arrival;
+            if (auto f = parser.feed(quint8(c), arrival))
+                frames.push_back(std::move(*f));
+        }
+        for (const ReceivedFrame& f : frames) {
+            if (!serve(f))
+                return;
+        }
+    }
+}
+
+bool SimController::Impl::serve(const ReceivedFrame& frame) {
+    if (!waitUntil(frame.completeAt))
+        return false;
+    log("Rx", frame.raw);
+
+    QByteArray answer;
+    int delayMs = config.replyLatencyMs;
+    bool imageDone = false;
+    QByteArray image;
+    FaultInjector::Plan plan;
+    {
+        std::lock_guard lock(m);
+        plan = faults.plan(frame.cmd);
+        if (plan.hangUp) {
+            ++requests;
+            served.notify_all();
+        } else if (!plan.silence) {
+            if (inLoader) {
+                const BootLoader::Reply r = loader.handle(frame);
+                answer = r.answer;
+                delayMs += r.extraDelayMs;
+                if (r.imageComplete) {
+                    imageDone = true;
+                    image = loader.image();
+                }
+                if (r.restartApplication) {
+                    inLoader = false;
+                    firmware.countReset();
+                }
+            } else {
+                const ControllerFirmware::Reply r = firmware.handle(frame);
+                answer = r.answer;
+                if (r.enterLoader) {
+                    inLoader = true;
+                    loader.enter();
+                }
+            }
+        }
+    }
+    if (plan.hangUp) {
+        hangUp();
+        return false;
+    }
+    if (imageDone && config.imageReceived)
+        config.imageReceived(image);
+
+    bool ok = true;
+    if (!answer.isEmpty() && !plan.silence) {
+        const QByteArray out = FaultInjector::shape(plan, answer);
+        ok = waitUntil(Clock::now() + std::chrono::milliseconds(delayMs + plan.lateMs)) &&
+             writePaced(out);
+        if (ok)
+            log("Tx", out);
+    }
+    std::lock_guard lock(m);
+    ++requests;
+    if (!answer.isEmpty() && !plan.silence && ok)
+        ++answers;
+    served.notify_all();
+    return ok;
+}
+
+bool SimController::Impl::waitUntil(Clock::time_point t) {
+    for (;;) {
+        const auto left = std::chrono::ceil<std::chrono::microseconds>(t - Clock::now());
+        if (left.count() <= 0)
+            return true;
+        pollfd fd{stopFd, POLLIN, 0};
+        const timespec ts{time_t(left.count() / 1000000), long(left.count() % 1000000) * 1000};
+        const int r = ::ppoll(&fd, 1, &ts, nullptr);
+        if (r > 0)
+            return false;
+    }
+}
+
+bool SimController::Impl::writePaced(const QByteArray& bytes) {
+    if (byteTime.count() == 0) {
+        line.write(bytes.constData(), int(bytes.size()));
+        return true;
+    }
+    const auto start = Clock::now();
+    for (int i = 0; i < bytes.size(); ++i) {
+        // Byte i has left the wire (ten bit times) at start + (i + 1) byte times.
+        if (!waitUntil(start + (i + 1) * byteTime))
+            return false;
+        line.write(bytes.constData() + i, 1);
+    }
+    return true;
+}
+
+void SimController::Impl::log(const char* dir, const QByteArray& bytes) {
+    if (!config.log)
+        return;
+    const double ms = std::chrono::duration<double, std::milli>(Clock::now() - startedAt).count();
+    config.log(QString::asprintf("%10.3f ms  %s  ", ms, dir) + FrameCodec::hex(bytes));
+}
+
+void SimController::Impl::hangUp() {
+    line.close();
+    running = false;
+    if (config.log)
+        config.log(QStringLiteral("line closed (hang-up)"));
+}
+
+quint64 SimController::requestCount() const {
+    std::lock_guard lock(d->m);
+    return d->requests;
+}
+
+quint64 SimController::answerCount() const {
+    std::lock_guard lock(d->m);
+    return d->answers;
+}
+
+bool SimController::waitForRequests(quint64 total, int timeoutMs) const {
+    std::unique_lock lock(d->m);
+    return d->served.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                              [&] { return d->requests >= total; });
+}
+
+void SimController::setFault(const SimFault& fault) {
+    std::lock_guard lock(d->m);
+    d->faults.add(fault);
+}
+
+void SimController::clearFaults() {
+    std::lock_guard lock(d->m);
+    d->faults.clear();
+}
+
+void SimController::setEngineRunning(bool on) {
+    std::lock_guard lock(d->m);
+    d->firmware.setEngineRunning(on);
+}
+
+void SimController::setPcConfig(bool fromPc) {
+    std::lock_guard lock(d->m);
+    const quint8 bits = d->firmware.switchBits();
+    d->firmware.setSwitchBits(fromPc ? (bits & ~1) : (bits | 1));
+}
+
+void SimController::setSwitchBits(quint8 bits) {
+    std::lock_guard lock(d->m);
+    d->firmware.setSwitchBits(bits);
+}
+
+quint8 SimController::switchBits() const {
+    std::lock_guard lock(d->m);
+    return d->firmware.switchBits();
+}
+
+QByteArray SimController::settings() const {
+    std::lock_guard lock(d->m);
+    return d->firmware.settings();
+}
+
+bool SimController::setSetting(int k, quint8 value) {
+    std::lock_guard lock(d->m);
+    return d->firmware.writeSetting(k, value);
+}
+
+void SimController::restoreDefaults() {
+    std::lock_guard lock(d->m);
+    d->firmware.restoreDefaults();
+}
+
+QByteArray SimController::mapCells() const {
+    std::lock_guard lock(d->m);
+    return d->firmware.map();
+}
+
+void SimController::setMapCells(const QByteArray& cells) {
+    std::lock_guard lock(d->m);
+    d->firmware.setMap(cells);
+}
+
+bool SimController::inLoader() const {
+    std::lock_guard lock(d->m);
+    return d->inLoader;
+}
+
+void SimController::enterLoader() {
+    std::lock_guard lock(d->m);
+    d->inLoader = true;
+    d->loader.enter();
+}
+
+void SimController::setFailUpdate(bool fail) {
+    std::lock_guard lock(d->m);
+    d->loader.setFailUpdate(fail);
+}
+
+QByteArray SimController::receivedImage() const {
+    std::lock_guard lock(d->m);
+    return d->loader.image();
+}
+
+int SimController::completedTransfers() const {
+    std::lock_guard lock(d->m);
+    return d->loader.completedTransfers();
+}

@@ -13,7 +13,13 @@ typedef void* FT_HANDLE;
 typedef unsigned long FT_STATUS;
 typedef uint32_t FT_DWORD;
 
-enum { FT_OK = 0, FT_INVALID_HANDLE = 1, FT_DEVICE_NOT_FOUND = 2, FT_DEVICE_NOT_OPENED = 3 };
+enum {
+    FT_OK = 0,
+    FT_INVALID_HANDLE = 1,
+    FT_DEVICE_NOT_FOUND = 2,
+    FT_DEVICE_NOT_OPENED = 3,
+    FT_INVALID_PARAMETER = 6
+};
 
 #define FT_LIST_NUMBER_ONLY 0x80000000u
 #define FT_LIST_BY_INDEX 0x40000000u

@@ -109,7 +109,6 @@ private:
     void ApplyDcbToDevice();
     TComStat ReadComStat();
     void StopEventThread();
-    void WaitWritable(int deadlineMs);
 
     int FHandle = -1;
     TDcb FDCB;

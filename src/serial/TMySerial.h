@@ -76,10 +76,8 @@ public:
 
 private:
     QString FtdiDescription(int index);
-    QString OpenFailureText(int port);
     void FillMenu(QMenu* menu);
     void ReportOpenFailure(const QString& text);
-    bool ComHungUp();
 
     std::unique_ptr<TMyComm> FComm;
     std::unique_ptr<TMyFtdi> FFtdi;

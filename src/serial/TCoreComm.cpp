@@ -1,0 +1,281 @@
+#include "TCoreComm.h"
+
+#include "TCommEventThread.h"
+
+#include <QMetaObject>
+
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int msLeft(Clock::time_point deadline) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    return left.count() > 0 ? static_cast<int>(left.count()) : 0;
+}
+
+bool isHangUpError(int error) {
+    return error == EIO || error == ENXIO || error == ENODEV;
+}
+
+} // namespace
+
+TCoreComm::TCoreComm(QObject* owner)
+    : QObject(owner), FEventChars(std::make_unique<TCommEventChars>(this)) {}
+
+TCoreComm::~TCoreComm() {
+    try {
+        Close();
+    } catch (...) {
+        // A destructor must not throw; the handle is gone either way.
+    }
+}
+
+void TCoreComm::CheckOpen() {
+    if (FActive) {
+        throw ECommError("Port already assigned (open) (Error: %d)", -1);
+    }
+}
+
+void TCoreComm::CreateHandle() {
+    FLastOpenError = 0;
+    FHungUp = false;
+    const QByteArray path = FDeviceName.toLocal8Bit();
+    int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        FLastOpenError = errno;
+        FActive = false;
+        return;
+    }
+    FHandle = fd;
+    FActive = true;
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISCHR(info.st_mode) || !isatty(fd)) {
+        // Not a serial line (a plain file, /dev/null, ...): not a port.
+        DestroyHandle();
+        FLastOpenError = ENOTTY;
+        return;
+    }
+    // TIOCEXCL keeps other programs out (root passes it); the flock also stops a second open by
+    // root or by this very process, which a mechanic running two copies would otherwise get.
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        DestroyHandle();
+        FLastOpenError = EBUSY;
+        return;
+    }
+    (void)ioctl(fd, TIOCEXCL);
+    // Raw line, receiver on, modem-control lines ignored: a fresh port carries bytes unchanged and
+    // has no flow control, like a freshly opened COM port.
+    termios tio{};
+    if (tcgetattr(fd, &tio) == 0) {
+        cfmakeraw(&tio);
+        tio.c_cflag |= CLOCAL | CREAD;
+        tio.c_cflag &= ~static_cast<tcflag_t>(CRTSCTS);
+        tio.c_cc[VMIN] = 0;
+        tio.c_cc[VTIME] = 0;
+        (void)tcsetattr(fd, TCSANOW, &tio);
+    }
+}
+
+void TCoreComm::DestroyHandle() {
+    if (FHandle >= 0) {
+        ::close(FHandle);
+    }
+    FActive = false;
+    FHandle = -1;
+}
+
+void TCoreComm::Open() {
+    // The lock is released on every way out, also when a step below raises.
+    {
+        std::lock_guard<std::recursive_mutex> guard(FCritSect);
+        if (FActive) {
+            throw ECommError("Port already assigned (open) (Error: %d)", -1);
+        }
+        CreateHandle();
+        if (!FActive) {
+            return; // missing or busy device: the caller looks at Enabled
+        }
+        UpdateCommTimeouts();
+        UpdateDataControlBlock();
+        // The kernel's tty buffers have fixed sizes: ReadBufSize and WriteBufSize are kept only.
+        auto thread = std::make_unique<TCommEventThread>(FHandle, FSuspendTime, FMonitorEvents);
+        const std::uint64_t generation = FEventGeneration;
+        thread->SetOnCommEvent([this, generation](TCommEventThread* sender, std::uint32_t mask) {
+            // Posted, never waited for: the event thread cannot block on this thread, so Close
+            // can always stop it.
+            QMetaObject::invokeMethod(
+                this,
+                [this, generation, sender, mask] {
+                    if (generation == FEventGeneration && FEventThread.get() == sender) {
+                        HandleCommEvent(sender, mask);
+                    }
+                },
+                Qt::QueuedConnection);
+        });
+        FEventThread = std::move(thread);
+        FEventThread->Start();
+    }
+}
+
+void TCoreComm::StopEventThread() {
+    if (FEventThread) {
+        FEventThread->Stop();
+        FEventThread.reset();
+    }
+}
+
+void TCoreComm::Close() {
+    if (!FActive) {
+        return;
+    }
+    std::lock_guard<std::recursive_mutex> guard(FCritSect);
+    ++FEventGeneration; // events already posted are dropped when they arrive
+    StopEventThread();
+    DestroyHandle();
+}
+
+int TCoreComm::Write(const std::uint8_t* buffer, std::uint32_t count) {
+    if (!FActive) {
+        return -1;
+    }
+    std::lock_guard<std::recursive_mutex> guard(FCritSect);
+    // Bounded by twice the line time of the bytes plus a second, so that a stalled line (flow
+    // control, nobody reading a pseudo-terminal) cannot hang the window.
+    const std::uint32_t rate = FDCB.BaudRate > 0 ? FDCB.BaudRate : 9600;
+    const auto lineMs = static_cast<long long>(count) * 10 * 1000 * 2 / rate;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(1000 + lineMs);
+    std::uint32_t sent = 0;
+    while (sent < count) {
+        ssize_t n = ::write(FHandle, buffer + sent, count - sent);
+        if (n > 0) {
+            sent += static_cast<std::uint32_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0 && errno == EAGAIN) {
+            int left = msLeft(deadline);
+            pollfd pfd{FHandle, POLLOUT, 0};
+            if (left == 0 || ::poll(&pfd, 1, left) <= 0) {
+                break;
+            }
+            if ((pfd.revents & (POLLHUP | POLLERR)) != 0) {
+                FHungUp = true;
+                break;
+            }
+            continue;
+        }
+        if (n < 0 && isHangUpError(errno)) {
+            FHungUp = true;
+        }
+        break;
+    }
+    if (sent > 0 && FEventThread) {
+        FEventThread->NotifyWrite();
+    }
+    return static_cast<int>(sent);
+}
+
+int TCoreComm::Read(std::uint8_t* buffer, std::uint32_t count) {
+    if (!FActive) {
+        return -1;
+    }
+    std::lock_guard<std::recursive_mutex> guard(FCritSect);
+    if (count == 0) {
+        return 0;
+    }
+    int queued = 0;
+    (void)ioctl(FHandle, FIONREAD, &queued);
+    const auto deadline =
+        Clock::now() + std::chrono::milliseconds(FTimeouts.ReadTotalTimeoutConstant);
+    std::uint32_t got = 0;
+    while (got < count) {
+        ssize_t n = ::read(FHandle, buffer + got, count - got);
+        if (n > 0) {
+            got += static_cast<std::uint32_t>(n);
+            if (queued > 0) {
+                break; // bytes were waiting: hand over what was there, at once
+            }
+            continue;
+        }
+        if (n == 0) {
+            FHungUp = true; // end of file on a tty: the other side is gone
+            break;
+        }
+        if (errno == EINTR) {
+            continue;
+        }
+        if (errno != EAGAIN) {
+            if (isHangUpError(errno)) {
+                FHungUp = true;
+            }
+            break;
+        }
+        int left = msLeft(deadline);
+        if (left == 0) {
+            break;
+        }
+        pollfd pfd{FHandle, POLLIN, 0};
+        int ready = ::poll(&pfd, 1, left);
+        if (ready == 0) {
+            break;
+        }
+        if (ready > 0 && (pfd.revents & POLLIN) == 0 && (pfd.revents & (POLLHUP | POLLERR)) != 0) {
+            FHungUp = true;
+            break;
+        }
+    }
+    return static_cast<int>(got);
+}
+
+int TCoreComm::InQueCount() {
+    if (!FActive) {
+        return -1;
+    }
+    int queued = 0;
+    return ioctl(FHandle, FIONREAD, &queued) == 0 ? queued : 0;
+}
+
+int TCoreComm::OutQueCount() {
+    if (!FActive) {
+        return -1;
+    }
+    int pending = 0;
+    return ioctl(FHandle, TIOCOUTQ, &pending) == 0 ? pending : 0;
+}
+
+void TCoreComm::PurgeIn() {
+    if (FActive) {
+        (void)tcflush(FHandle, TCIFLUSH);
+    }
+}
+
+void TCoreComm::PurgeOut() {
+    if (FActive) {
+        (void)tcflush(FHandle, TCOFLUSH);
+    }
+}
+
+bool TCoreComm::HungUp() {
+    if (!FActive) {
+        return false;
+    }
+    if (!FHungUp) {
+        pollfd pfd{FHandle, POLLIN, 0};
+        if (::poll(&pfd, 1, 0) > 0 && (pfd.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+            FHungUp = true;
+        }
+    }
+    return FHungUp;
+}

@@ -1,0 +1,332 @@
+#include "TMySerial.h"
+
+#include "ComPortMap.h"
+#include "EventPump.h"
+#include "TMyComm.h"
+#include "TMyFtdi.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QMessageBox>
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+constexpr int kOpenPauseMs = 500;
+
+TBaudRate baudRateOf(int baud, bool& known) {
+    static const int rates[] = {110,   300,   600,   1200,  2400,   4800,   9600,  14400,
+                                19200, 38400, 56000, 57600, 115200, 128000, 256000};
+    for (int i = 0; i < 15; ++i) {
+        if (rates[i] == baud) {
+            known = true;
+            return static_cast<TBaudRate>(i);
+        }
+    }
+    known = false;
+    return br9600;
+}
+
+// What the user can do about a port that would not open.
+QString explainOpenError(const QString& path, int error) {
+    const QString device = path.isEmpty() ? QStringLiteral("(no device)") : path;
+    switch (error) {
+    case 0:
+        return QString();
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("%1: permission denied. Your user must be in the \"dialout\" group "
+                              "(sudo usermod -aG dialout $USER, then log in again).")
+            .arg(device);
+    case EBUSY:
+        return QStringLiteral("%1: the port is in use by another program.").arg(device);
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+        return QStringLiteral("%1: no such device is connected.").arg(device);
+    case ENOTTY:
+        return QStringLiteral("%1: this is not a serial port.").arg(device);
+    default:
+        return QStringLiteral("%1: %2.").arg(device, QString::fromLocal8Bit(std::strerror(error)));
+    }
+}
+
+} // namespace
+
+TMySerial::TMySerial(QObject* owner)
+    : QObject(owner), FComm(std::make_unique<TMyComm>()), FFtdi(std::make_unique<TMyFtdi>()),
+      FConnectCaption(QStringLiteral("Połącz")), FDisconnectCaption(QStringLiteral("Rozłącz")),
+      FOpenErrorText(QStringLiteral("Nie można otworzyć portu : ")) {}
+
+TMySerial::~TMySerial() {
+    // Close without letting events run: the owner is being torn down.
+    try {
+        if (FComm->Enabled()) {
+            FComm->Close();
+        }
+    } catch (...) {
+    }
+    if (FFtdi->Present() && FFtdiOpened) {
+        FFtdi->Close();
+        FFtdiOpened = false;
+    }
+}
+
+void TMySerial::SetOpenErrorPresenter(Presenter presenter) {
+    FPresenter = std::move(presenter);
+}
+
+void TMySerial::ShowOpenErrorBox(const QString& text, const QString& caption) {
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
+        qWarning("%s: %s", qPrintable(caption), qPrintable(text));
+        return;
+    }
+    QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok);
+    box.exec();
+}
+
+void TMySerial::ReportOpenFailure(const QString& text) {
+    const QString caption = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+    if (FPresenter) {
+        FPresenter(text, caption);
+    } else {
+        ShowOpenErrorBox(text, caption);
+    }
+}
+
+QString TMySerial::FtdiDescription(int index) {
+    char buffer[65] = {};
+    if (!FFtdi->Present()) {
+        return QString();
+    }
+    if (FFtdi->ListDevices(static_cast<std::uint32_t>(index), buffer,
+                           FT_LIST_BY_INDEX | FT_OPEN_BY_DESCRIPTION) != FT_OK) {
+        std::memset(buffer, 0, sizeof buffer);
+        (void)FFtdi->GetDeviceInfoDetail(static_cast<std::uint32_t>(index), nullptr, nullptr,
+                                         nullptr, nullptr, nullptr, buffer, nullptr);
+    }
+    buffer[64] = '\0'; // a description that fills the 64 bytes has no terminator of its own
+    return QString::fromLocal8Bit(buffer);
+}
+
+bool TMySerial::SerialOpen(int port, int baud) {
+    if (port < 1) {
+        port = 1;
+    }
+    FPortNumber = port;
+    if (baud == -1) {
+        baud = 9600;
+    }
+    SerialClose();
+    EventPump::sleepBlocking(kOpenPauseMs);
+
+    bool opened = false;
+    if (port >= FtdiPortBase) {
+        if (FFtdi->Present()) {
+            FT_STATUS status = FFtdi->Open(port - FtdiPortBase);
+            (void)FFtdi->SetDataCharacteristics(FT_BITS_8, FT_STOP_BITS_1, FT_PARITY_NONE);
+            (void)FFtdi->SetNonStandardBaudRate(baud);
+            (void)FFtdi->ResetDevice();
+            opened = status == FT_OK;
+            FFtdiOpened = opened;
+        }
+        if (!opened) {
+            const QString description = FtdiDescription(port - FtdiPortBase);
+            ReportOpenFailure(FOpenErrorText + (description.isEmpty()
+                                                    ? QStringLiteral("USB<->Serial")
+                                                    : description));
+        }
+    } else {
+        const QString path = ComPortMap::DevicePath(port);
+        FComm->SetDeviceName(path);
+        try {
+            FComm->Open();
+        } catch (const ECommError&) {
+            // Decided by Enabled alone.
+        }
+        opened = FComm->Enabled();
+        bool known = false;
+        try {
+            FComm->SetBaudRate(baudRateOf(baud, known));
+            FComm->SetDataBits(da8);
+            FComm->SetStopBits(sb10);
+            FComm->SetParity(paNone);
+        } catch (const ECommError& error) {
+            // The line could not be set: say so rather than let the failure escape an event
+            // handler. The port stays open, as it is.
+            ReportOpenFailure(QString::fromLocal8Bit(error.what()));
+        }
+        if (!opened) {
+            QString text = FOpenErrorText + QStringLiteral("COM") + QString::number(port);
+            const QString why = explainOpenError(path, FComm->LastOpenError());
+            if (!why.isEmpty()) {
+                text += QStringLiteral("\n\n") + why;
+            }
+            ReportOpenFailure(text);
+        }
+    }
+    EventPump::processEvents();
+    return opened;
+}
+
+bool TMySerial::SerialOpenDevice(const QString& path, int baud) {
+    const int number = ComPortMap::AddSessionDevice(path);
+    if (number == 0) {
+        ReportOpenFailure(FOpenErrorText + path);
+        return false;
+    }
+    return SerialOpen(number, baud);
+}
+
+bool TMySerial::PortIsSessionOnly() const {
+    return FPortNumber < FtdiPortBase && ComPortMap::IsSessionNumber(FPortNumber);
+}
+
+bool TMySerial::SerialOpenFtdiByDescription(const QString& description, int baud) {
+    SerialClose();
+    EventPump::sleepBlocking(kOpenPauseMs);
+    bool result = false;
+    if (FFtdi->Present()) {
+        FT_DWORD count = 0;
+        if (FFtdi->NumDevices(&count, nullptr, FT_LIST_NUMBER_ONLY) != FT_OK) {
+            count = 0;
+        }
+        (void)FFtdi->CreateDeviceInfoList();
+        count = std::min<FT_DWORD>(count, FtdiPortBase);
+        for (FT_DWORD i = 0; i < count; ++i) {
+            if (FtdiDescription(static_cast<int>(i)) == description) {
+                result = SerialOpen(FtdiPortBase + static_cast<int>(i), baud);
+            }
+        }
+    }
+    EventPump::processEvents();
+    return result;
+}
+
+void TMySerial::SerialClose() {
+    if (FComm->Enabled()) {
+        try {
+            FComm->Close();
+        } catch (...) {
+        }
+    }
+    if (FFtdi->Present() && FFtdiOpened) {
+        (void)FFtdi->Close();
+        FFtdiOpened = false;
+    }
+    EventPump::processEvents();
+}
+
+void TMySerial::SerialOpposite() {
+    if (SerialConnected()) {
+        SerialClose();
+    } else {
+        SerialOpen(FPortNumber, -1);
+    }
+}
+
+bool TMySerial::SerialConnected() {
+    if (FPortNumber < FtdiPortBase) {
+        // A line whose far end hung up carries nothing any more: report it as gone, as an
+        // unplugged adapter is, so the poll cycle shows the lost link at once and the toggle entry
+        // offers to connect again.
+        return FComm->Enabled() && !FComm->HungUp();
+    }
+    // A closed handle is never handed to the library again.
+    return FFtdi->Present() && FFtdiOpened && FFtdi->QueueStatus() == FT_OK;
+}
+
+int TMySerial::SerialRead(std::uint8_t* buffer, int count) {
+    if (!SerialConnected()) {
+        return -1;
+    }
+    if (count <= 0 || buffer == nullptr) {
+        return 0;
+    }
+    try {
+        return FPortNumber < FtdiPortBase ? FComm->Read(buffer, static_cast<std::uint32_t>(count))
+                                          : FFtdi->Read(buffer, count);
+    } catch (...) {
+        return 0;
+    }
+}
+
+int TMySerial::SerialWrite(const std::uint8_t* buffer, int count) {
+    if (!SerialConnected()) {
+        return -1;
+    }
+    if (count <= 0 || buffer == nullptr) {
+        return 0;
+    }
+    try {
+        return FPortNumber < FtdiPortBase ? FComm->Write(buffer, static_cast<std::uint32_t>(count))
+                                          : FFtdi->Write(buffer, count);
+    } catch (...) {
+        return 0;
+    }
+}
+
+int TMySerial::SerialInQueCount() {
+    if (!SerialConnected()) {
+        return -1;
+    }
+    try {
+        return FPortNumber < FtdiPortBase ? FComm->InQueCount() : FFtdi->InQueCount();
+    } catch (...) {
+        return 0;
+    }
+}
+
+int TMySerial::SerialPurgeRx() {
+    if (!SerialConnected()) {
+        return -1;
+    }
+    try {
+        if (FPortNumber < FtdiPortBase) {
+            FComm->PurgeIn();
+            return 1;
+        }
+        return static_cast<int>(FFtdi->Purge(FT_PURGE_RX));
+    } catch (...) {
+        return 0;
+    }
+}
+
+int TMySerial::SerialPurgeTx() {
+    if (!SerialConnected()) {
+        return -1;
+    }
+    try {
+        if (FPortNumber < FtdiPortBase) {
+            FComm->PurgeOut();
+            return 1;
+        }
+        return static_cast<int>(FFtdi->Purge(FT_PURGE_TX));
+    } catch (...) {
+        return 0;
+    }
+}
+
+void TMySerial::SerialBaudRate(int baud) {
+    if (baud <= 0) {
+        return;
+    }
+    bool known = false;
+    const TBaudRate rate = baudRateOf(baud, known);
+    try {
+        if (known) {
+            FComm->SetBaudRate(rate);
+        }
+        FComm->SetDataBits(da8);
+        FComm->SetStopBits(sb10);
+        FComm->SetParity(paNone);
+    } catch (const ECommError&) {
+        // Nobody to tell: the next transfer shows whether the line works.
+    }
+    if (FFtdi->Present() && FFtdiOpened) {
+        (void)FFtdi->SetDataCharacteristics(FT_BITS_8, FT_STOP_BITS_1, FT_PARITY_NONE);
+        (void)FFtdi->SetNonStandardBaudRate(baud);
+    }
+}

@@ -1,0 +1,43 @@
+#include "CommandLine.h"
+
+#include <QCommandLineParser>
+
+CommandLine CommandLine::parse(const QStringList& arguments) {
+    CommandLine result;
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Orvex: configuration, diagnostics and firmware updates for the ignition "
+                       "timing-advance controller."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help and exit."));
+    const QCommandLineOption demo(
+        QStringLiteral("demo"),
+        QStringLiteral("Connect to the built-in simulated controller instead of a real one."));
+    const QCommandLineOption device(
+        QStringLiteral("device"),
+        QStringLiteral("Open this serial device (e.g. /dev/ttyUSB0) for this run; the port saved "
+                       "for the next run is not changed."),
+        QStringLiteral("PATH"));
+    parser.addOption(help);
+    parser.addOption(demo);
+    parser.addOption(device);
+    result.helpText =
+        parser.helpText().replace(QStringLiteral("<executable_name>"), QStringLiteral("orvex"));
+
+    if (!parser.parse(arguments)) {
+        result.error = parser.errorText();
+        return result;
+    }
+    result.help = parser.isSet(help);
+    result.demo = parser.isSet(demo);
+    result.device = parser.value(device);
+    if (parser.isSet(device) && result.device.isEmpty()) {
+        result.error = QStringLiteral("--device needs the path of a serial device.");
+    } else if (result.demo && !result.device.isEmpty()) {
+        result.error = QStringLiteral("--demo and --device cannot be used together.");
+    } else if (!parser.positionalArguments().isEmpty()) {
+        result.error =
+            QStringLiteral("Unexpected argument: ") + parser.positionalArguments().first();
+    }
+    return result;
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// What the program was asked to do on its command line.
+//   orvex                 open the port saved from the last run
+//   orvex --device PATH   open that serial device for this run (the saved port is kept)
+//   orvex --demo          play against the built-in simulated controller
+//   orvex --help
+struct CommandLine {
+    bool demo = false;
+    QString device;
+    bool help = false;
+    QString error; // set when the arguments make no sense; the program says so and stops
+    QString helpText;
+
+    static CommandLine parse(const QStringList& arguments);
+};

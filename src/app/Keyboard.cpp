@@ -1,0 +1,181 @@
+// Keyboard commands and the service mode switched by typing the access code.
+#include "TForm1.h"
+
+#include "ControlStates.h"
+#include "ControllerFrame.h"
+#include "ReadResponse.h"
+#include "Requests.h"
+#include "ResponseResult.h"
+#include "TFormInfo.h"
+#include "TMySerial.h"
+#include "TPanel.h"
+#include "TRadioGroup.h"
+#include "TUpDown.h"
+
+#include <QCheckBox>
+#include <QEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTextEdit>
+
+namespace {
+
+// The key codes the command table and the key history use are those of the platform the
+// program was first written for: letters and digits are their upper-case ASCII codes, F1 is
+// 112, and so on. Qt's own codes are mapped onto them here.
+int virtualKeyCode(int qtKey) {
+    if ((qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) || (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9)) {
+        return qtKey;
+    }
+    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24) {
+        return 112 + (qtKey - Qt::Key_F1);
+    }
+    switch (qtKey) {
+    case Qt::Key_Backspace:
+        return 8;
+    case Qt::Key_Tab:
+        return 9;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return 13;
+    case Qt::Key_Shift:
+        return 16;
+    case Qt::Key_Control:
+        return 17;
+    case Qt::Key_Alt:
+        return 18;
+    case Qt::Key_Escape:
+        return 27;
+    case Qt::Key_Space:
+        return 32;
+    case Qt::Key_PageUp:
+        return 33;
+    case Qt::Key_PageDown:
+        return 34;
+    case Qt::Key_End:
+        return 35;
+    case Qt::Key_Home:
+        return 36;
+    case Qt::Key_Left:
+        return 37;
+    case Qt::Key_Up:
+        return 38;
+    case Qt::Key_Right:
+        return 39;
+    case Qt::Key_Down:
+        return 40;
+    case Qt::Key_Insert:
+        return 45;
+    case Qt::Key_Delete:
+        return 46;
+    default:
+        break;
+    }
+    return qtKey & 0xFF;
+}
+
+} // namespace
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyRelease) {
+        lastKeyEvent_ = nullptr;
+        lastKeyReceiver_ = nullptr;
+    } else if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
+               static_cast<QWidget*>(watched)->window() == this) {
+        // A key the focused control does not take travels up to its parents with the same event
+        // object: act on its first delivery only.
+        const bool repeatDelivery =
+            event == lastKeyEvent_ && lastKeyReceiver_ != nullptr &&
+            static_cast<QWidget*>(watched)->isAncestorOf(static_cast<QWidget*>(lastKeyReceiver_));
+        lastKeyEvent_ = event;
+        lastKeyReceiver_ = watched;
+        if (!repeatDelivery) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            FormKeyDown(virtualKeyCode(key->key()), key->modifiers());
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::FormKeyDown(int key, Qt::KeyboardModifiers shift) {
+    const bool ctrl = shift.testFlag(Qt::ControlModifier);
+
+    if (ctrl && key == 'F' && Serial1 != nullptr) {
+        // The service text: asked for and read at once; it becomes the window caption.
+        ExchangeStarted();
+        const SentFrame sent =
+            SendRequest(Mirror, *Serial1, CMD_SERVICE, 2, SERVICE_TEXT, SERVICE_TEXT);
+        if (!sent.logLine.isEmpty()) {
+            ShowTxLog(sent.logLine);
+        }
+        const ResponseResult answer = ReadResponse(Mirror, *Serial1, Lang, CurrentControlStates());
+        ApplyResponse(answer);
+        ExchangeFinished();
+    }
+    if (ctrl && key == 'T') {
+        // Frame logging exists only in service mode; outside it the switch turns it off.
+        Mirror.LogFrames = !Mirror.LogFrames && ServiceMode;
+        ApplyLanguage(-1);
+        return;
+    }
+    if (ctrl && key == 'I') {
+        FormInfo->setWindowTitle(QStringLiteral("Orvex"));
+        FormInfo->show();
+        FormInfo->raise();
+        Mirror.clearRxHead();
+        Mirror.SettingIndex = 0;
+        Mirror.IdentityState = 0;
+        return;
+    }
+
+    switch (key) {
+    case 112: // F1
+        if (CheckBoxOn->isVisibleTo(this)) {
+            CheckBoxOn->click();
+        }
+        break;
+    case 113: // F2
+        if (CheckBoxRo->isVisibleTo(this)) {
+            CheckBoxRo->click();
+        }
+        break;
+    case 114: // F3
+        if (RGMapa->isVisibleTo(this)) {
+            const int next = RGMapa->ItemIndex() >= 2 ? 0 : RGMapa->ItemIndex() + 1;
+            RGMapa->setItemIndex(next);
+        }
+        break;
+    case 115: // F4
+        showNormal();
+        setGeometry(0, 0, 800, 600);
+        move(0, 0);
+        resize(800, 600);
+        SetPanelLeftWidth(width() * 2 / 3);
+        break;
+    default:
+        break;
+    }
+
+    for (int i = 3; i > 0; --i) {
+        KeyHistory[static_cast<std::size_t>(i)] = KeyHistory[static_cast<std::size_t>(i - 1)];
+    }
+    KeyHistory[0] = static_cast<std::uint8_t>(key & 0xFF);
+
+    // Read as a zero-terminated text: bytes 4..7 stay 0, so it has at most four characters.
+    const auto* bytes = reinterpret_cast<const char*>(KeyHistory.data());
+    const QString typed = QString::fromLatin1(bytes, static_cast<qsizetype>(qstrnlen(bytes, 8)));
+    if (typed.compare(QString::fromLatin1(AccessCode), Qt::CaseInsensitive) == 0) {
+        SetServiceMode(!ServiceMode);
+    }
+}
+
+void TForm1::SetServiceMode(bool on) {
+    ServiceMode = on;
+    for (QWidget* w : std::initializer_list<QWidget*>{PanelRes, LabelRes, PanelZap, LabelZap,
+                                                      EditGMP, UpDownGMP, PanelTxt5, CheckBoxZbo,
+                                                      PanelRight, SplitterRight, Panel1}) {
+        w->setVisible(on);
+    }
+    ApplyLanguage(-1);
+}

@@ -1,0 +1,124 @@
+// Texts in the user's language: the lookup, and switching the whole window to a language.
+#include "TForm1.h"
+
+#include "ControlTag.h"
+#include "LangControlTexts.h"
+#include "TMySerial.h"
+#include "TRadioGroup.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QActionGroup>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QTableWidget>
+
+namespace {
+
+void setCaption(QObject* control, const QString& text) {
+    if (auto* menu = qobject_cast<QMenu*>(control)) {
+        menu->setTitle(text);
+    } else if (auto* action = qobject_cast<QAction*>(control)) {
+        action->setText(text);
+    } else if (auto* group = qobject_cast<QGroupBox*>(control)) {
+        group->setTitle(text);
+    } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+        button->setText(text);
+    } else if (auto* label = qobject_cast<QLabel*>(control)) {
+        label->setText(text);
+    }
+}
+
+void setHint(QObject* control, const QString& text) {
+    if (auto* action = qobject_cast<QAction*>(control)) {
+        action->setToolTip(text);
+    } else if (auto* widget = qobject_cast<QWidget*>(control)) {
+        widget->setToolTip(text);
+    }
+}
+
+} // namespace
+
+QString TForm1::LangText(int id) const {
+    return Lang.LangText(id);
+}
+
+int TForm1::Language() const {
+    return Lang.Language;
+}
+
+void TForm1::MunuJezykPlClick(QAction* sender) {
+    ApplyLanguage(sender->property("Tag").toInt());
+}
+
+void TForm1::ApplyLanguage(int language) {
+    if (language == -1) {
+        language = Lang.Language;
+    }
+    Lang.Language = normalizeLanguage(language);
+    switch (Lang.Language) {
+    case LanguagePolish:
+        MunuJezykPl->setChecked(true);
+        break;
+    case LanguageGerman:
+        MunuJezykDU->setChecked(true);
+        break;
+    case LanguageRussian:
+        MunuJezykRU->setChecked(true);
+        break;
+    default:
+        MunuJezykGB->setChecked(true);
+        break;
+    }
+
+    for (const LangControlText& row : langControlTexts()) {
+        QObject* control = findChild<QObject*>(QString::fromLatin1(row.objectName));
+        if (control == nullptr) {
+            continue; // a control this build does not have
+        }
+        // Button1's caption follows the tab it serves; other tags leave it as it is.
+        if (row.onlyWhenTag != -1 && static_cast<int>(ControlTag::of(control)) != row.onlyWhenTag) {
+            continue;
+        }
+        const QString text = LangText(row.textId);
+        switch (row.property) {
+        case LangProperty::Caption:
+            setCaption(control, text);
+            break;
+        case LangProperty::Hint:
+            setHint(control, text);
+            break;
+        case LangProperty::FirstItem:
+            if (auto* group = qobject_cast<TRadioGroup*>(control);
+                group && !group->Items().isEmpty()) {
+                group->setItemText(0, text);
+            }
+            break;
+        }
+    }
+
+    if (RGMapa->ItemIndex() == 1) {
+        SetCell(GridMapa, 0, 0, LangText(212));
+        SetCell(GridMapa, 0, 1, LangText(213));
+    }
+
+    if (Serial1 != nullptr) {
+        const LangFacadeTexts facade = langFacadeTexts();
+        Serial1->SetConnectCaption(LangText(facade.connectCaption));
+        Serial1->SetDisconnectCaption(LangText(facade.disconnectCaption));
+    }
+
+    // The output polarity keeps its choice: the item texts are replaced in place, so no click
+    // (and no setting write) comes out of a language change.
+    const QStringList polarity{LangText(555), QStringLiteral("5V")};
+    if (RGWyjKor->Items().size() == polarity.size()) {
+        for (int i = 0; i < polarity.size(); ++i) {
+            RGWyjKor->setItemText(i, polarity[i]);
+        }
+    } else {
+        const int index = RGWyjKor->ItemIndex();
+        RGWyjKor->setItems(polarity);
+        RGWyjKor->setItemIndex(index);
+    }
+}

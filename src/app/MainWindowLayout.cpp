@@ -1,0 +1,319 @@
+// The window's composition: menus, top panel, left panel containers, the hidden chart, update
+// and measurement areas, and the status bar. What goes inside the left-panel containers is
+// created by the settings controls.
+#include "TForm1.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QFileDialog>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QTableWidget>
+#include <QTextEdit>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+template <class T> T* named(T* object, const char* name) {
+    object->setObjectName(QString::fromLatin1(name));
+    return object;
+}
+
+QFrame* panel(QWidget* parent, const char* name) {
+    auto* p = named(new QFrame(parent), name);
+    p->setFrameShape(QFrame::NoFrame);
+    return p;
+}
+
+// A thin bar standing where the design has a splitter.
+QFrame* splitter(QWidget* parent, const char* name, Qt::Orientation orientation) {
+    auto* s = named(new QFrame(parent), name);
+    s->setFrameShape(orientation == Qt::Horizontal ? QFrame::VLine : QFrame::HLine);
+    s->setFrameShadow(QFrame::Sunken);
+    if (orientation == Qt::Horizontal) {
+        s->setFixedWidth(4);
+    } else {
+        s->setFixedHeight(4);
+    }
+    return s;
+}
+
+QAction* item(QMenu* menu, const char* name, const QString& text, bool visible = true) {
+    auto* a = named(menu->addAction(text), name);
+    a->setVisible(visible);
+    return a;
+}
+
+QTableWidget* grid(QWidget* parent, const char* name) {
+    auto* g = named(new QTableWidget(parent), name);
+    g->horizontalHeader()->hide();
+    g->verticalHeader()->hide();
+    g->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    return g;
+}
+
+} // namespace
+
+void TForm1::CreateMenus() {
+    MainMenu1 = named(new QMenuBar(this), "MainMenu1");
+    setMenuBar(MainMenu1);
+
+    MenuPliki = named(MainMenu1->addMenu(QStringLiteral("&Pliki")), "MenuPliki");
+    // The map-file and recording items exist but are never shown.
+    MenuPikiOtworz = item(MenuPliki, "MenuPikiOtworz", QStringLiteral("Otwórz mapę"), false);
+    MenuPlikiZapisz = item(MenuPliki, "MenuPlikiZapisz", QStringLiteral("Zapisz mapę"), false);
+    PlikiUstawZapis = item(MenuPliki, "PlikiUstawZapis", QStringLiteral("Zapis do pliku"), false);
+    PlikiUstawZapis->setCheckable(true);
+    MenuPikiOtworzPom =
+        item(MenuPliki, "MenuPikiOtworzPom", QStringLiteral("Otwórz pomiary"), false);
+    PlikiZamknij = item(MenuPliki, "PlikiZamknij", QStringLiteral("Za&kończ"));
+
+    MenuPort = named(MainMenu1->addMenu(QStringLiteral("P&ort")), "MenuPort");
+    MenuPortZmien = item(MenuPort, "MenuPortZmien", QString());
+    N1 = named(MenuPort->addSeparator(), "N1");
+
+    MenuJezyk = named(MainMenu1->addMenu(QStringLiteral("&Język")), "MenuJezyk");
+    JezykGroup = named(new QActionGroup(this), "JezykGroup");
+    JezykGroup->setExclusive(true);
+    const struct {
+        QAction** member;
+        const char* name;
+        const char* text;
+        int tag;
+    } languages[] = {{&MunuJezykPl, "MunuJezykPl", "polski", 0},
+                     {&MunuJezykDU, "MunuJezykDU", "deutsch", 1},
+                     {&MunuJezykGB, "MunuJezykGB", "english", 2},
+                     {&MunuJezykRU, "MunuJezykRU", "russian", 4}};
+    for (const auto& l : languages) {
+        QAction* a = item(MenuJezyk, l.name, QString::fromLatin1(l.text));
+        a->setCheckable(true);
+        a->setProperty("Tag", l.tag);
+        JezykGroup->addAction(a);
+        *l.member = a;
+    }
+    // German texts are incomplete: reachable only through a stored language value.
+    MunuJezykDU->setVisible(false);
+
+    MenuPomoc = named(MainMenu1->addMenu(QStringLiteral("Pomo&c")), "MenuPomoc");
+    MenuPomocDok = item(MenuPomoc, "MenuPomocDok", QStringLiteral("&Dokumentacja"));
+    MenuPomocOProg = item(MenuPomoc, "MenuPomocOProg", QStringLiteral("&O programie"));
+
+    // Same structure as the Port menu; no control has it attached.
+    PopupMenuPort = named(new QMenu(this), "PopupMenuPort");
+    PopupMenuPortZmien = item(PopupMenuPort, "PopupMenuPortZmien", QString());
+    N2 = named(PopupMenuPort->addSeparator(), "N2");
+}
+
+void TForm1::CreateTopPanel() {
+    PanelTop = panel(this, "PanelTop");
+    PanelTop->setFixedHeight(44);
+    auto* row = new QHBoxLayout(PanelTop);
+    row->setContentsMargins(4, 4, 4, 4);
+
+    auto tab = [this](const char* name, const QString& text, int tag) {
+        auto* b = named(new QToolButton(PanelTop), name);
+        b->setText(text);
+        b->setCheckable(true);
+        b->setAutoExclusive(true); // one group: exactly one tab is down
+        b->setProperty("Tag", tag);
+        b->setMinimumSize(110, 34);
+        b->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        return b;
+    };
+    ZakladkaParam = tab("ZakladkaParam", QStringLiteral("Parametry"), 0);
+    ZakladkaProg = tab("ZakladkaProg", QStringLiteral("Aktualizacja"), 2);
+    row->addWidget(ZakladkaParam);
+    row->addWidget(ZakladkaProg);
+
+    LabelOpis = named(new QLabel(PanelTop), "LabelOpis");
+    LabelOpis->hide();
+    row->addWidget(LabelOpis, 1);
+    row->addStretch(0);
+
+    Button1 = named(new QPushButton(QStringLiteral("Odśwież"), PanelTop), "Button1");
+    Button1->setProperty("Tag", 0);
+    Button1->setMinimumSize(100, 34);
+    Button2 = named(new QPushButton(QStringLiteral("Domyślne"), PanelTop), "Button2");
+    Button2->setMinimumSize(100, 34);
+    row->addWidget(Button1);
+    row->addWidget(Button2);
+
+    // The connection picture covers the "no connection" caption while the link is up.
+    PanelError = named(new QLabel(PanelTop), "PanelError");
+    PanelError->setAlignment(Qt::AlignCenter);
+    PanelError->setFixedSize(205, 36);
+    PanelError->setFrameShape(QFrame::Panel);
+    PanelError->setFrameShadow(QFrame::Sunken);
+    Image1 = named(new QLabel(PanelError), "Image1");
+    Image1->setGeometry(0, 0, 205, 36);
+    Image1->setAlignment(Qt::AlignCenter);
+    Image1->setAutoFillBackground(true);
+    row->addWidget(PanelError);
+}
+
+void TForm1::CreateRightPanel() {
+    PanelRight = panel(ClientArea, "PanelRight");
+    PanelRight->hide();
+    auto* column = new QVBoxLayout(PanelRight);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(2);
+
+    Panel10 = named(new QLabel(QStringLiteral("Mapy zapłonu"), PanelRight), "Panel10");
+    Panel10->setAlignment(Qt::AlignCenter);
+    Panel10->setFixedHeight(40);
+    ScrollBar1 = named(new QScrollBar(Qt::Horizontal, Panel10), "ScrollBar1");
+    ScrollBar1->setGeometry(4, 22, 200, 16);
+    column->addWidget(Panel10);
+
+    GridB = grid(PanelRight, "GridB");
+    column->addWidget(GridB, 1);
+    Panel9 = panel(PanelRight, "Panel9");
+    auto* lower = new QVBoxLayout(Panel9);
+    lower->setContentsMargins(0, 0, 0, 0);
+    GridG = grid(Panel9, "GridG");
+    lower->addWidget(GridG);
+    column->addWidget(Panel9, 1);
+
+    // The marker that follows the measured cell floats above the grids.
+    Panel1 = named(new QLabel(PanelRight), "Panel1");
+    Panel1->setAlignment(Qt::AlignCenter);
+    Panel1->setFrameShape(QFrame::Box);
+    Panel1->setAutoFillBackground(true);
+    Panel1->hide();
+}
+
+void TForm1::CreateClientArea() {
+    ClientArea = named(new QWidget(this), "ClientArea");
+    auto* outer = new QVBoxLayout(ClientArea);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
+    CreateTopPanel();
+    outer->addWidget(PanelTop);
+
+    auto* body = new QHBoxLayout();
+    bodyLayout_ = body;
+    body->setContentsMargins(0, 0, 0, 0);
+    body->setSpacing(0);
+    outer->addLayout(body, 1);
+
+    PanelLeft = panel(ClientArea, "PanelLeft");
+    auto* stack = new QVBoxLayout(PanelLeft);
+    stack->setContentsMargins(0, 0, 0, 0);
+    stack->setSpacing(0);
+    PanelNas1 = panel(PanelLeft, "PanelNas1");
+    Splitter1 = splitter(PanelLeft, "Splitter1", Qt::Vertical);
+    PanelCzuj = panel(PanelLeft, "PanelCzuj");
+    Splitter2 = splitter(PanelLeft, "Splitter2", Qt::Vertical);
+    PanelMapy = panel(PanelLeft, "PanelMapy");
+    PanelMapy->hide(); // shown when a controller offers a map
+    PanelInne = panel(PanelLeft, "PanelInne");
+    PanelInne->hide(); // kept hidden: its controls are shown elsewhere in service mode
+    stack->addWidget(PanelNas1);
+    stack->addWidget(Splitter1);
+    stack->addWidget(PanelCzuj);
+    stack->addWidget(Splitter2);
+    stack->addWidget(PanelMapy, 1);
+    stack->addWidget(PanelInne);
+    stack->addStretch(0);
+    body->addWidget(PanelLeft, 1);
+
+    SplitterLeft = splitter(ClientArea, "SplitterLeft", Qt::Horizontal);
+    SplitterLeft->hide();
+    body->addWidget(SplitterLeft);
+    Panel2 = panel(ClientArea, "Panel2");
+    Panel2->hide();
+    body->addWidget(Panel2, 1);
+
+    TreeView1 = named(new QTreeWidget(ClientArea), "TreeView1");
+    TreeView1->setHeaderHidden(true);
+    TreeView1->hide();
+    body->addWidget(TreeView1, 1);
+    RichEdit1 = named(new QTextEdit(ClientArea), "RichEdit1");
+    RichEdit1->setReadOnly(true);
+    RichEdit1->hide();
+    body->addWidget(RichEdit1);
+    PaintBox1 = named(new QWidget(ClientArea), "PaintBox1");
+    PaintBox1->hide();
+    body->addWidget(PaintBox1);
+
+    SplitterRight = splitter(ClientArea, "SplitterRight", Qt::Horizontal);
+    SplitterRight->hide();
+    body->addWidget(SplitterRight);
+    CreateRightPanel();
+    body->addWidget(PanelRight);
+
+    setCentralWidget(ClientArea);
+
+    StatusBar1 = named(new QStatusBar(this), "StatusBar1");
+    setStatusBar(StatusBar1);
+    ProgressBar1 = named(new QProgressBar(this), "ProgressBar1");
+    ProgressBar1->hide();
+
+    Timer1 = named(new QTimer(this), "Timer1");
+    Timer1->setInterval(100);
+    Timer2 = named(new QTimer(this), "Timer2");
+    Timer2->setInterval(500);
+    Timer2->setSingleShot(true);
+
+    OpenDialog1 = named(new QFileDialog(this), "OpenDialog1");
+    OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
+    SaveDialog1 = named(new QFileDialog(this), "SaveDialog1");
+    SaveDialog1->setAcceptMode(QFileDialog::AcceptSave);
+}
+
+void TForm1::CreateMapPanel() {
+    auto* column = new QVBoxLayout(PanelMapy);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    PanelMapyTop = panel(PanelMapy, "PanelMapyTop");
+    PanelMapyTop->setMinimumHeight(20);
+    column->addWidget(PanelMapyTop);
+
+    ToolBarMap = named(new QToolBar(PanelMapy), "ToolBarMap");
+    ToolBarMap->setIconSize(QSize(16, 16));
+    ToolBtnMapKasuj = named(ToolBarMap->addAction(QStringLiteral("X")), "ToolBtnMapKasuj");
+    ToolBtnOpen = named(ToolBarMap->addAction(QStringLiteral("Open")), "ToolBtnOpen");
+    ToolBtnSave = named(ToolBarMap->addAction(QStringLiteral("Save")), "ToolBtnSave");
+    column->addWidget(ToolBarMap);
+
+    GridMapa = grid(PanelMapy, "GridMapa");
+    column->addWidget(GridMapa, 1);
+}
+
+void TForm1::SetCell(QTableWidget* grid, int col, int row, const QString& text) {
+    QTableWidgetItem* cell = grid->item(row, col);
+    if (cell == nullptr) {
+        cell = new QTableWidgetItem();
+        grid->setItem(row, col, cell);
+    }
+    cell->setText(text);
+}
+
+QString TForm1::Cell(const QTableWidget* grid, int col, int row) {
+    const QTableWidgetItem* cell = grid->item(row, col);
+    return cell == nullptr ? QString() : cell->text();
+}
+
+void TForm1::SetStatusText(const QString& text) {
+    if (text.isEmpty()) {
+        StatusBar1->clearMessage();
+    } else {
+        StatusBar1->showMessage(text);
+    }
+}
+
+QString TForm1::StatusText() const {
+    return StatusBar1->currentMessage();
+}

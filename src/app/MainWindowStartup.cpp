@@ -1,0 +1,242 @@
+// Construction, start-up, the delayed port opening and the orderly close.
+#include "TForm1.h"
+
+#include "BgrColor.h"
+#include "EventPump.h"
+#include "PersistedSettings.h"
+#include "TFormAboud.h"
+#include "TFormInfo.h"
+#include "TMySerial.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScreen>
+#include <QTableWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+static void initResources() {
+    Q_INIT_RESOURCE(app);
+}
+
+namespace {
+constexpr const char* ProgramName = "Orvex";
+constexpr const char* ProgramVersion = " V1.03";
+} // namespace
+
+TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
+    initResources();
+    setObjectName("Form1");
+    resize(800, 600);
+    setMinimumSize(620, 460);
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    setPalette(white);
+    setAutoFillBackground(true);
+
+    CreateMenus();
+    CreateClientArea();
+    CreateMapPanel();
+    createLeftPanelControls({PanelNas1, PanelCzuj, PanelMapyTop, PanelInne});
+
+    // The small windows exist for the whole run and are only shown and hidden.
+    FormInfo = new TFormInfo();
+    FormAboud = new TFormAboud();
+    UrlOpener = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    FormAboud->UrlOpener = [this](const QUrl& url) { UrlOpener(url); };
+
+    ConnectHandlers();
+    // The window sees every key first, whichever control has the focus.
+    qApp->installEventFilter(this);
+
+    FormCreate();
+}
+
+TForm1::~TForm1() {
+    qApp->removeEventFilter(this);
+    if (!closed_) {
+        // Destroyed without a close (tests, or the application quitting): still release the port.
+        Timer1->stop();
+        Timer2->stop();
+        Serial1.reset();
+    }
+    delete FormInfo;
+    delete FormAboud;
+}
+
+void TForm1::FormCreate() {
+    setWindowTitle(QString::fromLatin1(ProgramName) + QString::fromLatin1(ProgramVersion));
+    SetApplicationTitle(QString::fromLatin1(ProgramName));
+
+    const QPixmap logo(QStringLiteral(":/bitmaps/1000"));
+    Image1->setPixmap(logo.scaled(Image1->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+
+    ZakladkaParam->setChecked(true);
+
+    Serial1 = std::make_unique<TMySerial>();
+    Serial1->setObjectName("Serial1");
+
+    // Measurement grids: rows twice the font size, columns 3.4 times it.
+    QFont gridFont = GridB->font();
+    const int fontSize = gridFont.pointSize() > 0 ? gridFont.pointSize() : gridFont.pixelSize();
+    const int rowHeight = 2 * fontSize;
+    const int colWidth = static_cast<int>(3.4 * fontSize);
+    for (QTableWidget* g : {GridMapa, GridB, GridG}) {
+        g->setColumnCount(16);
+        g->setRowCount(17);
+    }
+    for (QTableWidget* g : {GridB, GridG}) {
+        g->verticalHeader()->setMinimumSectionSize(1);
+        g->verticalHeader()->setDefaultSectionSize(rowHeight);
+        g->horizontalHeader()->setMinimumSectionSize(1);
+        g->horizontalHeader()->setDefaultSectionSize(colWidth);
+    }
+    SetCell(GridB, 0, 0, QStringLiteral("Ben"));
+    SetCell(GridG, 0, 0, QStringLiteral("Gaz"));
+    Panel1->resize(colWidth, rowHeight);
+
+    const QString exeDir = QCoreApplication::applicationDirPath();
+    OpenDialog1->setDirectory(exeDir);
+    SaveDialog1->setDirectory(exeDir);
+
+    KeyHistory.fill(0);
+}
+
+void TForm1::FormShow() {
+    Mirror.LinkCounter = 0;
+    Mirror.SettingIndex = 0;
+    Mirror.IdentityState = 0;
+
+    // Grid headers: engine speed across, load down.
+    SetCell(GridMapa, 0, 0, QStringLiteral("0"));
+    for (int c = 1; c <= 15; ++c) {
+        for (QTableWidget* g : {GridMapa, GridB, GridG}) {
+            SetCell(g, c, 0, QString::number((c + 1) * 400));
+        }
+    }
+    for (QTableWidget* g : {GridMapa, GridB, GridG}) {
+        SetCell(g, 15, 0, QStringLiteral("10000"));
+    }
+    for (int r = 1; r < GridMapa->rowCount(); ++r) {
+        const QString load = QString::number(static_cast<int>(r * 6.25)) + QLatin1Char('%');
+        for (QTableWidget* g : {GridMapa, GridB, GridG}) {
+            SetCell(g, 0, r, load);
+        }
+    }
+
+    const PersistedSettings::Values stored = PersistedSettings::Read();
+    startPortNumber_ = stored.Comm;
+
+    ApplyLanguage(stored.Lang);
+    if (PanelLeftResizeHandler) {
+        PanelLeftResizeHandler();
+    }
+    Timer2->start();
+}
+
+void TForm1::UseSessionDevice(const QString& path) {
+    sessionDevice_ = path;
+}
+
+void TForm1::Timer2Timer() {
+    Timer2->stop();
+    if (Serial1 == nullptr) {
+        return;
+    }
+    // A failure is not reported here: the poll cycle sees the port closed.
+    if (!sessionDevice_.isEmpty()) {
+        Serial1->SerialOpenDevice(sessionDevice_, 9600);
+    } else {
+        Serial1->SerialOpen(startPortNumber_, 9600);
+    }
+    Timer1->start();
+}
+
+void TForm1::FormCloseQuery() {
+    Timer1->stop();
+    Timer2->stop();
+    closing_ = true; // no layout code runs while the window is torn down
+    EventPump::sleepBlocking(200);
+    EventPump::processEvents();
+}
+
+void TForm1::FormClose() {
+    if (Serial1 != nullptr) {
+        // A device given for this session only means nothing next time: keep the user's port.
+        const int comm = Serial1->PortIsSessionOnly() ? startPortNumber_ : Serial1->PortNumber();
+        PersistedSettings::Write(comm, Language());
+    }
+    try {
+        Serial1.reset();
+    } catch (...) {
+        // Closing a port that vanished must not stop the program from closing.
+    }
+    EventPump::processEvents();
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!shown_) {
+        shown_ = true;
+        FormShow();
+    }
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (busy_ > 0) {
+        // An exchange with the controller is waiting for its answer on this very call stack:
+        // close once it has finished instead of pulling the port away from under it.
+        closePending_ = true;
+        event->ignore();
+        return;
+    }
+    if (!closed_) {
+        FormCloseQuery();
+        FormClose();
+        closed_ = true;
+    }
+    event->accept();
+}
+
+void TForm1::ExchangeFinished() {
+    if (--busy_ == 0 && closePending_) {
+        closePending_ = false;
+        QTimer::singleShot(0, this, &QWidget::close);
+    }
+}
+
+void TForm1::SetApplicationTitle(const QString& title) {
+    // Linux has no separate application title; it is kept for the tests and the Windows build.
+    qApp->setProperty("Title", title);
+}
+
+QString TForm1::ApplicationTitle() {
+    return qApp->property("Title").toString();
+}
+
+void TForm1::ConnectHandlers() {
+    connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    connect(Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
+    connect(PlikiZamknij, &QAction::triggered, this, &QWidget::close);
+    connect(MenuPort, &QMenu::aboutToShow, this, &TForm1::MenuPortClick);
+    connect(MenuPortZmien, &QAction::triggered, this, &TForm1::MenuPortZmienClick);
+    connect(PopupMenuPort, &QMenu::aboutToShow, this, &TForm1::PopupMenuPortPopup);
+    connect(PopupMenuPortZmien, &QAction::triggered, this, &TForm1::MenuPortZmienClick);
+    for (QAction* a : {MunuJezykPl, MunuJezykDU, MunuJezykGB, MunuJezykRU}) {
+        connect(a, &QAction::triggered, this, [this, a] { MunuJezykPlClick(a); });
+    }
+    connect(MenuPomocDok, &QAction::triggered, this, &TForm1::MenuPomocDokClick);
+    connect(MenuPomocOProg, &QAction::triggered, this, &TForm1::MenuPomocOProgClick);
+    for (QToolButton* b : {ZakladkaParam, ZakladkaProg}) {
+        connect(b, &QToolButton::clicked, this, [this, b] { ZakladkaParamClick(b); });
+    }
+}

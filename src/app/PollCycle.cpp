@@ -1,0 +1,152 @@
+// The poll timer: one tick of the poll cycle, and what its result shows in the window.
+#include "TForm1.h"
+
+#include "ControlStates.h"
+#include "PollCycle.h"
+#include "PollTickResult.h"
+#include "TFormInfo.h"
+#include "TMySerial.h"
+#include "TPanel.h"
+#include "TRadioGroup.h"
+#include "TUpDown.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTextEdit>
+#include <QTimer>
+#include <QToolButton>
+
+void TForm1::Timer1Timer() {
+    Timer1->stop(); // no tick starts while this one runs
+    if (Serial1 == nullptr) {
+        return;
+    }
+    ExchangeStarted();
+    const PollTickResult result = PollCycle::Tick(Mirror, *Serial1, Lang, CurrentControlStates());
+    ApplyTickResult(result);
+    Timer1->setInterval(result.interval);
+    if (!closing_) {
+        Timer1->start();
+    }
+    ExchangeFinished();
+}
+
+ControlStates TForm1::CurrentControlStates() const {
+    ControlStates s;
+    s.CheckBoxOn = CheckBoxOn->isChecked();
+    s.CheckBoxBG = CheckBoxBG->isChecked();
+    s.CheckBoxTp = CheckBoxTp->isChecked();
+    s.UpDownGMP = UpDownGMP->Position();
+    s.RGMapa = RGMapa->ItemIndex();
+    s.PanelMapyVisible = !PanelMapy->isHidden();
+    s.PanelRightVisible = !PanelRight->isHidden();
+    s.MapChartExists = false; // the 3-D chart is not part of this build yet
+    s.InfoWindowExists = FormInfo != nullptr;
+    s.InfoReportTag = FormInfo != nullptr ? FormInfo->Edit2->property("Tag").toInt() : 0;
+    s.Image1Visible = !Image1->isHidden();
+    s.ParametersPageCurrent =
+        Button1->property("Tag").toInt() == ZakladkaParam->property("Tag").toInt();
+    return s;
+}
+
+void TForm1::ApplyTickResult(const PollTickResult& result) {
+    if (result.lossReset) {
+        ApplyLossReset(result.lossReset->caption, result.lossReset->title,
+                       result.lossReset->switchToParameters);
+    }
+    if (result.showImage1) {
+        Image1->show();
+    }
+    if (!result.txLogLine.isEmpty()) {
+        ShowTxLog(result.txLogLine);
+    }
+    if (result.response) {
+        ApplyResponse(*result.response);
+    }
+}
+
+void TForm1::ApplyLossReset(const QString& caption, const QString& title, bool switchToParameters) {
+    setWindowTitle(caption);
+    SetApplicationTitle(title);
+    Image1->hide(); // the "no connection" caption of PanelError shows through
+    for (TPanel* p :
+         {PanelSta, PanelGAZ, PanelImp, PanelTPS, PanelRPM, PanelKAT, LabelKat, PanelPwr}) {
+        p->resetColor();
+    }
+    for (QCheckBox* c : {CheckBoxPk, CheckBoxOn}) {
+        c->setAutoFillBackground(false);
+        c->setPalette(QPalette());
+    }
+    Panel1->hide();
+    if (switchToParameters) {
+        ZakladkaParam->setChecked(true);
+        ShowTab(0);
+    }
+}
+
+void TForm1::ApplyResponse(const ResponseResult& result) {
+    if (!result.logLine.isEmpty()) {
+        ShowRxLog(result.logLine);
+    }
+    if (result.serviceCaption) {
+        setWindowTitle(*result.serviceCaption);
+    }
+    if (result.identity) {
+        ApplyIdentity(*result.identity);
+    }
+    if (result.settings && SettingsViewHandler) {
+        SettingsViewHandler(*result.settings);
+    }
+    if (result.live && LiveViewHandler) {
+        LiveViewHandler(*result.live);
+    }
+    if (result.map) {
+        ApplyMapUpdate(*result.map);
+    }
+}
+
+void TForm1::ApplyIdentity(const IdentityResult& identity) {
+    setWindowTitle(identity.caption);
+    SetApplicationTitle(identity.title);
+    RGKomKor->setVisible(identity.komKorVisible);
+    RGWyjKor->setVisible(identity.komKorVisible);
+    if (identity.reportWritten && FormInfo != nullptr) {
+        FormInfo->Clear();
+        for (const QString& line : identity.reportLines) {
+            FormInfo->AppendLine(line);
+        }
+        FormInfo->Edit2->setProperty("Tag", 0);
+    }
+    if (identity.showTab) {
+        if (*identity.showTab == 2) {
+            ZakladkaProg->setChecked(true);
+        }
+        ShowTab(*identity.showTab);
+    }
+    if (identity.message) {
+        if (ErrorBox) {
+            ErrorBox(*identity.message);
+        } else {
+            QMessageBox box(QMessageBox::Critical, QStringLiteral("Orvex"), *identity.message,
+                            QMessageBox::Ok);
+            box.exec();
+        }
+    }
+}
+
+void TForm1::ApplyMapUpdate(const MapUpdate& update) {
+    for (const MapCellUpdate& cell : update.cells) {
+        SetCell(GridMapa, cell.column, cell.row, cell.text);
+    }
+}
+
+void TForm1::ShowTxLog(const QString& line) {
+    OpisSygaly->setText(line);
+}
+
+void TForm1::ShowRxLog(const QString& line) {
+    OpisNastawy->setText(line);
+}

@@ -1,0 +1,245 @@
+#pragma once
+
+#include "ControllerMirror.h"
+#include "LanguageTable.h"
+#include "LeftPanelControls.h"
+
+#include <QMainWindow>
+#include <QString>
+#include <QUrl>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QActionGroup;
+class QFileDialog;
+class QFrame;
+class QHBoxLayout;
+class QLabel;
+class QMenu;
+class QMenuBar;
+class QProgressBar;
+class QPushButton;
+class QScrollBar;
+class QStatusBar;
+class QTableWidget;
+class QTextEdit;
+class QTimer;
+class QToolButton;
+class QTreeWidget;
+class QWidget;
+class QToolBar;
+class TFormAboud;
+class TFormInfo;
+class TMySerial;
+struct ControlStates;
+struct IdentityResult;
+struct LiveView;
+struct MapUpdate;
+struct PollTickResult;
+struct ResponseResult;
+struct SettingsView;
+
+// The main window. Its controls keep their design names as member names and objectName; its
+// handlers are spread over several files by concern (start-up and close, poll cycle, languages,
+// keyboard and tabs, help, port menu).
+class TForm1 : public QMainWindow, public LeftPanelControls {
+    Q_OBJECT
+
+public:
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // --- start-up and close (MainWindowStartup.cpp)
+    void FormCreate();
+    void FormShow();
+    void Timer2Timer();
+    void FormCloseQuery();
+    void FormClose();
+    // True from the close query on: layout code must not run while the window is torn down.
+    bool Closing() const { return closing_; }
+    // The left-panel layout, run by the parameters tab's code when it is present.
+    std::function<void()> PanelLeftResizeHandler;
+    static void SetApplicationTitle(const QString& title);
+    static QString ApplicationTitle();
+
+    // An exchange with the controller that waits (and processes events) is running; a close
+    // asked for meanwhile is carried out when it ends.
+    void ExchangeStarted() { ++busy_; }
+    void ExchangeFinished();
+
+    // The controller as the program knows it; the one instance of the program.
+    ControllerMirror Mirror;
+    // The transport facade "Serial1": created at start, destroyed by FormClose.
+    std::unique_ptr<TMySerial> Serial1;
+    TMySerial* Serial() const { return Serial1.get(); }
+
+    // A device that exists for this session only (the simulator's pseudo-terminal, or a path
+    // from the command line): it is opened instead of the saved port and never saved as "Comm".
+    void UseSessionDevice(const QString& path);
+
+    // --- poll cycle (PollCycle.cpp)
+    void Timer1Timer();
+    ControlStates CurrentControlStates() const;
+    void ApplyTickResult(const PollTickResult& result);
+    void ApplyResponse(const ResponseResult& result);
+    void ApplyIdentity(const IdentityResult& identity);
+    void ApplyMapUpdate(const MapUpdate& update);
+    void ApplyLossReset(const QString& caption, const QString& title, bool switchToParameters);
+    // The views of the parameters tab are applied by its own code (ParametersTab*.cpp), which
+    // sets these when it is created; the window calls them after each accepted answer.
+    std::function<void(const LiveView&)> LiveViewHandler;
+    std::function<void(const SettingsView&)> SettingsViewHandler;
+    // Message boxes of the protocol (loader, newer program); tests replace it.
+    std::function<void(const QString& text)> ErrorBox;
+
+    // --- languages (Languages.cpp)
+    QString LangText(int id) const;
+    void ApplyLanguage(int language);
+    int Language() const;
+    void MunuJezykPlClick(QAction* sender);
+
+    // --- keyboard, tabs, service mode (Keyboard.cpp, Tabs.cpp)
+    void FormKeyDown(int key, Qt::KeyboardModifiers shift);
+    void ShowTab(int tab);
+    void ZakladkaParamClick(QToolButton* sender);
+    void SetServiceMode(bool on);
+    // The firmware catalogue fills TreeView1 when the update tab opens (firmware code sets it).
+    std::function<void()> BuildFirmwareCatalogueHandler;
+    // PanelLeft either fills the client area or stands at the left with a fixed width (while
+    // the chart panel is shown beside it).
+    void SetPanelLeftWidth(int width);
+    void SetPanelLeftFills(bool fills);
+    bool PanelLeftFills() const { return panelLeftFills_; }
+    bool ServiceMode = false;
+    std::array<std::uint8_t, 8> KeyHistory{};
+    static constexpr const char* AccessCode = "qevu";
+
+    // --- help menu (HelpMenu.cpp)
+    void MenuPomocDokClick();
+    void MenuPomocOProgClick();
+    // Which file or folder the documentation command opens for a language.
+    static QString DocumentationTarget(const QString& dir, int language);
+    static QString DocumentationFileName(int language);
+    // How documents and links are opened; tests replace it.
+    std::function<void(const QUrl&)> UrlOpener;
+
+    TFormInfo* FormInfo = nullptr;
+    TFormAboud* FormAboud = nullptr;
+
+    // Frame log lines (with LogFrames): the request under "Sygnały", the answer under "Nastawy".
+    void ShowTxLog(const QString& line);
+    void ShowRxLog(const QString& line);
+
+    // --- port menu (PortMenu.cpp)
+    void MenuPortClick();
+    void MenuPortZmienClick();
+    void PopupMenuPortPopup();
+
+    // --- controls of the window (MainWindowLayout.cpp)
+    QMenuBar* MainMenu1 = nullptr;
+    QMenu* MenuPliki = nullptr;
+    QAction* MenuPikiOtworz = nullptr;
+    QAction* MenuPlikiZapisz = nullptr;
+    QAction* PlikiUstawZapis = nullptr;
+    QAction* MenuPikiOtworzPom = nullptr;
+    QAction* PlikiZamknij = nullptr;
+    QMenu* MenuPort = nullptr;
+    QAction* MenuPortZmien = nullptr;
+    QAction* N1 = nullptr;
+    QMenu* MenuJezyk = nullptr;
+    QActionGroup* JezykGroup = nullptr;
+    QAction* MunuJezykPl = nullptr;
+    QAction* MunuJezykDU = nullptr;
+    QAction* MunuJezykGB = nullptr;
+    QAction* MunuJezykRU = nullptr;
+    QMenu* MenuPomoc = nullptr;
+    QAction* MenuPomocDok = nullptr;
+    QAction* MenuPomocOProg = nullptr;
+    QMenu* PopupMenuPort = nullptr;
+    QAction* PopupMenuPortZmien = nullptr;
+    QAction* N2 = nullptr;
+
+    QFrame* PanelTop = nullptr;
+    QToolButton* ZakladkaParam = nullptr;
+    QToolButton* ZakladkaProg = nullptr;
+    QLabel* LabelOpis = nullptr;
+    QLabel* PanelError = nullptr;
+    QLabel* Image1 = nullptr;
+    QPushButton* Button1 = nullptr;
+    QPushButton* Button2 = nullptr;
+
+    QWidget* ClientArea = nullptr;
+    QFrame* PanelLeft = nullptr;
+    QFrame* PanelNas1 = nullptr;
+    QFrame* Splitter1 = nullptr;
+    QFrame* PanelCzuj = nullptr;
+    QFrame* Splitter2 = nullptr;
+    QFrame* PanelMapy = nullptr;
+    QFrame* PanelMapyTop = nullptr;
+    QToolBar* ToolBarMap = nullptr;
+    QAction* ToolBtnMapKasuj = nullptr;
+    QAction* ToolBtnOpen = nullptr;
+    QAction* ToolBtnSave = nullptr;
+    QTableWidget* GridMapa = nullptr;
+    QFrame* PanelInne = nullptr;
+    QFrame* SplitterLeft = nullptr;
+    QFrame* Panel2 = nullptr;
+    QTreeWidget* TreeView1 = nullptr;
+    QTextEdit* RichEdit1 = nullptr;
+    QWidget* PaintBox1 = nullptr;
+    QFrame* SplitterRight = nullptr;
+    QFrame* PanelRight = nullptr;
+    QLabel* Panel10 = nullptr;
+    QScrollBar* ScrollBar1 = nullptr;
+    QTableWidget* GridB = nullptr;
+    QFrame* Panel9 = nullptr;
+    QTableWidget* GridG = nullptr;
+    QLabel* Panel1 = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+
+    QTimer* Timer1 = nullptr;
+    QTimer* Timer2 = nullptr;
+    QFileDialog* OpenDialog1 = nullptr;
+    QFileDialog* SaveDialog1 = nullptr;
+
+    // Grid cells are addressed (column, row) as in the rest of the program.
+    static void SetCell(QTableWidget* grid, int col, int row, const QString& text);
+    static QString Cell(const QTableWidget* grid, int col, int row);
+
+    // The status bar's one text.
+    void SetStatusText(const QString& text);
+    QString StatusText() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateMenus();
+    void CreateTopPanel();
+    void CreateClientArea();
+    void CreateRightPanel();
+    void CreateMapPanel();
+    void ConnectHandlers();
+
+    LanguageTable Lang;
+    int startPortNumber_ = 1; // the port read from the store, kept when a session device runs
+    QString sessionDevice_;
+    bool shown_ = false;
+    bool closed_ = false;
+    bool closing_ = false;
+    bool closePending_ = false;
+    bool panelLeftFills_ = true;
+    int panelLeftWidth_ = 533;
+    QHBoxLayout* bodyLayout_ = nullptr;
+    int busy_ = 0;
+    // Key events travel up the parent chain; each press is seen once.
+    const QEvent* lastKeyEvent_ = nullptr;
+    QObject* lastKeyReceiver_ = nullptr;
+};

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QWidget>
+
+class QTextEdit;
+
+// The controller information window: one read-only text box holding the identity and settings
+// report. It lives for the whole run and is only shown and hidden; it keeps its text between
+// showings.
+class TFormInfo : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TFormInfo(QWidget* parent = nullptr);
+
+    QTextEdit* Edit2 = nullptr;
+
+    void Clear();
+    void AppendLine(const QString& line);
+    QStringList Lines() const;
+};

@@ -1,0 +1,60 @@
+#include "CommandLine.h"
+#include "TForm1.h"
+
+#include <QApplication>
+#include <QTextStream>
+
+#include <memory>
+
+#ifdef ORVEX_WITH_DEMO
+#include "DemoSession.h"
+#endif
+
+int main(int argc, char** argv) {
+    // The command line is read before any window system is needed (--help works anywhere).
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    const CommandLine args = CommandLine::parse(arguments);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    if (!args.error.isEmpty()) {
+        err << args.error << "\n\n" << args.helpText;
+        return 2;
+    }
+    if (args.help) {
+        out << args.helpText;
+        return 0;
+    }
+
+    QApplication app(argc, argv);
+
+    QString sessionDevice = args.device;
+#ifdef ORVEX_WITH_DEMO
+    DemoSession demo;
+    if (args.demo) {
+        if (!demo.start()) {
+            err << "Cannot start the simulated controller: " << demo.errorString() << "\n";
+            return 1;
+        }
+        sessionDevice = demo.devicePath();
+    }
+#else
+    if (args.demo) {
+        err << "This build has no simulated controller.\n";
+        return 1;
+    }
+#endif
+
+    int rc = 0;
+    {
+        TForm1 window;
+        if (!sessionDevice.isEmpty()) {
+            window.UseSessionDevice(sessionDevice);
+        }
+        window.showMaximized();
+        rc = QApplication::exec();
+    }
+    return rc;
+}

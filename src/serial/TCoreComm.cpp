@@ -80,7 +80,8 @@ void TCoreComm::CreateHandle() {
         cfmakeraw(&tio);
         tio.c_cflag |= CLOCAL | CREAD;
         tio.c_cflag &= ~static_cast<tcflag_t>(CRTSCTS);
-        tio.c_cc[VMIN] = 0;
+        // VMIN 1: an empty queue reads as EAGAIN, so a read of 0 bytes can only mean end of line.
+        tio.c_cc[VMIN] = 1;
         tio.c_cc[VTIME] = 0;
         (void)tcsetattr(fd, TCSANOW, &tio);
     }
@@ -121,10 +122,15 @@ void TCoreComm::Open() {
                     }
                 },
                 Qt::QueuedConnection);
+            ++FEventsPosted;
         });
         FEventThread = std::move(thread);
         FEventThread->Start();
     }
+}
+
+std::uint64_t TCoreComm::EventThreadWakes() const {
+    return FEventThread ? FEventThread->WakeCount() : 0;
 }
 
 void TCoreComm::StopEventThread() {
@@ -149,11 +155,9 @@ int TCoreComm::Write(const std::uint8_t* buffer, std::uint32_t count) {
         return -1;
     }
     std::lock_guard<std::recursive_mutex> guard(FCritSect);
-    // Bounded by twice the line time of the bytes plus a second, so that a stalled line (flow
-    // control, nobody reading a pseudo-terminal) cannot hang the window.
-    const std::uint32_t rate = FDCB.BaudRate > 0 ? FDCB.BaudRate : 9600;
-    const auto lineMs = static_cast<long long>(count) * 10 * 1000 * 2 / rate;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(1000 + lineMs);
+    // A line that takes no byte for a whole second is stalled (flow control held, nobody reading
+    // a pseudo-terminal): give up with what went out rather than hang the window.
+    constexpr int kStallMs = 1000;
     std::uint32_t sent = 0;
     while (sent < count) {
         ssize_t n = ::write(FHandle, buffer + sent, count - sent);
@@ -165,9 +169,8 @@ int TCoreComm::Write(const std::uint8_t* buffer, std::uint32_t count) {
             continue;
         }
         if (n < 0 && errno == EAGAIN) {
-            int left = msLeft(deadline);
             pollfd pfd{FHandle, POLLOUT, 0};
-            if (left == 0 || ::poll(&pfd, 1, left) <= 0) {
+            if (::poll(&pfd, 1, kStallMs) <= 0) {
                 break;
             }
             if ((pfd.revents & (POLLHUP | POLLERR)) != 0) {

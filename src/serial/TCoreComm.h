@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -99,6 +100,10 @@ public:
     const TDcb& DCB() const { return FDCB; }
     const TCommTimeouts& CommTimeouts() const { return FTimeouts; }
     int Handle() const { return FHandle; }
+    // Events the event thread has handed over, and times its wait returned (for tests: a port
+    // that hung up must not keep the thread spinning).
+    std::uint64_t EventsPosted() const { return FEventsPosted.load(); }
+    std::uint64_t EventThreadWakes() const;
 
     NotifyEvent OnBreak, OnCts, OnDsr, OnRing, OnRlsd, OnRxFlag, OnTxEmpty;
     ErrorEvent OnError;
@@ -134,4 +139,5 @@ private:
     bool FHungUp = false;
     // Bumped by Close: an event posted by an earlier thread carries an older number and is dropped.
     std::uint64_t FEventGeneration = 0;
+    std::atomic<std::uint64_t> FEventsPosted{0};
 };

@@ -46,7 +46,11 @@ bool BootLoader::keyAccepted(quint8 key) const {
 BootLoader::Reply BootLoader::handle(const ReceivedFrame& frame) {
     Reply r;
     const QByteArray& d = frame.data;
-    const bool isBlock = frame.cmd == 0x54 && transferring_ && d.size() >= 1 && d[0] == 0x01;
+    const bool isStart = d.size() == 5 && d.startsWith(QByteArray(3, 0));
+    const bool isClose = d == QByteArray("\x02\x02");
+    // During a transfer every other service frame is taken for a block: if it is damaged
+    // (checksum, marker, length, key) the block is simply asked for again.
+    const bool isBlock = frame.cmd == 0x54 && transferring_ && !isStart && !isClose;
     if (!frame.checksumOk && !isBlock)
         return r;
 
@@ -63,7 +67,7 @@ BootLoader::Reply BootLoader::handle(const ReceivedFrame& frame) {
         id[6] = char(config_.loaderBase & 0xFF);
         id[8] = char(marker_);
         r.answer = FrameCodec::answer(0x52, id, false);
-    } else if (frame.cmd == 0x54 && d.size() == 5 && d.startsWith(QByteArray(3, 0))) {
+    } else if (frame.cmd == 0x54 && isStart) {
         const int count = quint8(d[3]) << 8 | quint8(d[4]);
         if (count < 1 || count > kMaxBlocks) {
             transferring_ = false;
@@ -78,7 +82,8 @@ BootLoader::Reply BootLoader::handle(const ReceivedFrame& frame) {
         image_ = QByteArray(count * 16, 0);
         r.answer = blockRequest(0x03, next_);
     } else if (isBlock) {
-        const bool good = frame.checksumOk && d.size() == 19 && keyAccepted(quint8(d[1]));
+        const bool good =
+            frame.checksumOk && d.size() == 19 && quint8(d[0]) == 0x01 && keyAccepted(quint8(d[1]));
         if (good) {
             image_.replace(next_ * 16, 16, descramble(d.mid(2, 16), quint8(d[1])));
             r.extraDelayMs = config_.flashWriteMs;
@@ -94,7 +99,7 @@ BootLoader::Reply BootLoader::handle(const ReceivedFrame& frame) {
             r.imageComplete = true;
             r.answer = blockRequest(0x07, next_);
         }
-    } else if (frame.cmd == 0x54 && d == QByteArray("\x02\x02")) {
+    } else if (frame.cmd == 0x54 && isClose) {
         transferring_ = false;
         if (lastTransferComplete_ && failUpdate_)
             marker_ = 1; // finished with an error

@@ -1,0 +1,245 @@
+#include "SimRig.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+
+#include <utility>
+
+namespace {
+struct BlockRequest {
+    int status = -1;
+    int keyWord = 0;
+    int block = -1;
+};
+
+BlockRequest parseBlockRequest(const QByteArray& frame) {
+    BlockRequest r;
+    const QByteArray d = SimRig::data(frame);
+    if (frame.size() != 10 || quint8(frame[2]) != 0x54 || d.size() != 6 || d[0] != 0x01 ||
+        !SimTestClient::sumIsZero(frame))
+        return r;
+    r.status = quint8(d[1]);
+    r.keyWord = quint8(d[2]) << 8 | quint8(d[3]);
+    r.block = quint8(d[4]) << 8 | quint8(d[5]);
+    return r;
+}
+
+enum class Tamper { None, Key, Checksum, Marker, Short };
+
+// The PC's block frame: key byte, the block XOR-chained from the key, two swaps, a filler.
+QByteArray blockFrame(const QByteArray& image, int block, int keyWord, int baseBlocks,
+                      Tamper tamper = Tamper::None) {
+    QByteArray plain = image.mid(block * 16, 16);
+    plain = plain.leftJustified(16, '\0');
+    const int r = QRandomGenerator::global()->bounded(32);
+    quint8 key = quint8(8 * r + block - keyWord * baseBlocks);
+    QByteArray f = QByteArray::fromHex("55135401");
+    f.append(char(key));
+    quint8 c = key;
+    for (char p : plain) {
+        f.append(char(quint8(p) ^ c));
+        c = quint8(p);
+    }
+    std::swap(f[5], f[8]);
+    std::swap(f[7], f[14]);
+    f.append(char(QRandomGenerator::global()->bounded(255)));
+    int sum = 0;
+    if (tamper == Tamper::Key)
+        f[4] = char(quint8(f[4]) + 1);
+    if (tamper == Tamper::Marker)
+        f[3] = char(0x02);
+    for (char b : f)
+        sum += quint8(b);
+    f.append(char((256 - sum % 256) % 256));
+    if (tamper == Tamper::Checksum)
+        f[22] = char(quint8(f[22]) ^ 0x40);
+    if (tamper == Tamper::Short) {
+        f.remove(20, 1);
+        f[1] = char(0x12);
+        int s = 0;
+        for (int i = 0; i < f.size() - 1; ++i)
+            s += quint8(f[i]);
+        f[f.size() - 1] = char((256 - s % 256) % 256);
+    }
+    return f;
+}
+
+QByteArray testImage() {
+    QByteArray image(8832, 0);
+    quint32 x = 12345;
+    for (char& b : image) {
+        x = x * 1103515245u + 12345u;
+        b = char(x >> 16);
+    }
+    return image;
+}
+
+// Switch to the loader and read its identity, as the programming procedure does.
+QByteArray enterLoader(SimRig& rig) {
+    rig.client->send(QByteArray::fromHex("5502543333EF"));
+    if (rig.client->exchange(QByteArray::fromHex("5500505B")) != QByteArray::fromHex("5500505B"))
+        return {};
+    return rig.client->exchange(QByteArray::fromHex("55005259"));
+}
+} // namespace
+
+class SimLoaderTest : public QObject {
+    Q_OBJECT
+private slots:
+    void loaderIdentityHasTenByteBodyAndConfiguredVersion();
+    void fullTransferReproducesTheImageAndRestartsTheApplication();
+    void damagedBlockFrameIsRequestedAgain_data();
+    void damagedBlockFrameIsRequestedAgain();
+    void startWithoutBlocksIsRefused();
+    void failedUpdateOrUnfinishedTransferStaysInTheLoader();
+};
+
+void SimLoaderTest::loaderIdentityHasTenByteBodyAndConfiguredVersion() {
+    SimConfig c = SimRig::fast();
+    c.startInLoader = true;
+    c.loaderVersion = 105;
+    c.loaderMarker = 2;
+    c.loaderBase = 0x0123;
+    c.model = SimModel::Vx02;
+    c.replyCode = SimReplyCode::Odd; // the loader keeps even codes regardless
+    SimRig rig(c);
+    QVERIFY(rig.ok());
+    const QByteArray id = rig.client->exchange(QByteArray::fromHex("55005259"));
+    // Płytka, Model, Montaż, Zworki, version 1.05, LoaderBase 0x0123, unused, Znacznik 2.
+    QCOMPARE(id.toHex(' '), QByteArray("55 09 52 08 02 60 60 69 01 23 00 02 f7"));
+    QCOMPARE(rig.client->exchange(QByteArray::fromHex("5500505B")).toHex(), QByteArray("5500505b"));
+}
+
+void SimLoaderTest::fullTransferReproducesTheImageAndRestartsTheApplication() {
+    SimConfig c = SimRig::fast();
+    int callbacks = 0;
+    QByteArray delivered;
+    c.imageReceived = [&](const QByteArray& image) {
+        ++callbacks;
+        delivered = image;
+    };
+    SimRig rig(c);
+    QVERIFY(rig.ok());
+    const QByteArray id = SimRig::data(enterLoader(rig));
+    QCOMPARE(id.size(), 9);
+    QCOMPARE(quint8(id[4]), quint8(103));
+    const int loaderBase = quint8(id[5]) << 8 | quint8(id[6]);
+    const int baseBlocks = 2 * loaderBase / 16;
+    QCOMPARE(baseBlocks, 32);
+    const QByteArray image = testImage();
+    const int count = image.size() / 16 + baseBlocks;
+    QCOMPARE(count, 584);
+
+    BlockRequest req = parseBlockRequest(rig.client->exchange(QByteArray::fromHex("5505540000000248"
+                                                                                  "08")));
+    int expected = 0;
+    QSet<int> keyWords;
+    while (req.status == 0x03) {
+        QCOMPARE(req.block, expected); // increasing order, none skipped
+        keyWords.insert(req.keyWord);
+        req = parseBlockRequest(
+            rig.client->exchange(blockFrame(image, req.block, req.keyWord, baseBlocks)));
+        ++expected;
+    }
+    QCOMPARE(req.status, 0x07);
+    QCOMPARE(expected, count);
+    QVERIFY(keyWords.size() > count / 2); // a fresh key word with every request
+
+    const QByteArray got = rig.sim.receivedImage();
+    QCOMPARE(got.size(), count * 16);
+    QVERIFY(got.left(8832) == image);
+    QCOMPARE(got.mid(8832), QByteArray(count * 16 - 8832, 0));
+    QCOMPARE(callbacks, 1);
+    QCOMPARE(delivered, got);
+    QCOMPARE(rig.sim.completedTransfers(), 1);
+
+    rig.client->send(QByteArray::fromHex("5502540202"
+                                         "51"));
+    const quint64 sent = 3 + 1 + quint64(count) + 1;
+    QVERIFY(rig.sim.waitForRequests(sent, 2000));
+    QVERIFY(!rig.sim.inLoader());
+    QCOMPARE(SimRig::data(rig.client->exchange(QByteArray::fromHex("55005259"))).size(), 99);
+}
+
+void SimLoaderTest::damagedBlockFrameIsRequestedAgain_data() {
+    QTest::addColumn<int>("tamper");
+    QTest::newRow("key byte off by one") << int(Tamper::Key);
+    QTest::newRow("checksum") << int(Tamper::Checksum);
+    QTest::newRow("block marker not 01") << int(Tamper::Marker);
+    QTest::newRow("one byte short") << int(Tamper::Short);
+}
+
+void SimLoaderTest::damagedBlockFrameIsRequestedAgain() {
+    QFETCH(int, tamper);
+    SimRig rig;
+    QVERIFY(rig.ok());
+    QVERIFY(!enterLoader(rig).isEmpty());
+    const QByteArray image = testImage().left(64); // four blocks announced
+    BlockRequest req = parseBlockRequest(rig.client->exchange(QByteArray::fromHex("55055400000000"
+                                                                                  "04"
+                                                                                  "4E")));
+    QCOMPARE(req.block, 0);
+    int refused = 0;
+    while (req.status == 0x03) {
+        const bool spoil = req.block == 2 && refused == 0;
+        const BlockRequest next = parseBlockRequest(rig.client->exchange(
+            blockFrame(image, req.block, req.keyWord, 32, spoil ? Tamper(tamper) : Tamper::None)));
+        if (spoil) {
+            ++refused;
+            QCOMPARE(next.status, 0x03);
+            QCOMPARE(next.block, 2); // the same block again
+        }
+        req = next;
+    }
+    QCOMPARE(req.status, 0x07);
+    QCOMPARE(refused, 1);
+    QCOMPARE(rig.sim.receivedImage().left(64), image);
+}
+
+void SimLoaderTest::startWithoutBlocksIsRefused() {
+    SimRig rig;
+    QVERIFY(rig.ok());
+    QVERIFY(!enterLoader(rig).isEmpty());
+    const BlockRequest zero =
+        parseBlockRequest(rig.client->exchange(SimTestClient::request(0x54, QByteArray(5, 0))));
+    QVERIFY(zero.status >= 0);
+    QVERIFY((zero.status & 0x0F) != 3 && (zero.status & 0x0F) != 7);
+    const BlockRequest tooMany = parseBlockRequest(
+        rig.client->exchange(SimTestClient::request(0x54, QByteArray::fromHex("0000000401"))));
+    QVERIFY((tooMany.status & 0x0F) != 3 && (tooMany.status & 0x0F) != 7);
+}
+
+void SimLoaderTest::failedUpdateOrUnfinishedTransferStaysInTheLoader() {
+    SimConfig c = SimRig::fast();
+    c.failUpdate = true;
+    SimRig rig(c);
+    QVERIFY(rig.ok());
+    QVERIFY(!enterLoader(rig).isEmpty());
+    const QByteArray image = testImage().left(16);
+    BlockRequest req = parseBlockRequest(
+        rig.client->exchange(SimTestClient::request(0x54, QByteArray::fromHex("0000000021"))));
+    while (req.status == 0x03)
+        req =
+            parseBlockRequest(rig.client->exchange(blockFrame(image, req.block, req.keyWord, 32)));
+    QCOMPARE(req.status, 0x07);
+    rig.client->send(QByteArray::fromHex("550254020251"));
+    QVERIFY(rig.sim.waitForRequests(4 + 33 + 1, 1000));
+    QVERIFY(rig.sim.inLoader());
+    const QByteArray id = SimRig::data(rig.client->exchange(QByteArray::fromHex("55005259")));
+    QCOMPARE(id.size(), 9);
+    QCOMPARE(quint8(id[8]), quint8(1)); // finished with an error
+
+    // A transfer broken off half-way leaves the loader in charge too, whatever failUpdate says.
+    rig.sim.setFailUpdate(false);
+    req = parseBlockRequest(
+        rig.client->exchange(SimTestClient::request(0x54, QByteArray::fromHex("0000000021"))));
+    QCOMPARE(req.status, 0x03);
+    rig.client->send(QByteArray::fromHex("550254020251"));
+    QTRY_VERIFY(rig.sim.requestCount() >= 4 + 33 + 1 + 1 + 2);
+    QVERIFY(rig.sim.inLoader());
+    QCOMPARE(quint8(SimRig::data(rig.client->exchange(QByteArray::fromHex("55005259")))[8]),
+             quint8(0)); // not finished
+}
+
+QTEST_GUILESS_MAIN(SimLoaderTest)
+#include "tst_simloader.moc"

@@ -58,10 +58,13 @@ struct ControllerMirror {
     // Live values that matter beyond one frame.
     std::uint8_t LiveStatus = 0; // live byte 0; bit2 = engine running (programming refuses)
     std::uint8_t LiveMode = 0;   // live byte 1; 255 after a loss forces the layout refresh
-    std::uint8_t LiveCell = 0;   // map cell of the last live frame (column << 4 | row - 1)
-    bool PcConfig = false;       // configured from the PC (shapes the left panel)
-    float RevsPerSecond = 0.0F;  // engine speed of the last live frame; 0 when not valid
-    int ImpulseErrorCount = 0;   // grows while pulses are present but not confirmed
+    // Set by every identity (and a loss): the next live frame rebuilds the configuration-
+    // dependent layout even when its mode byte equals LiveMode (0 after an identity).
+    bool LayoutRefreshDue = false;
+    std::uint8_t LiveCell = 0;  // map cell of the last live frame (column << 4 | row - 1)
+    bool PcConfig = false;      // configured from the PC (shapes the left panel)
+    float RevsPerSecond = 0.0F; // engine speed of the last live frame; 0 when not valid
+    int ImpulseErrorCount = 0;  // grows while pulses are present but not confirmed
 
     // Drops stale values: the first 256 bytes of RxBuffer to 0.
     void clearRxHead() {

@@ -29,6 +29,9 @@ IdentityResult IdentityDecoder::Decode(ControllerMirror& m, int bodyLength,
                                        const ControlStates& states) {
     m.LinkCounter = 0;
     m.IdentityState = -1;
+    // LiveMode 0 alone would skip the refresh for a controller whose mode byte is 0 (configured
+    // from the PC): its map panel would never appear and its map never be read.
+    m.LayoutRefreshDue = true;
     if (bodyLength == 10) {
         return decodeLoader(m, rxLogLine, lang, states);
     }

@@ -64,7 +64,8 @@ LiveView LiveDecoder::Decode(ControllerMirror& m, int bodyLength, const LangSour
     const bool k = bit(m.OpcjeH, 0);
     const bool p = !bit(b[1], 0);
     bool mapPanelVisible = states.PanelMapyVisible;
-    if (b[1] != m.LiveMode) {
+    if (b[1] != m.LiveMode || m.LayoutRefreshDue) {
+        m.LayoutRefreshDue = false;
         v.refresh = refreshLayout(m, k, p, lang, states);
         mapPanelVisible = v.refresh->mapPanelVisible;
     }

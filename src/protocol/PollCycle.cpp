@@ -50,6 +50,7 @@ PollTickResult PollCycle::Tick(ControllerMirror& m, SerialLink& link, const Lang
         r.lossReset = loss;
         image1Visible = false;
         m.LiveMode = 255; // the next controller's first live frame rebuilds the layout
+        m.LayoutRefreshDue = true;
         m.SettingIndex = 0;
         m.IdentityState = 0;
     }

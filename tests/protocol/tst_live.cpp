@@ -62,6 +62,7 @@ private slots:
     void labelsCarryTheirUnits();
     void peakToPeakJumperTriplesTheSignal();
     void modeChangeRefreshesTheLayoutOnce();
+    void firstFrameAfterAnIdentityRefreshesEvenWithModeByteZero();
     void switchConfigurationHidesTheMapAndShowsTheThrottleEdit();
     void mapCursorFollowsTheLiveCellOnlyWithTheMapPanel();
     void measurementCellGoesToTheGasOrPetrolGrid();
@@ -303,6 +304,22 @@ void LiveTest::modeChangeRefreshesTheLayoutOnce() {
     QVERIFY(!v.refresh.has_value());
     QCOMPARE(rig.m.SettingIndex, -1);
     QCOMPARE(rig.m.PendingWrites, 0u);
+}
+
+void LiveTest::firstFrameAfterAnIdentityRefreshesEvenWithModeByteZero() {
+    Rig rig;
+    QByteArray id(99, '\0');
+    id[18] = char(0x05); // PC configuration possible, map present
+    rig.link.deliver(responseFrame(99, 0x52, id));
+    ReadResponse(rig.m, rig.link, rig.lang, rig.states);
+    QCOMPARE(rig.m.LiveMode, std::uint8_t(0));
+    rig.m.SettingIndex = -1;
+    LiveView v = rig.run(Live());
+    QVERIFY(v.refresh.has_value());
+    QVERIFY(v.refresh->mapPanelVisible);
+    QVERIFY(rig.m.PendingWrites & 0x0800);
+    QCOMPARE(rig.m.SettingIndex, 0);
+    QVERIFY(!rig.run(Live()).refresh.has_value());
 }
 
 void LiveTest::switchConfigurationHidesTheMapAndShowsTheThrottleEdit() {

@@ -1,0 +1,298 @@
+#include "ControlStates.h"
+#include "ControllerMirror.h"
+#include "FakeLang.h"
+#include "FakeLink.h"
+#include "PollCycle.h"
+
+#include <QtTest>
+
+namespace {
+
+// The window's side of a tick: it keeps Image1's visibility and applies the loss reset.
+struct Window {
+    ControllerMirror m;
+    FakeLink link;
+    FakeLang lang;
+    ControlStates states;
+    int lossResets = 0;
+
+    PollTickResult tick() {
+        PollTickResult r = PollCycle::Tick(m, link, lang, states);
+        if (r.lossReset) {
+            ++lossResets;
+            states.Image1Visible = false;
+        }
+        if (r.showImage1) {
+            states.Image1Visible = true;
+        }
+        return r;
+    }
+    // The code of the last request written, or -1.
+    int lastCode() const {
+        return link.writes.isEmpty() ? -1 : std::uint8_t(link.writes.last()[2]);
+    }
+    void known() {
+        m.IdentityState = -1;
+        m.SettingIndex = -1;
+    }
+};
+
+QByteArray identityAnswer() {
+    QByteArray d(99, '\0');
+    d[8] = 1;
+    d[18] = char(0x05); // PC configuration and map
+    return responseFrame(99, 0x52, d);
+}
+
+QByteArray settingsAnswer() {
+    QByteArray d(20, '\0');
+    d[0] = 19;
+    return responseFrame(20, 0x56, d);
+}
+
+QByteArray liveAnswer(int mode = 0) {
+    QByteArray d(18, '\0');
+    d[1] = char(mode);
+    return responseFrame(18, 0x50, d);
+}
+
+// A controller that answers every request it understands.
+QByteArray answer(const QByteArray& request) {
+    switch (std::uint8_t(request[2])) {
+    case 0x52:
+        return identityAnswer();
+    case 0x56:
+        return settingsAnswer();
+    case 0x50:
+        return liveAnswer();
+    case 0x5A: {
+        QByteArray d = QByteArray::fromHex("F01003");
+        d.append(QByteArray(240, char(1)));
+        return responseFrame(243, 0x5A, d);
+    }
+    default:
+        return {};
+    }
+}
+
+} // namespace
+
+class PollCycleTest : public QObject {
+    Q_OBJECT
+private slots:
+    void silentControllerSlowsDownThenLosesTheLink();
+    void lossResetRunsOnceAndForgetsTheController();
+    void lossResetLeavesOtherPagesForTheParameters();
+    void closedPortCountsAsLostOnEveryTick();
+    void answeringAgainBringsBackImageAndFastPolling();
+    void freshControllerIsReadIdentitySettingsThenLive();
+    void settingWriteWaitsForTheIdentity();
+    void settingWriteCarriesTheLowByteOnToggledTicks();
+    void holdOffSkipsTicksWhateverIsQueued();
+    void queuedWritesAreServedInOrderWithTheirHoldOffs();
+    void mapWriteHoldsOffFrameLengthOver32Ticks_data();
+    void mapWriteHoldsOffFrameLengthOver32Ticks();
+    void queuedWritesRunBetweenPendingSettingsTicks();
+};
+
+void PollCycleTest::silentControllerSlowsDownThenLosesTheLink() {
+    Window w;
+    w.known();
+    w.m.LinkCounter = 0; // the last answer
+    QVector<int> intervals;
+    int lossTick = -1;
+    for (int tick = 1; tick <= 20; ++tick) {
+        const PollTickResult r = w.tick();
+        intervals.append(r.interval);
+        if (r.lossReset && lossTick < 0) {
+            lossTick = tick;
+        }
+    }
+    QCOMPARE(intervals.mid(0, 6), QVector<int>(6, 100));
+    QCOMPARE(intervals.mid(6), QVector<int>(14, 500));
+    // Seventeen requests went unanswered in ticks 1..17; tick 18 handles the loss.
+    QCOMPARE(lossTick, 18);
+    QCOMPARE(w.lossResets, 1);
+}
+
+void PollCycleTest::lossResetRunsOnceAndForgetsTheController() {
+    Window w;
+    w.known();
+    w.m.LinkCounter = 17;
+    w.m.LiveMode = 3;
+    w.m.RxBuffer.fill(0xAB);
+    PollTickResult r = w.tick();
+    QVERIFY(r.lossReset.has_value());
+    QCOMPARE(r.lossReset->caption, QStringLiteral("Orvex V1.03"));
+    QCOMPARE(r.lossReset->title, QStringLiteral("Orvex"));
+    QVERIFY(!r.lossReset->switchToParameters);
+    QCOMPARE(w.m.LiveMode, std::uint8_t(255));
+    QCOMPARE(w.m.RxBuffer[0], std::uint8_t(0));
+    QCOMPARE(w.m.RxBuffer[255], std::uint8_t(0));
+    QCOMPARE(w.m.RxBuffer[256], std::uint8_t(0xAB));
+    // Identity is asked for on the same tick.
+    QCOMPARE(w.lastCode(), 0x52);
+    QCOMPARE(w.m.SettingIndex, 0);
+    r = w.tick();
+    QVERIFY(!r.lossReset.has_value());
+    QCOMPARE(w.lossResets, 1);
+    QCOMPARE(w.lastCode(), 0x52);
+}
+
+void PollCycleTest::lossResetLeavesOtherPagesForTheParameters() {
+    Window w;
+    w.m.LinkCounter = 30;
+    w.states.ParametersPageCurrent = false;
+    QVERIFY(w.tick().lossReset->switchToParameters);
+}
+
+void PollCycleTest::closedPortCountsAsLostOnEveryTick() {
+    Window w;
+    w.known();
+    w.link.connected = false;
+    PollTickResult r = w.tick();
+    QVERIFY(r.lossReset.has_value());
+    QCOMPARE(r.interval, 500);
+    QVERIFY(r.requestSent); // still built and handed to the transport
+    for (int i = 0; i < 3; ++i) {
+        r = w.tick();
+        QCOMPARE(r.interval, 500);
+        QVERIFY(!r.showImage1);
+        QCOMPARE(w.m.LinkCounter, 18);
+    }
+    QCOMPARE(w.lossResets, 1);
+}
+
+void PollCycleTest::answeringAgainBringsBackImageAndFastPolling() {
+    Window w;
+    w.m.LinkCounter = 40;
+    w.tick();
+    QVERIFY(!w.states.Image1Visible);
+    w.link.responder = answer;
+    PollTickResult r = w.tick(); // identity answered
+    QVERIFY(r.response && r.response->identity);
+    QCOMPARE(r.interval, 500);
+    r = w.tick();
+    QVERIFY(r.showImage1);
+    QCOMPARE(r.interval, 100);
+}
+
+void PollCycleTest::freshControllerIsReadIdentitySettingsThenLive() {
+    Window w;
+    w.link.responder = answer;
+    QVector<int> codes;
+    for (int i = 0; i < 8; ++i) {
+        const PollTickResult r = w.tick();
+        codes.append(r.requestSent ? r.command : 0);
+    }
+    // Identity; live on the untoggled tick, whose layout refresh (mode byte 0 = configured
+    // from the PC) asks for the settings and, with the map panel, queues a map read; settings
+    // on the toggled tick; map read and its two held-off ticks; live polling.
+    QCOMPARE(codes, QVector<int>({0x52, 0x50, 0x56, 0x5A, 0, 0, 0x50, 0x50}));
+    QCOMPARE(w.m.SettingIndex, -1);
+    QCOMPARE(w.m.LinkCounter, 0);
+    QCOMPARE(w.m.MapTable[18], std::uint8_t(1));
+}
+
+void PollCycleTest::settingWriteWaitsForTheIdentity() {
+    Window w;
+    w.m.SettingIndex = 4;
+    w.m.SettingValue = 100;
+    for (int i = 0; i < 4; ++i) {
+        w.tick();
+        QCOMPARE(w.lastCode(), 0x52);
+    }
+    QCOMPARE(w.link.writes.size(), 4);
+}
+
+void PollCycleTest::settingWriteCarriesTheLowByteOnToggledTicks() {
+    Window w;
+    w.known();
+    w.m.SettingIndex = 17;
+    w.m.SettingValue = 0x1C8; // only the low byte goes out
+    QVector<QByteArray> sent;
+    for (int i = 0; i < 4; ++i) {
+        w.tick();
+        sent.append(w.link.writes.last().toHex(' '));
+    }
+    // Unanswered: retried on every other tick, live polls in between.
+    QCOMPARE(sent[0], QByteArray("55 03 56 01 11 c8 78"));
+    QCOMPARE(sent[1], QByteArray("55 00 50 5b"));
+    QCOMPARE(sent[2], sent[0]);
+    QCOMPARE(sent[3], sent[1]);
+}
+
+void PollCycleTest::holdOffSkipsTicksWhateverIsQueued() {
+    Window w;
+    w.m.HoldOff = 3;
+    w.m.PendingWrites = 0x4000 | 0x0800;
+    for (int i = 0; i < 3; ++i) {
+        QVERIFY(!w.tick().requestSent);
+    }
+    QVERIFY(w.link.writes.isEmpty());
+    QCOMPARE(w.m.HoldOff, 0);
+    QVERIFY(w.tick().requestSent);
+}
+
+void PollCycleTest::queuedWritesAreServedInOrderWithTheirHoldOffs() {
+    Window w;
+    w.known();
+    w.m.PendingWrites = 0x4000 | 0x0200 | 0x2000 | 0x0800;
+    w.m.MapWriteFirst = -1;
+    QStringList order;
+    for (int i = 0; i < 60; ++i) {
+        const PollTickResult r = w.tick();
+        order.append(r.requestSent ? QString::fromLatin1(w.link.writes.last().left(4).toHex())
+                                   : QStringLiteral("-"));
+    }
+    const QString expected = QStringLiteral("5502 54cc ") + QStringLiteral("- ").repeated(20) +
+                             QStringLiteral("5502 54c1 ") + QStringLiteral("- ").repeated(20) +
+                             QStringLiteral("55f3 5cf0 ") + QStringLiteral("- ").repeated(7) +
+                             QStringLiteral("5503 5af0 - - 5500 505b");
+    QString got;
+    for (const QString& s : order.mid(0, 54)) {
+        got += s.size() == 8 ? s.left(4) + QLatin1Char(' ') + s.mid(4) + QLatin1Char(' ')
+                             : s + QLatin1Char(' ');
+    }
+    QCOMPARE(got.trimmed(), expected);
+    QCOMPARE(w.m.PendingWrites, 0u);
+}
+
+void PollCycleTest::mapWriteHoldsOffFrameLengthOver32Ticks_data() {
+    QTest::addColumn<int>("first");
+    QTest::addColumn<int>("last");
+    QTest::addColumn<int>("holdOff");
+    QTest::newRow("whole map, 247 bytes") << 0 << 239 << 7;
+    QTest::newRow("one cell, 8 bytes") << 5 << 5 << 0;
+    QTest::newRow("25 cells, 32 bytes") << 0 << 24 << 1;
+}
+
+void PollCycleTest::mapWriteHoldsOffFrameLengthOver32Ticks() {
+    QFETCH(int, first);
+    QFETCH(int, last);
+    QFETCH(int, holdOff);
+    Window w;
+    w.known();
+    w.m.PendingWrites = 0x2000;
+    w.m.MapWriteFirst = first;
+    w.m.MapWriteLast = last;
+    w.link.responder = answer; // the acknowledgement is never read
+    const PollTickResult r = w.tick();
+    QCOMPARE(r.command, std::uint8_t(0x5C));
+    QVERIFY(!r.response.has_value());
+    QCOMPARE(w.m.HoldOff, holdOff);
+}
+
+void PollCycleTest::queuedWritesRunBetweenPendingSettingsTicks() {
+    Window w;
+    w.m.IdentityState = -1;
+    w.m.SettingIndex = 0; // settings read pending, never answered
+    w.m.PendingWrites = 0x0800;
+    w.tick();
+    QCOMPARE(w.lastCode(), 0x56);
+    w.tick();
+    QCOMPARE(w.lastCode(), 0x5A);
+}
+
+QTEST_GUILESS_MAIN(PollCycleTest)
+#include "tst_pollcycle.moc"

@@ -1,0 +1,301 @@
+// The port facade on COM ports: return rules, opening, failure messages and the port menus.
+#include "ComPortMap.h"
+#include "EventPump.h"
+#include "PtyPair.h"
+#include "TMyComm.h"
+#include "TMySerial.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QDir>
+#include <QMenu>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sys/fsuid.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+int sleptMs = 0;
+void recordSleep(int ms) {
+    sleptMs += ms;
+}
+
+void touch(const QString& path, const QByteArray& content = QByteArray()) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+void mapPort(int number, const QString& path) {
+    QSettings settings("Merka", "Durorude");
+    settings.setValue(QString("Ports/COM%1").arg(number), path);
+}
+
+struct Shown {
+    QStringList texts;
+    QStringList captions;
+};
+
+QStringList portCaptions(QMenu& menu) {
+    QStringList captions;
+    const auto actions = menu.actions();
+    for (int i = 2; i < actions.size(); ++i) {
+        captions << actions[i]->text();
+    }
+    return captions;
+}
+
+} // namespace
+
+class SerialFacadeTest : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir root;
+    Shown shown;
+
+    void capture(TMySerial& serial) {
+        serial.SetOpenErrorPresenter([this](const QString& text, const QString& caption) {
+            shown.texts << text;
+            shown.captions << caption;
+        });
+    }
+
+private slots:
+    void initTestCase() {
+        qputenv("ORVEX_D2XX_LIBRARY", "/nonexistent/libftd2xx.so");
+        EventPump::setSleepHook(recordSleep);
+    }
+
+    void init() {
+        QVERIFY(root.isValid());
+        QDir(root.path()).removeRecursively();
+        QDir().mkpath(root.path() + "/dev");
+        ComPortMap::SetRoots(root.path() + "/dev", root.path() + "/sys");
+        ComPortMap::ClearSessionDevices();
+        QFile::remove(QSettings("Merka", "Durorude").fileName());
+        shown = Shown();
+        sleptMs = 0;
+    }
+
+    void nothingOpenGivesMinusOneNotZero() {
+        TMySerial serial;
+        std::uint8_t buffer[4] = {};
+        QVERIFY(!serial.SerialConnected());
+        QCOMPARE(serial.SerialRead(buffer, 4), -1);
+        QCOMPARE(serial.SerialWrite(buffer, 4), -1);
+        QCOMPARE(serial.SerialInQueCount(), -1);
+        QCOMPARE(serial.SerialPurgeRx(), -1);
+        QCOMPARE(serial.SerialPurgeTx(), -1);
+    }
+
+    void openFixesPortAndRateAndPausesHalfASecond_data() {
+        QTest::addColumn<int>("port");
+        QTest::addColumn<int>("baud");
+        QTest::addColumn<int>("expectedPort");
+        QTest::addColumn<unsigned>("expectedRate");
+        QTest::newRow("port 0, rate -1") << 0 << -1 << 1 << 9600u;
+        QTest::newRow("rate not in the table") << 3 << 12345 << 3 << 9600u;
+        QTest::newRow("rate in the table") << 3 << 19200 << 3 << 19200u;
+    }
+    void openFixesPortAndRateAndPausesHalfASecond() {
+        QFETCH(int, port);
+        QFETCH(int, baud);
+        QFETCH(int, expectedPort);
+        QFETCH(unsigned, expectedRate);
+        PtyPair pty;
+        mapPort(expectedPort, pty.slavePath);
+        TMySerial serial;
+        capture(serial);
+        QVERIFY(serial.SerialOpen(port, baud));
+        QCOMPARE(serial.PortNumber(), expectedPort);
+        QVERIFY(serial.SerialConnected());
+        QCOMPARE(serial.Comm().DCB().BaudRate, expectedRate);
+        QCOMPARE(int(serial.Comm().DCB().ByteSize), 8);
+        QCOMPARE(int(serial.Comm().DCB().Parity), 0);
+        QCOMPARE(int(serial.Comm().DCB().StopBits), 0);
+        QCOMPARE(sleptMs, 500);
+        QVERIFY(shown.texts.isEmpty());
+    }
+
+    void portThatCannotBeOpenedIsReportedAndStaysCurrent() {
+        TMySerial serial;
+        capture(serial);
+        QVERIFY(!serial.SerialOpen(12, 9600));
+        QCOMPARE(serial.PortNumber(), 12);
+        QCOMPARE(shown.texts.size(), 1);
+        QVERIFY2(shown.texts[0].startsWith(QString::fromUtf8("Nie można otworzyć portu : COM12")),
+                 qPrintable(shown.texts[0]));
+        QCOMPARE(shown.captions[0], QFileInfo(QCoreApplication::applicationFilePath()).fileName());
+        QCOMPARE(shown.captions[0], QString("tst_SerialFacade"));
+    }
+
+    void busyPortIsExplainedAfterTheMessage() {
+        PtyPair pty;
+        mapPort(2, pty.slavePath);
+        TMyComm other;
+        other.SetDeviceName(pty.slavePath);
+        other.Open();
+        QVERIFY(other.Enabled());
+        TMySerial serial;
+        capture(serial);
+        QVERIFY(!serial.SerialOpen(2, 9600));
+        QCOMPARE(shown.texts.size(), 1);
+        QVERIFY(shown.texts[0].startsWith(QString::fromUtf8("Nie można otworzyć portu : COM2\n")));
+        QVERIFY2(shown.texts[0].contains("in use by another program"), qPrintable(shown.texts[0]));
+    }
+
+    void permissionDeniedPointsToTheDialoutGroup() {
+        PtyPair pty;
+        mapPort(4, pty.slavePath);
+        QCOMPARE(chmod(pty.slavePath.toLocal8Bit().constData(), 0600), 0);
+        TMySerial serial;
+        capture(serial);
+        // Root passes every permission check; drop it for the file checks of this thread.
+        const bool root = geteuid() == 0;
+        if (root) {
+            setfsuid(65534);
+        }
+        const bool opened = serial.SerialOpen(4, 9600);
+        if (root) {
+            setfsuid(0);
+        }
+        QVERIFY(!opened);
+        QCOMPARE(shown.texts.size(), 1);
+        QVERIFY2(shown.texts[0].contains("\"dialout\" group"), qPrintable(shown.texts[0]));
+    }
+
+    void bytesTravelBothWaysAndPurgeAnswersOne() {
+        PtyPair pty;
+        mapPort(1, pty.slavePath);
+        TMySerial serial;
+        QVERIFY(serial.SerialOpen(1, 9600));
+        const std::uint8_t request[] = {0x55, 0x00, 0x50, 0x5B};
+        QCOMPARE(serial.SerialWrite(request, 4), 4);
+        QCOMPARE(pty.receive(), QByteArray("\x55\x00\x50\x5B", 4));
+
+        pty.send(QByteArray("\x55\x02\x50\x01\x02\xAA", 6));
+        QTRY_COMPARE(serial.SerialInQueCount(), 6);
+        std::uint8_t buffer[8] = {};
+        QCOMPARE(serial.SerialRead(buffer, serial.SerialInQueCount()), 6);
+        QCOMPARE(int(buffer[5]), 0xAA);
+        QCOMPARE(serial.SerialRead(buffer, -5), 0);
+        pty.send("xyz");
+        QTRY_COMPARE(serial.SerialInQueCount(), 3);
+        QCOMPARE(serial.SerialPurgeRx(), 1);
+        QCOMPARE(serial.SerialInQueCount(), 0);
+        QCOMPARE(serial.SerialPurgeTx(), 1);
+    }
+
+    void farEndHangingUpReadsAsDisconnected() {
+        PtyPair pty;
+        mapPort(1, pty.slavePath);
+        TMySerial serial;
+        capture(serial);
+        QVERIFY(serial.SerialOpen(1, 9600));
+        pty.hangUp();
+        QVERIFY(!serial.SerialConnected());
+        std::uint8_t buffer[4] = {};
+        QCOMPARE(serial.SerialRead(buffer, 4), -1);
+        QCOMPARE(serial.SerialWrite(buffer, 4), -1);
+        QCOMPARE(serial.SerialInQueCount(), -1);
+        // The toggle then reconnects: the same number, whose device is gone now.
+        serial.SerialOpposite();
+        QCOMPARE(serial.PortNumber(), 1);
+        QVERIFY(!serial.SerialConnected());
+        QCOMPARE(shown.texts.size(), 1);
+    }
+
+    void oppositeClosesAnOpenPortAndReopensTheSameNumber() {
+        PtyPair pty;
+        mapPort(6, pty.slavePath);
+        TMySerial serial;
+        QVERIFY(serial.SerialOpen(6, 9600));
+        serial.SerialOpposite();
+        QVERIFY(!serial.SerialConnected());
+        QCOMPARE(serial.PortNumber(), 6);
+        serial.SerialOpposite();
+        QVERIFY(serial.SerialConnected());
+        QCOMPARE(serial.PortNumber(), 6);
+    }
+
+    void deviceGivenByPathOpensAsASessionOnlyComPort() {
+        PtyPair pty;
+        touch(root.path() + "/dev/ttyS0");
+        TMySerial serial;
+        QVERIFY(serial.SerialOpenDevice(pty.slavePath, 9600));
+        QCOMPARE(serial.PortNumber(), 2);
+        QVERIFY(serial.PortIsSessionOnly());
+        const std::uint8_t request[] = {0x55, 0x00, 0x52, 0x59};
+        QCOMPARE(serial.SerialWrite(request, 4), 4);
+        QCOMPARE(pty.receive(), QByteArray("\x55\x00\x52\x59", 4));
+        QVERIFY(!QSettings("Merka", "Durorude").contains("Ports/COM2"));
+    }
+
+    void portMenuListsPresentPortsWithTheCurrentOneChecked() {
+        PtyPair pty;
+        touch(root.path() + "/dev/ttyS0");
+        touch(root.path() + "/dev/ttyS1");
+        touch(root.path() + "/dev/ttyUSB0");
+        touch(root.path() + "/sys/ttyS0/type", "4");
+        touch(root.path() + "/sys/ttyS1/type", "0");
+        mapPort(5, pty.slavePath);
+        TMySerial serial;
+        QMenu menu;
+        QAction* toggle = menu.addAction(QString());
+        menu.addSeparator();
+
+        serial.SerialMenuList(&menu);
+        QCOMPARE(toggle->text(), QString::fromUtf8("Połącz"));
+        QVERIFY(menu.actions()[1]->isSeparator());
+        QCOMPARE(portCaptions(menu), QStringList({"Com &1", "Com &3", "Com &5"}));
+        const auto entries = menu.actions().mid(2);
+        QCOMPARE(entries[2]->property("Tag").toInt(), 5);
+        QCOMPARE(entries[1]->data().toInt(), 3);
+        for (QAction* entry : entries) {
+            QVERIFY(entry->isCheckable());
+            QVERIFY(!entry->isChecked());
+            QVERIFY(entry->actionGroup() != nullptr);
+        }
+
+        entries[2]->trigger(); // choosing an entry opens that port
+        QCOMPARE(serial.PortNumber(), 5);
+        QVERIFY(serial.SerialConnected());
+
+        serial.SetDisconnectCaption("Disconnect");
+        serial.SerialMenuList(&menu);
+        serial.SerialMenuList(&menu); // reopening the menu does not duplicate entries
+        QCOMPARE(menu.actions().size(), 5);
+        QCOMPARE(toggle->text(), QString("Disconnect"));
+        QStringList checked;
+        for (QAction* entry : menu.actions().mid(2)) {
+            if (entry->isChecked()) {
+                checked << entry->text();
+            }
+        }
+        QCOMPARE(checked, QStringList({"Com &5"}));
+    }
+
+    void popupMenuIsFilledTheSameWay() {
+        touch(root.path() + "/dev/ttyUSB0");
+        TMySerial serial;
+        QMenu popup;
+        QAction* toggle = popup.addAction("x");
+        popup.addSeparator();
+        serial.SetConnectCaption("CONNECT");
+        serial.SerialPopupList(&popup);
+        QCOMPARE(toggle->text(), QString("CONNECT"));
+        QCOMPARE(portCaptions(popup), QStringList({"Com &1"}));
+
+        QMenu empty; // no toggle, no separator: only the entries
+        serial.InternalSerialList(nullptr, &empty);
+        QCOMPARE(empty.actions().size(), 1);
+    }
+};
+
+QTEST_MAIN(SerialFacadeTest)
+#include "tst_SerialFacade.moc"

@@ -1,12 +1,14 @@
 #include "SimTestClient.h"
 
 #include <QFile>
+#include <QRandomGenerator>
 
 #include <chrono>
 #include <fcntl.h>
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
+#include <utility>
 
 using Clock = std::chrono::steady_clock;
 
@@ -109,10 +111,33 @@ QByteArray SimTestClient::request(int cmd, const QByteArray& data) {
     f.append(char(data.size()));
     f.append(char(cmd));
     f.append(data);
+    f.append(checksumOf(f));
+    return f;
+}
+
+char SimTestClient::checksumOf(const QByteArray& bytes) {
     int sum = 0;
-    for (char c : f)
+    for (char c : bytes)
         sum += quint8(c);
-    f.append(char((256 - sum % 256) % 256));
+    return char((256 - sum % 256) % 256);
+}
+
+QByteArray SimTestClient::blockFrame(const QByteArray& image, int block, int keyWord,
+                                     int baseBlocks) {
+    const QByteArray plain = image.mid(block * 16, 16).leftJustified(16, '\0');
+    const int r = QRandomGenerator::global()->bounded(32);
+    const quint8 key = quint8(8 * r + block - keyWord * baseBlocks);
+    QByteArray f = QByteArray::fromHex("55135401");
+    f.append(char(key));
+    quint8 c = key;
+    for (char p : plain) {
+        f.append(char(quint8(p) ^ c));
+        c = quint8(p);
+    }
+    std::swap(f[5], f[8]);
+    std::swap(f[7], f[14]);
+    f.append(char(QRandomGenerator::global()->bounded(255)));
+    f.append(checksumOf(f));
     return f;
 }
 

@@ -14,6 +14,7 @@ public:
     SimTestClient& operator=(const SimTestClient&) = delete;
 
     bool isOpen() const { return fd_ >= 0; }
+    int fd() const { return fd_; }
     void send(const QByteArray& bytes);
     // One answer by the receiver's length rule: header, then LEN + (CMD & 1) + 1 body bytes.
     // Empty when nothing (or not enough) arrives within timeoutMs.
@@ -27,6 +28,11 @@ public:
     // A request frame with its checksum, built here independently of the simulator.
     static QByteArray request(int cmd, const QByteArray& data = {});
     static bool sumIsZero(const QByteArray& frame);
+    // The 8-bit two's complement that makes the sum of `bytes` and itself 0.
+    static char checksumOf(const QByteArray& bytes);
+    // The PC's firmware block frame: key byte, the block XOR-chained from the key, two swaps,
+    // a filler byte. Key and filler are drawn afresh on every call.
+    static QByteArray blockFrame(const QByteArray& image, int block, int keyWord, int baseBlocks);
 
 private:
     bool readExactly(QByteArray& into, int count, int timeoutMs);

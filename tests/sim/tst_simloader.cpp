@@ -1,9 +1,6 @@
 #include "SimRig.h"
 
-#include <QRandomGenerator>
 #include <QTest>
-
-#include <utility>
 
 namespace {
 struct BlockRequest {
@@ -26,41 +23,28 @@ BlockRequest parseBlockRequest(const QByteArray& frame) {
 
 enum class Tamper { None, Key, Checksum, Marker, Short };
 
-// The PC's block frame: key byte, the block XOR-chained from the key, two swaps, a filler.
 QByteArray blockFrame(const QByteArray& image, int block, int keyWord, int baseBlocks,
                       Tamper tamper = Tamper::None) {
-    QByteArray plain = image.mid(block * 16, 16);
-    plain = plain.leftJustified(16, '\0');
-    const int r = QRandomGenerator::global()->bounded(32);
-    quint8 key = quint8(8 * r + block - keyWord * baseBlocks);
-    QByteArray f = QByteArray::fromHex("55135401");
-    f.append(char(key));
-    quint8 c = key;
-    for (char p : plain) {
-        f.append(char(quint8(p) ^ c));
-        c = quint8(p);
-    }
-    std::swap(f[5], f[8]);
-    std::swap(f[7], f[14]);
-    f.append(char(QRandomGenerator::global()->bounded(255)));
-    int sum = 0;
-    if (tamper == Tamper::Key)
+    QByteArray f = SimTestClient::blockFrame(image, block, keyWord, baseBlocks);
+    f.chop(1);
+    switch (tamper) {
+    case Tamper::None:
+    case Tamper::Checksum:
+        break;
+    case Tamper::Key:
         f[4] = char(quint8(f[4]) + 1);
-    if (tamper == Tamper::Marker)
+        break;
+    case Tamper::Marker:
         f[3] = char(0x02);
-    for (char b : f)
-        sum += quint8(b);
-    f.append(char((256 - sum % 256) % 256));
-    if (tamper == Tamper::Checksum)
-        f[22] = char(quint8(f[22]) ^ 0x40);
-    if (tamper == Tamper::Short) {
+        break;
+    case Tamper::Short:
         f.remove(20, 1);
         f[1] = char(0x12);
-        int s = 0;
-        for (int i = 0; i < f.size() - 1; ++i)
-            s += quint8(f[i]);
-        f[f.size() - 1] = char((256 - s % 256) % 256);
+        break;
     }
+    f.append(SimTestClient::checksumOf(f));
+    if (tamper == Tamper::Checksum)
+        f[f.size() - 1] = char(quint8(f[f.size() - 1]) ^ 0x40);
     return f;
 }
 

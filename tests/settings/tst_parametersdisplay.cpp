@@ -1,0 +1,356 @@
+// Putting decoded answers on the left panel: the settings answer sets every control (and a
+// control that changes queues its write again), the live answer colours and fills the panel,
+// and a change of configuration source reshapes it in the right order.
+#include "FakeHost.h"
+#include "LeftPanelControls.h"
+#include "ParametersDisplay.h"
+#include "SettingsEditor.h"
+#include "SwitchIndicator.h"
+#include "TPanel.h"
+#include "TRadioGroup.h"
+#include "TUpDown.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QtTest>
+
+namespace {
+
+struct Panel {
+    QWidget root;
+    QWidget* nas = new QWidget(&root);
+    QWidget* czuj = new QWidget(&root);
+    QWidget* mapy = new QWidget(&root);
+    QWidget* inne = new QWidget(&root);
+    LeftPanelControls c;
+    FakeHost host;
+    std::unique_ptr<SettingsEditor> editor;
+    std::unique_ptr<ParametersDisplay> display;
+
+    Panel() {
+        c.createLeftPanelControls({nas, czuj, mapy, inne});
+        editor = std::make_unique<SettingsEditor>(c, host);
+        display = std::make_unique<ParametersDisplay>(c, host);
+    }
+    // What the settings answer does first: settings in step.
+    void settingsAnswer(const SettingsView& v) {
+        host.SettingIndex = -1;
+        host.writes = 0;
+        display->applySettings(v);
+    }
+};
+
+SettingsView typicalSettings() {
+    SettingsView v;
+    v.CheckBoxPk = true;
+    v.CheckBoxOn = true;
+    v.CheckBoxKP = true;
+    v.UpDownKat = -10;
+    v.EditTPS = QStringLiteral("2.56");
+    v.UpDownTPS = 128;
+    v.EditGMP = QStringLiteral("60");
+    v.UpDownGMP = 60;
+    v.RGKomKor = 2;
+    v.RGKomRoz = 1;
+    v.RGWyjKor = 1;
+    v.RGWyjRoz = 0;
+    v.RGWejRoz = 1;
+    v.RGMapa = 2;
+    v.RGMapSor = 1;
+    v.RGMapSorVisible = true;
+    v.MIN = SettingsView::Pair{QStringLiteral("0.6"), 30};
+    v.MAP = SettingsView::Pair{QStringLiteral("4.5"), 225};
+    v.Nar = SettingsView::Pair{QStringLiteral("20"), 20};
+    v.Opa = SettingsView::Pair{QStringLiteral("40"), 40};
+    return v;
+}
+
+LiveView typicalLive() {
+    LiveView v;
+    v.PanelSta = 0x00FF00;
+    v.PanelImp = 0x0000FF;
+    v.PanelPwr = 0x00FF00;
+    v.PanelGAZ = 0x00FF00;
+    v.PanelRPM = 0x00FF00;
+    v.PanelTPS = 0x0000FF;
+    v.PanelKAT = 0x0000FF;
+    v.LabelSta = QStringLiteral(" Włączony");
+    v.LabelImp = QStringLiteral(" Brak");
+    v.LabelGaz = QStringLiteral(" GAZ");
+    v.EditKat = QStringLiteral("-2");
+    v.LabelTps = QStringLiteral(" 0.62 V");
+    v.LabelRpm = QStringLiteral(" 2000 obr/min");
+    v.LabelObc = QStringLiteral(" 40 %");
+    v.LabelRoz = QStringLiteral(" HI");
+    v.LabelSyg = QStringLiteral(" 3 Vpp");
+    v.LabelMap = QStringLiteral(" 1.8 V");
+    v.LabelPot = QStringLiteral(" 2.56 V");
+    v.LabelPwr = QStringLiteral(" 13.6 V");
+    v.LabelKat = QStringLiteral("4.2 '");
+    v.LabelRes = QStringLiteral(" 3");
+    v.PanelPrzeb = QStringLiteral("(60-2)");
+    v.LabelZap = QStringLiteral(" 10 '");
+    return v;
+}
+
+} // namespace
+
+class ParametersDisplayTest : public QObject {
+    Q_OBJECT
+private slots:
+    void settingsAnswerSetsEveryControl();
+    void changedControlsQueueTheirWriteAgainUnchangedOnesDoNot();
+    void settingsOfAnOlderControllerLeaveTheirControlsAlone();
+    void unknownChoiceIndexLeavesTheGroupAsItIs();
+    void negativeSetAngleIsHeldAtZeroWhileTheMapIsOff();
+    void liveAnswerColoursThePanelsAndFillsTheLabels();
+    void throttleEditFollowsLiveFramesOnlyWhenOffered();
+    void crankWheelMarkShowsOnlyWithAText();
+    void configurationRefreshReshapesThePanelInOrder();
+    void switchConfigurationHidesOptionsAndLocksGroups();
+    void lostConnectionReturnsStatePanelsToNeutral();
+    void serviceModeShowsItsControls();
+};
+
+void ParametersDisplayTest::settingsAnswerSetsEveryControl() {
+    Panel p;
+    p.c.UpDownKat->setMin(-128);
+    p.settingsAnswer(typicalSettings());
+    QVERIFY(p.c.CheckBoxPk->isChecked());
+    QVERIFY(p.c.CheckBoxOn->isChecked());
+    QVERIFY(!p.c.CheckBoxRo->isChecked());
+    QVERIFY(p.c.CheckBoxKP->isChecked());
+    QCOMPARE(p.c.UpDownKat->Position(), -10);
+    QCOMPARE(p.c.EditTPS->text(), QStringLiteral("2.56"));
+    QCOMPARE(p.c.UpDownTPS->Position(), 128);
+    QCOMPARE(p.c.EditGMP->text(), QStringLiteral("60"));
+    QCOMPARE(p.c.UpDownGMP->Position(), 60);
+    QCOMPARE(p.c.RGKomKor->ItemIndex(), 2);
+    QCOMPARE(p.c.RGKomRoz->ItemIndex(), 1);
+    QCOMPARE(p.c.RGWyjKor->ItemIndex(), 1);
+    QCOMPARE(p.c.RGWyjRoz->ItemIndex(), 0);
+    QCOMPARE(p.c.RGWejRoz->ItemIndex(), 1);
+    QCOMPARE(p.c.RGMapa->ItemIndex(), 2);
+    QCOMPARE(p.c.RGMapSor->ItemIndex(), 1);
+    QVERIFY(!p.c.RGMapSor->isHidden());
+    QCOMPARE(p.c.EditMIN->text(), QStringLiteral("0.6"));
+    QCOMPARE(p.c.UpDownMIN->Position(), 30);
+    QCOMPARE(p.c.UpDownMAP->Position(), 225);
+    QCOMPARE(p.c.EditNar->text(), QStringLiteral("20"));
+    QCOMPARE(p.c.UpDownOpa->Position(), 40);
+    QCOMPARE(p.host.mapGridApplied, 1);
+    QVERIFY(p.host.layouts >= 1);
+}
+
+void ParametersDisplayTest::changedControlsQueueTheirWriteAgainUnchangedOnesDoNot() {
+    Panel p;
+    p.host.OpcjeH = 0x85;
+    p.settingsAnswer(typicalSettings());
+    // The map source was the last control to change: its handler left the controller's own
+    // value queued (13 = TPS map).
+    QCOMPARE(p.host.SettingIndex, 13);
+    QCOMPARE(p.host.SettingValue, 2);
+    QVERIFY(p.host.writes >= 8);
+
+    // The same answer again changes nothing, so nothing is queued.
+    p.settingsAnswer(typicalSettings());
+    QCOMPARE(p.host.writes, 0);
+    QCOMPARE(p.host.SettingIndex, -1);
+
+    // Only the fuel change box differs: its handler sends the whole byte as now shown.
+    SettingsView v = typicalSettings();
+    v.CheckBoxBG = true;
+    p.settingsAnswer(v);
+    QCOMPARE(p.host.writes, 1);
+    QCOMPARE(p.host.SettingIndex, 1);
+    QCOMPARE(p.host.SettingValue, 0x20 + 0x08 + 0x02 + 0x01);
+}
+
+void ParametersDisplayTest::settingsOfAnOlderControllerLeaveTheirControlsAlone() {
+    Panel p;
+    p.settingsAnswer(typicalSettings());
+    SettingsView v = typicalSettings();
+    v.MIN.reset();
+    v.MAP.reset();
+    v.Nar.reset();
+    v.Opa.reset();
+    v.UpDownTPS = 10;
+    p.settingsAnswer(v);
+    QCOMPARE(p.c.UpDownTPS->Position(), 10);
+    QCOMPARE(p.c.EditMIN->text(), QStringLiteral("0.6"));
+    QCOMPARE(p.c.UpDownMAP->Position(), 225);
+    QCOMPARE(p.c.EditOpa->text(), QStringLiteral("40"));
+}
+
+void ParametersDisplayTest::unknownChoiceIndexLeavesTheGroupAsItIs() {
+    Panel p;
+    p.settingsAnswer(typicalSettings());
+    SettingsView v = typicalSettings();
+    v.RGKomKor = 4;   // the group has four items
+    v.RGWejRoz = 255; // a setting the controller never filled
+    p.settingsAnswer(v);
+    QCOMPARE(p.c.RGKomKor->ItemIndex(), 2);
+    QCOMPARE(p.c.RGWejRoz->ItemIndex(), 1);
+    QCOMPARE(p.host.writes, 0); // nothing changed, so nothing is written back
+}
+
+void ParametersDisplayTest::negativeSetAngleIsHeldAtZeroWhileTheMapIsOff() {
+    Panel p;
+    p.c.UpDownKat->setMin(0);
+    SettingsView v = typicalSettings();
+    v.UpDownKat = -10;
+    p.settingsAnswer(v);
+    QCOMPARE(p.c.UpDownKat->Position(), 0);
+    LiveView::Refresh r;
+    r.upDownKatMinimum = -128;
+    r.mapPanelVisible = true;
+    p.display->applyRefresh(r);
+    p.settingsAnswer(v);
+    QCOMPARE(p.c.UpDownKat->Position(), -10);
+}
+
+void ParametersDisplayTest::liveAnswerColoursThePanelsAndFillsTheLabels() {
+    Panel p;
+    p.host.LiveMode = 0x01;
+    p.host.LiveCell = 0x25;
+    LiveView v = typicalLive();
+    v.cursorMoved = true;
+    v.oldLiveCell = 0x13;
+    p.display->applyLive(v);
+    const QColor green(0, 255, 0), red(255, 0, 0);
+    QCOMPARE(p.c.PanelSta->color(), green);
+    QCOMPARE(p.c.PanelImp->color(), red);
+    QCOMPARE(p.c.PanelPwr->color(), green);
+    QCOMPARE(p.c.PanelGAZ->color(), green);
+    QCOMPARE(p.c.PanelRPM->color(), green);
+    QCOMPARE(p.c.PanelTPS->color(), red);
+    QCOMPARE(p.c.PanelKAT->color(), red);
+    QCOMPARE(p.c.LabelKat->color(), red);
+    QCOMPARE(p.c.LabelSta->text(), QStringLiteral(" Włączony"));
+    QCOMPARE(p.c.LabelImp->text(), QStringLiteral(" Brak"));
+    QCOMPARE(p.c.LabelGaz->text(), QStringLiteral(" GAZ"));
+    QCOMPARE(p.c.EditKat->text(), QStringLiteral("-2"));
+    QCOMPARE(p.c.LabelTps->text(), QStringLiteral(" 0.62 V"));
+    QCOMPARE(p.c.LabelRpm->text(), QStringLiteral(" 2000 obr/min"));
+    QCOMPARE(p.c.LabelObc->text(), QStringLiteral(" 40 %"));
+    QCOMPARE(p.c.LabelRoz->text(), QStringLiteral(" HI"));
+    QCOMPARE(p.c.LabelSyg->text(), QStringLiteral(" 3 Vpp"));
+    QCOMPARE(p.c.LabelMap->text(), QStringLiteral(" 1.8 V"));
+    QCOMPARE(p.c.LabelPot->text(), QStringLiteral(" 2.56 V"));
+    QCOMPARE(p.c.LabelPwr->text(), QStringLiteral(" 13.6 V"));
+    QCOMPARE(p.c.LabelKat->text(), QStringLiteral("4.2 '"));
+    QCOMPARE(p.c.LabelRes->text(), QStringLiteral(" 3"));
+    QCOMPARE(p.c.LabelZap->text(), QStringLiteral(" 10 '"));
+    QCOMPARE(int{p.c.PaintBox2->liveMode()}, 1);
+    QCOMPARE(p.host.cursorMoves, (QList<QPair<int, int>>{{0x13, 0x25}}));
+    QCOMPARE(p.host.measurements, 1);
+    QVERIFY(p.host.events.isEmpty()); // no refresh asked: no beep, no layout
+}
+
+void ParametersDisplayTest::throttleEditFollowsLiveFramesOnlyWhenOffered() {
+    Panel p;
+    p.c.EditTPS->setText(QStringLiteral("2.56"));
+    LiveView v = typicalLive();
+    p.display->applyLive(v);
+    QCOMPARE(p.c.EditTPS->text(), QStringLiteral("2.56"));
+    v.EditTPS = QStringLiteral("4.5");
+    p.display->applyLive(v);
+    QCOMPARE(p.c.EditTPS->text(), QStringLiteral("4.5"));
+}
+
+void ParametersDisplayTest::crankWheelMarkShowsOnlyWithAText() {
+    Panel p;
+    LiveView v = typicalLive();
+    p.display->applyLive(v);
+    QVERIFY(!p.c.PanelPrzeb->isHidden());
+    QCOMPARE(p.c.PanelPrzeb->text(), QStringLiteral("(60-2)"));
+    v.PanelPrzeb.clear();
+    p.display->applyLive(v);
+    QVERIFY(p.c.PanelPrzeb->isHidden());
+}
+
+void ParametersDisplayTest::configurationRefreshReshapesThePanelInOrder() {
+    Panel p;
+    LiveView v = typicalLive();
+    LiveView::Refresh r;
+    r.statusText = QStringLiteral("Konfiguracja wariatora z komputera PC");
+    r.pcConfig = true;
+    r.mapPanelVisible = true;
+    r.upDownKatMinimum = -128;
+    r.chartPanel = true;
+    r.CheckBoxPkVisible = true;
+    r.CheckBoxOnVisible = true;
+    r.CheckBoxRoVisible = false;
+    r.CheckBoxBGVisible = true;
+    r.CheckBoxKPVisible = true;
+    r.radioGroupsEnabled = true;
+    r.riseFallVisible = true;
+    v.refresh = r;
+    p.display->applyLive(v);
+    QCOMPARE(p.host.events,
+             (QStringList{"beep", "status", "freeze", "map panel", "chart", "thaw", "layout"}));
+    QCOMPARE(p.host.status, r.statusText);
+    QCOMPARE(p.c.PanelSw->toolTip(), r.statusText);
+    QCOMPARE(p.c.UpDownKat->Min(), -128);
+    QVERIFY(p.host.mapVisible);
+    QCOMPARE(p.host.chartCalls, QList<bool>{true});
+    QVERIFY(!p.c.CheckBoxPk->isHidden());
+    QVERIFY(p.c.CheckBoxRo->isHidden());
+    QVERIFY(!p.c.CheckBoxKP->isHidden());
+    QVERIFY(p.c.RGWejRoz->isEnabled());
+    for (QWidget* w : std::initializer_list<QWidget*>{p.c.EditNar, p.c.EditOpa, p.c.UpDownNar,
+                                                      p.c.UpDownOpa, p.c.PanelNar, p.c.PanelOpa}) {
+        QVERIFY2(!w->isHidden(), qPrintable(w->objectName()));
+    }
+}
+
+void ParametersDisplayTest::switchConfigurationHidesOptionsAndLocksGroups() {
+    Panel p;
+    LiveView::Refresh r; // everything false: the controller's switches configure it
+    r.statusText = QStringLiteral("Konfiguracja wariatora z przełączników");
+    p.c.UpDownKat->setMin(-128);
+    p.c.UpDownKat->setPosition(-20);
+    p.display->applyRefresh(r);
+    QCOMPARE(p.c.UpDownKat->Min(), 0);
+    QCOMPARE(p.c.UpDownKat->Position(), 0);
+    QVERIFY(!p.host.mapVisible);
+    for (QCheckBox* b : p.c.bitCheckBoxes()) {
+        if (b != p.c.CheckBoxZbo) {
+            QVERIFY2(b->isHidden(), qPrintable(b->objectName()));
+        }
+    }
+    for (TRadioGroup* g : p.c.inputOutputGroups()) {
+        QVERIFY2(!g->isEnabled(), qPrintable(g->objectName()));
+    }
+    QVERIFY(p.c.UpDownNar->isHidden());
+    QVERIFY(p.c.RGMapa->isEnabled()); // the map choice is not one of the locked groups
+}
+
+void ParametersDisplayTest::lostConnectionReturnsStatePanelsToNeutral() {
+    Panel p;
+    p.display->applyLive(typicalLive());
+    p.c.CheckBoxOn->setChecked(false); // red background
+    p.display->showUnknownState();
+    const QColor face = QGuiApplication::palette().color(QPalette::Button);
+    for (TPanel* panel : {p.c.PanelSta, p.c.PanelGAZ, p.c.PanelImp, p.c.PanelTPS, p.c.PanelRPM,
+                          p.c.PanelKAT, p.c.LabelKat, p.c.PanelPwr}) {
+        QCOMPARE(panel->color(), face);
+    }
+    QCOMPARE(p.c.CheckBoxOn->palette().color(QPalette::Window), face);
+}
+
+void ParametersDisplayTest::serviceModeShowsItsControls() {
+    Panel p;
+    QVERIFY(p.c.LabelRes->isHidden());
+    p.display->setServiceControlsVisible(true);
+    for (QWidget* w : std::initializer_list<QWidget*>{p.c.PanelRes, p.c.LabelRes, p.c.PanelZap,
+                                                      p.c.LabelZap, p.c.EditGMP, p.c.UpDownGMP,
+                                                      p.c.PanelTxt5, p.c.CheckBoxZbo}) {
+        QVERIFY2(!w->isHidden(), qPrintable(w->objectName()));
+    }
+    p.display->setServiceControlsVisible(false);
+    QVERIFY(p.c.CheckBoxZbo->isHidden());
+}
+
+QTEST_MAIN(ParametersDisplayTest)
+#include "tst_parametersdisplay.moc"

@@ -24,6 +24,11 @@ constexpr Spec kOptions[] = {
     {"reply-code", "even|odd",
      "Answer with the request code (even) or the request code + 1 (odd, default)."},
     {"min-pc", "N", "MinWerPc byte of the identity (default 2)."},
+    {"opcje-l", "N", "OpcjeL option byte (default: the model's)."},
+    {"opcje-h", "N", "OpcjeH option byte (default: the model's)."},
+    {"name", "TEXT", "Vehicle make and model text of the identity (up to 64 characters)."},
+    {"serial", "HEX", "Serial number of the identity, 32 hex digits."},
+    {"service-text", "TEXT", "Service text sent for 54 5E 5E (up to 39 characters)."},
     {"loader", nullptr, "Start in the boot loader (firmware missing or damaged)."},
     {"loader-version", "N", "Boot loader version in hundredths (default 103 = 1.03)."},
     {"loader-marker", "N", "Znacznik byte reported by the boot loader (default 0)."},
@@ -59,6 +64,32 @@ bool readInt(const QCommandLineParser& p, const char* name, int lo, int hi, int*
     return true;
 }
 
+// "  --name VALUE" then the help text, wrapped to fit a terminal of 100 columns.
+QString wrapped(const QString& left, const QString& help) {
+    constexpr int indent = 32;
+    constexpr int width = 100;
+    QString out = left.size() < indent
+                      ? left.leftJustified(indent)
+                      : left + QLatin1Char('\n') + QString(indent, QLatin1Char(' '));
+    int column = indent;
+    bool first = true;
+    for (const QString& word : help.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (!first && column + 1 + word.size() > width) {
+            out += QLatin1Char('\n') + QString(indent, QLatin1Char(' '));
+            column = indent;
+            first = true;
+        }
+        if (!first) {
+            out += QLatin1Char(' ');
+            ++column;
+        }
+        out += word;
+        column += int(word.size());
+        first = false;
+    }
+    return out + QLatin1Char('\n');
+}
+
 void addOptions(QCommandLineParser& p) {
     for (const Spec& s : kOptions) {
         if (s.value)
@@ -80,9 +111,9 @@ QString SimCommandLine::helpText() {
         QString left = QStringLiteral("  --") + QLatin1String(s.name);
         if (s.value)
             left += QLatin1Char(' ') + QLatin1String(s.value);
-        text += left.leftJustified(30) + QLatin1String(s.help) + QLatin1Char('\n');
+        text += wrapped(left, QLatin1String(s.help));
     }
-    text += QStringLiteral("  --help").leftJustified(30) + QStringLiteral("Show this text.\n");
+    text += wrapped(QStringLiteral("  --help"), QStringLiteral("Show this text."));
     return text;
 }
 
@@ -176,6 +207,26 @@ std::optional<SimOptions> SimCommandLine::parse(const QStringList& arguments, QS
         !readInt(p, "seed", 0, 0x7FFFFFFF, &seed, error))
         return std::nullopt;
     c.minWerPc = quint8(minPc);
+    for (const char* name : {"opcje-l", "opcje-h"}) {
+        int v = -1;
+        if (!readInt(p, name, 0, 255, &v, error))
+            return std::nullopt;
+        if (v >= 0)
+            (name[6] == 'l' ? c.opcjeL : c.opcjeH) = quint8(v);
+    }
+    if (p.isSet(QStringLiteral("name")))
+        c.makeModel = p.value(QStringLiteral("name")).toUtf8().left(64);
+    if (p.isSet(QStringLiteral("service-text")))
+        c.serviceText = p.value(QStringLiteral("service-text")).toUtf8().left(39);
+    if (p.isSet(QStringLiteral("serial"))) {
+        const QString hex = p.value(QStringLiteral("serial"));
+        const QByteArray bytes = QByteArray::fromHex(hex.toLatin1());
+        if (hex.size() != 32 || bytes.size() != 16 || bytes.toHex() != hex.toLatin1().toLower()) {
+            *error = QStringLiteral("--serial: expected 32 hex digits, got \"%1\"").arg(hex);
+            return std::nullopt;
+        }
+        c.serialNumber = bytes;
+    }
     c.loaderMarker = quint8(marker);
     c.seed = quint32(seed);
     c.startInLoader = p.isSet(QStringLiteral("loader"));

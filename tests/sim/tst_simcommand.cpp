@@ -28,13 +28,16 @@ private slots:
 };
 
 void SimCommandTest::optionsReachTheConfiguration() {
-    const auto o = parse({"--link",           "/tmp/x",    "--model",     "vx02",
-                          "--settings",       "16",        "--live-body", "20",
-                          "--switch-config",  "--engine",  "off",         "--loader",
-                          "--loader-version", "105",       "--image-out", "/tmp/img",
-                          "--fault",          "silence:3", "--fault",     "late:40@0x50",
-                          "--no-pacing",      "--seed",    "9",           "--log",
-                          "--reply-code",     "even",      "--latency",   "7"});
+    const auto o =
+        parse({"--link",           "/tmp/x",    "--model",     "vx02",
+               "--settings",       "16",        "--live-body", "20",
+               "--switch-config",  "--engine",  "off",         "--loader",
+               "--loader-version", "105",       "--image-out", "/tmp/img",
+               "--fault",          "silence:3", "--fault",     "late:40@0x50",
+               "--no-pacing",      "--seed",    "9",           "--log",
+               "--reply-code",     "even",      "--latency",   "7",
+               "--opcje-h",        "0x05",      "--serial",    "00112233445566778899aabbccddeeff",
+               "--name",           "Lada Niva"});
     QVERIFY(o);
     const SimConfig& c = o->config;
     QCOMPARE(o->link, QStringLiteral("/tmp/x"));
@@ -53,6 +56,10 @@ void SimCommandTest::optionsReachTheConfiguration() {
     QCOMPARE(c.replyLatencyMs, 7);
     QCOMPARE(int(o->faults.size()), 2);
     QCOMPARE(o->faults[1].onlyCommand, 0x50);
+    QCOMPARE(c.opcjeH.value_or(0), quint8(0x05));
+    QVERIFY(!c.opcjeL);
+    QCOMPARE(c.serialNumber.toHex(), QByteArray("00112233445566778899aabbccddeeff"));
+    QCOMPARE(c.makeModel, QByteArray("Lada Niva"));
 
     const auto defaults = parse({});
     QVERIFY(defaults);
@@ -75,6 +82,8 @@ void SimCommandTest::wrongValuesAreRefusedWithAReason_data() {
     QTest::newRow("unknown option") << QStringList{"--turbo"};
     QTest::newRow("stray argument") << QStringList{"COM1"};
     QTest::newRow("seed not a number") << QStringList{"--seed", "abc"};
+    QTest::newRow("serial too short") << QStringList{"--serial", "0011"};
+    QTest::newRow("serial not hex") << QStringList{"--serial", "zz112233445566778899aabbccddeeff"};
 }
 
 void SimCommandTest::wrongValuesAreRefusedWithAReason() {

@@ -38,6 +38,7 @@ private slots:
     void engineChangesToGasAfterWarmUp();
     void sameSeedGivesSameLiveFramesAndAnotherSeedDoesNot();
     void damagedOrStrayBytesGetNoAnswerAndDoNotBlockTheNextRequest();
+    void lineNoiseIsSurvivedAndAPauseResynchronises();
 };
 
 void SimFramesTest::everyAnswerObeysLengthChecksumAndCodeRules_data() {
@@ -253,6 +254,24 @@ void SimFramesTest::damagedOrStrayBytesGetNoAnswerAndDoNotBlockTheNextRequest() 
     const QByteArray answer = rig.client->exchange(QByteArray::fromHex("00FFAA5500505B"));
     QCOMPARE(answer.size(), 24);
     QCOMPARE(rig.sim.answerCount(), quint64(1));
+}
+
+void SimFramesTest::lineNoiseIsSurvivedAndAPauseResynchronises() {
+    Rig rig(fastConfig());
+    QVERIFY(rig.ok());
+    QByteArray noise;
+    quint32 x = 99;
+    for (int i = 0; i < 3000; ++i) {
+        x = x * 1664525u + 1013904223u;
+        noise.append(char(x >> 24));
+    }
+    noise += QByteArray::fromHex("55FF50"); // ends inside a frame that promises 255 bytes
+    rig.client->send(noise);
+    rig.client->readUntilQuiet(80); // whatever the noise provoked, then a pause on the line
+    const QByteArray answer = rig.client->exchange(QByteArray::fromHex("5500505B"));
+    QCOMPARE(answer.size(), 24);
+    QVERIFY(SimTestClient::sumIsZero(answer));
+    QVERIFY(rig.sim.isRunning());
 }
 
 QTEST_GUILESS_MAIN(SimFramesTest)

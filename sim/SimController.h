@@ -8,13 +8,14 @@
 //     if (!sim.start()) qWarning() << sim.errorString();
 //     port.open(sim.slavePath());    // any client: the program's facade, python3, socat
 //     ...
-//     sim.waitForRequests(n, 2000);  // block until n complete requests have arrived in total
+//     sim.waitForRequests(n, 2000);  // block until n requests in total have been served
 //     sim.setFault(*SimFault::parse("silence"));   // or SimFault{SimFault::Late, 300}
 //     sim.setEngineRunning(false);
 //     sim.stop();                    // also done by the destructor
 //
 // The simulator never needs the caller's event loop: start() returns once the line is open and
-// everything else happens on the simulator's thread. All public functions are thread-safe.
+// everything else happens on the simulator's thread. All public functions except start() and
+// stop() (call those from the owning thread) are thread-safe.
 // A HangUp fault closes the line for good; start() may then be called again (new pty path).
 
 #include "SimConfig.h"
@@ -37,7 +38,8 @@ public:
     QString slavePath() const;
     QString errorString() const;
 
-    // Requests: every complete, well-formed request frame counts (also those a fault silenced).
+    // Requests: every complete frame counts once it has been served, that is answered, left
+    // unanswered (bad checksum, unknown request) or dropped by a fault.
     quint64 requestCount() const;
     quint64 answerCount() const;
     bool waitForRequests(quint64 total, int timeoutMs) const;

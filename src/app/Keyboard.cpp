@@ -3,6 +3,7 @@
 
 #include "ControlStates.h"
 #include "ControllerFrame.h"
+#include "ParametersTab.h"
 #include "ReadResponse.h"
 #include "Requests.h"
 #include "ResponseResult.h"
@@ -86,12 +87,17 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         // A key the focused control does not take travels up to its parents with the same event
         // object: act on its first delivery only.
         const bool repeatDelivery =
-            event == lastKeyEvent_ && lastKeyReceiver_ != nullptr &&
+            event == lastKeyEvent_ && lastKeyReceiver_ != nullptr && watched != lastKeyReceiver_ &&
             static_cast<QWidget*>(watched)->isAncestorOf(static_cast<QWidget*>(lastKeyReceiver_));
         lastKeyEvent_ = event;
         lastKeyReceiver_ = watched;
-        if (!repeatDelivery) {
-            auto* key = static_cast<QKeyEvent*>(event);
+        auto* key = static_cast<QKeyEvent*>(event);
+        // A modifier pressed alone is not a typed key: holding Shift (or pressing it anew for
+        // every letter) must not break the access code.
+        const bool modifierOnly = key->key() == Qt::Key_Shift || key->key() == Qt::Key_Control ||
+                                  key->key() == Qt::Key_Alt || key->key() == Qt::Key_Meta ||
+                                  key->key() == Qt::Key_AltGr;
+        if (!repeatDelivery && !modifierOnly) {
             FormKeyDown(virtualKeyCode(key->key()), key->modifiers());
         }
     }

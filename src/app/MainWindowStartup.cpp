@@ -3,6 +3,7 @@
 
 #include "BgrColor.h"
 #include "EventPump.h"
+#include "ParametersTab.h"
 #include "PersistedSettings.h"
 #include "TFormAboud.h"
 #include "TFormInfo.h"
@@ -47,6 +48,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     CreateClientArea();
     CreateMapPanel();
     createLeftPanelControls({PanelNas1, PanelCzuj, PanelMapyTop, PanelInne});
+    Parameters = new ParametersTab(*this);
 
     // The small windows exist for the whole run and are only shown and hidden.
     FormInfo = new TFormInfo();

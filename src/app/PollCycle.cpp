@@ -2,6 +2,7 @@
 #include "TForm1.h"
 
 #include "ControlStates.h"
+#include "ParametersTab.h"
 #include "PollCycle.h"
 #include "PollTickResult.h"
 #include "TFormInfo.h"
@@ -36,11 +37,7 @@ void TForm1::Timer1Timer() {
 
 ControlStates TForm1::CurrentControlStates() const {
     ControlStates s;
-    s.CheckBoxOn = CheckBoxOn->isChecked();
-    s.CheckBoxBG = CheckBoxBG->isChecked();
-    s.CheckBoxTp = CheckBoxTp->isChecked();
-    s.UpDownGMP = UpDownGMP->Position();
-    s.RGMapa = RGMapa->ItemIndex();
+    ParametersDisplay::fillControlStates(*this, s);
     s.PanelMapyVisible = !PanelMapy->isHidden();
     s.PanelRightVisible = !PanelRight->isHidden();
     s.MapChartExists = false; // the 3-D chart is not part of this build yet
@@ -97,8 +94,17 @@ void TForm1::ApplyResponse(const ResponseResult& result) {
     if (result.identity) {
         ApplyIdentity(*result.identity);
     }
-    if (result.settings && SettingsViewHandler) {
-        SettingsViewHandler(*result.settings);
+    if (result.settings) {
+        if (SettingsViewHandler) {
+            SettingsViewHandler(*result.settings);
+        }
+        // The settings section of the report, once per identity.
+        if (result.settings->reportSectionWritten && FormInfo != nullptr) {
+            for (const QString& line : result.settings->reportLines) {
+                FormInfo->AppendLine(line);
+            }
+            FormInfo->Edit2->setProperty("Tag", 1);
+        }
     }
     if (result.live && LiveViewHandler) {
         LiveViewHandler(*result.live);

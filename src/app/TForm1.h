@@ -35,6 +35,7 @@ class QToolBar;
 class TFormAboud;
 class TFormInfo;
 class TMySerial;
+class ParametersTab;
 struct ControlStates;
 struct IdentityResult;
 struct LiveView;
@@ -91,6 +92,7 @@ public:
     void ApplyLossReset(const QString& caption, const QString& title, bool switchToParameters);
     // The views of the parameters tab are applied by its own code (ParametersTab*.cpp), which
     // sets these when it is created; the window calls them after each accepted answer.
+    ParametersTab* Parameters = nullptr;
     std::function<void(const LiveView&)> LiveViewHandler;
     std::function<void(const SettingsView&)> SettingsViewHandler;
     // Message boxes of the protocol (loader, newer program); tests replace it.

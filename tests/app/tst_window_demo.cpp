@@ -1,0 +1,172 @@
+// The whole program against the simulated controller over a pseudo-terminal: start, identity,
+// settings, live values, the service text and frame log, a lost and regained link, and close.
+#include "BgrColor.h"
+#include "DemoSession.h"
+#include "PersistedSettings.h"
+#include "SimController.h"
+#include "TForm1.h"
+#include "TFormInfo.h"
+#include "TMySerial.h"
+#include "TPanel.h"
+#include "WindowTestSupport.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTextEdit>
+#include <QTimer>
+
+class WindowDemoTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<SimController> sim;
+    std::unique_ptr<TForm1> w;
+    QStringList boxes;
+
+    void start(SimConfig config = {}) {
+        config.pacing = false; // timing is not what these tests are about
+        sim = std::make_unique<SimController>(config);
+        QVERIFY2(sim->start(), qPrintable(sim->errorString()));
+        w = std::make_unique<TForm1>();
+        w->Serial1->SetOpenErrorPresenter(
+            [this](const QString& text, const QString&) { boxes << text; });
+        w->ErrorBox = [this](const QString& text) { boxes << text; };
+        w->UseSessionDevice(sim->slavePath());
+        w->show();
+    }
+    void waitConnected() {
+        QTRY_VERIFY_WITH_TIMEOUT(w->windowTitle().contains(QStringLiteral("KOLVA-VX-01")), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(w->Mirror.SettingIndex, -1, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(w->LabelRpm->text().contains(QStringLiteral("obr/min")), 5000);
+    }
+    void grab(const QString& name) {
+        const QByteArray dir = qgetenv("ORVEX_SCREENSHOT_DIR");
+        if (!dir.isEmpty()) {
+            w->grab().save(QString::fromLocal8Bit(dir) + '/' + name + ".png");
+        }
+    }
+
+private slots:
+    void init() {
+        WindowTest::removeSettings();
+        boxes.clear();
+    }
+    void cleanup() {
+        w.reset();
+        sim.reset();
+    }
+
+    void startIdentitySettingsLiveAndClose() {
+        WindowTest::writeSettings(QByteArray("[General]\nComm=4\nLang=0\n"));
+        start();
+        waitConnected();
+        QCOMPARE(w->Mirror.IdentityState, -1);
+        QVERIFY(!w->Image1->isHidden());
+        // Live values move: the panels take state colours and the labels their units.
+        QTRY_VERIFY(!w->LabelSta->text().isEmpty());
+        const QColor sta = w->PanelSta->color();
+        QVERIFY(sta == colorFromBgr(0x00FF00) || sta == colorFromBgr(0x0000FF));
+        QVERIFY(w->LabelTps->text().endsWith(QStringLiteral(" V")));
+        const quint64 served = sim->requestCount();
+        QTRY_VERIFY(sim->requestCount() > served + 5);
+        // The information report holds the identity and, once, the settings.
+        const QString report = w->FormInfo->Edit2->toPlainText();
+        QVERIFY(report.contains(QStringLiteral("Wersja :")));
+        QVERIFY(report.contains(QStringLiteral("IlośćNastaw :")));
+        QCOMPARE(report.count(QStringLiteral("IlośćNastaw :")), 1);
+        grab(QStringLiteral("demo-polish"));
+        w->ApplyLanguage(2);
+        QTRY_VERIFY(w->LabelRpm->text().contains(QStringLiteral("rpm")));
+        grab(QStringLiteral("demo-english"));
+
+        QVERIFY(w->close());
+        QVERIFY(boxes.isEmpty());
+        // The simulator's terminal was for this run only: the user's port stays saved.
+        const PersistedSettings::Values saved = PersistedSettings::Read();
+        QCOMPARE(saved.Comm, 4);
+        QCOMPARE(saved.Lang, 2);
+    }
+
+    void silentControllerLosesTheLinkAndComesBack() {
+        start();
+        waitConnected();
+        sim->setFault(SimFault{SimFault::Silence, 0});
+        // Six quick unanswered polls, then slow ones, then the reset on the tick after the 17th.
+        QTRY_VERIFY_WITH_TIMEOUT(w->Image1->isHidden(), 15000);
+        QCOMPARE(w->windowTitle(), QStringLiteral("Orvex V1.03"));
+        QCOMPARE(TForm1::ApplicationTitle(), QStringLiteral("Orvex"));
+        QCOMPARE(w->PanelError->text(), QStringLiteral("Brak połączenia"));
+        QCOMPARE(w->Timer1->interval(), 500);
+        QCOMPARE(w->Mirror.IdentityState, 0);
+        grab(QStringLiteral("demo-lost"));
+
+        sim->clearFaults();
+        QTRY_VERIFY_WITH_TIMEOUT(!w->Image1->isHidden(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(w->windowTitle().contains(QStringLiteral("KOLVA-VX-01")), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(w->Timer1->interval(), 100, 5000);
+    }
+
+    void lossOnTheUpdateTabReturnsToParameters() {
+        start();
+        waitConnected();
+        w->ShowTab(2);
+        sim->setFault(SimFault{SimFault::Silence, 0});
+        QTRY_VERIFY_WITH_TIMEOUT(w->Image1->isHidden(), 15000);
+        QCOMPARE(w->Button1->property("Tag").toInt(), 0);
+        QVERIFY(!w->PanelLeft->isHidden());
+    }
+
+    void serviceTextAndFrameLog() {
+        SimConfig config;
+        config.serviceText = "Serwis testowy 42";
+        start(config);
+        waitConnected();
+        QTest::keyClick(w.get(), Qt::Key_F, Qt::ControlModifier);
+        QTRY_COMPARE(w->windowTitle(), QStringLiteral("Serwis testowy 42"));
+
+        for (const char k : QByteArray("uveq")) {
+            QTest::keyClick(w.get(), k);
+        }
+        QVERIFY(w->ServiceMode);
+        QTest::keyClick(w.get(), Qt::Key_T, Qt::ControlModifier);
+        QVERIFY(w->Mirror.LogFrames);
+        QTRY_VERIFY(w->OpisSygaly->text().startsWith(QStringLiteral("Tx: 55 ")));
+        QTRY_VERIFY(w->OpisNastawy->text().startsWith(QStringLiteral("Rx: 55 ")));
+        // A fresh read puts the answer's log line into the report too.
+        QTest::keyClick(w.get(), Qt::Key_I, Qt::ControlModifier);
+        QTRY_VERIFY(w->FormInfo->Edit2->toPlainText().contains(QStringLiteral("Rx: 55 ")));
+    }
+
+    void closeAskedForWhileAnAnswerIsShownWaitsForTheExchange() {
+        SimConfig config;
+        config.minWerPc = 3; // the controller wants a newer program: a message on its identity
+        start(config);
+        bool closedInside = false;
+        w->ErrorBox = [this, &closedInside](const QString& text) {
+            boxes << text;
+            if (boxes.size() == 1) {
+                // The user closes the window while the message is up, mid-tick.
+                closedInside = w->close();
+            }
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(!boxes.isEmpty(), 5000);
+        QVERIFY(!closedInside);
+        QTRY_VERIFY(w->Serial() == nullptr); // closed once the tick was over
+        QVERIFY(!w->isVisible());
+    }
+
+    void demoSessionServesItsOwnTerminal() {
+        DemoSession demo;
+        QVERIFY(demo.start(false));
+        QVERIFY(demo.devicePath().startsWith(QStringLiteral("/dev/")));
+        w = std::make_unique<TForm1>();
+        w->UseSessionDevice(demo.devicePath());
+        w->show();
+        QTRY_VERIFY_WITH_TIMEOUT(w->windowTitle().contains(QStringLiteral("KOLVA-VX-0")), 5000);
+        w.reset();
+    }
+};
+
+QTEST_MAIN(WindowDemoTest)
+#include "tst_window_demo.moc"

@@ -1,0 +1,189 @@
+// Start-up, the stored port and language, the close, and opening a device given for this run.
+#include "CommandLine.h"
+#include "EventPump.h"
+#include "PersistedSettings.h"
+#include "TForm1.h"
+#include "TMySerial.h"
+#include "WindowTestSupport.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QSettings>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+using WindowTest::PtyPair;
+
+class WindowStartupTest : public QObject {
+    Q_OBJECT
+
+private:
+    // A shown window whose port-failure boxes are collected instead of shown.
+    std::unique_ptr<TForm1> startWindow(const QString& device = QString()) {
+        auto w = std::make_unique<TForm1>();
+        w->Serial1->SetOpenErrorPresenter(
+            [this](const QString& text, const QString&) { failures << text; });
+        if (!device.isEmpty()) {
+            w->UseSessionDevice(device);
+        }
+        w->show();
+        return w;
+    }
+    QStringList failures;
+
+private slots:
+    void initTestCase() {
+        // The fixed pauses (500 ms before an open, 200 ms at close) are not what is tested here.
+        EventPump::setSleepHook([](int) {});
+    }
+    void init() {
+        WindowTest::removeSettings();
+        failures.clear();
+    }
+
+    void firstStartWithoutStoredValuesOpensPortOneInPolish() {
+        auto w = startWindow();
+        QCOMPARE(w->windowTitle(), QStringLiteral("Orvex V1.03"));
+        QCOMPARE(w->Language(), 0);
+        QVERIFY(w->MunuJezykPl->isChecked());
+        QCOMPARE(w->ZakladkaParam->text(), QStringLiteral("Parametry"));
+        QCOMPARE(w->PanelError->text(), QStringLiteral("Brak połączenia"));
+        QVERIFY(w->ZakladkaParam->isChecked());
+        // The saved port is opened half a second after the window shows, then polling starts.
+        QVERIFY(!w->Timer1->isActive());
+        QTRY_VERIFY(w->Timer1->isActive());
+        QCOMPARE(w->Serial1->PortNumber(), 1);
+        QVERIFY(!QFile::exists(WindowTest::settingsFile())); // reading created nothing
+    }
+
+    void storedValuesAreReadInOrder_data() {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<int>("port");
+        QTest::addColumn<int>("language");
+        QTest::newRow("both values") << QByteArray("[General]\nComm=3\nLang=2\n") << 3 << 2;
+        QTest::newRow("language without port reads neither")
+            << QByteArray("[General]\nLang=2\n") << 1 << 0;
+        QTest::newRow("port that is not a number")
+            << QByteArray("[General]\nComm=abc\nLang=4\n") << 1 << 0;
+        QTest::newRow("unused language number becomes English")
+            << QByteArray("[General]\nComm=7\nLang=3\n") << 7 << 2;
+        QTest::newRow("garbage file") << QByteArray("\x01\xff[[[ =\n\x00zz\n", 12) << 1 << 0;
+    }
+    void storedValuesAreReadInOrder() {
+        QFETCH(QByteArray, stored);
+        QFETCH(int, port);
+        QFETCH(int, language);
+        WindowTest::writeSettings(stored);
+        auto w = startWindow();
+        QCOMPARE(w->Language(), language);
+        QTRY_VERIFY(w->Timer1->isActive());
+        QCOMPARE(w->Serial1->PortNumber(), port);
+    }
+
+    void closeWritesPortAndLanguage() {
+        auto w = startWindow();
+        QTRY_VERIFY(w->Timer1->isActive());
+        w->MunuJezykGB->trigger();
+        QVERIFY(w->close());
+        QVERIFY(!w->Timer1->isActive());
+        QVERIFY(w->Serial() == nullptr); // the facade is gone with the close
+        const PersistedSettings::Values v = PersistedSettings::Read();
+        QCOMPARE(v.Comm, 1);
+        QCOMPARE(v.Lang, 2);
+    }
+
+    void closeRewritesAnUnreadableStore() {
+        WindowTest::writeSettings(QByteArray("[General]\nComm=\nLang=zz\n"));
+        auto w = startWindow();
+        QTRY_VERIFY(w->Timer1->isActive());
+        w->ApplyLanguage(4);
+        QVERIFY(w->close());
+        const PersistedSettings::Values v = PersistedSettings::Read();
+        QCOMPARE(v.Comm, 1);
+        QCOMPARE(v.Lang, 4);
+    }
+
+    void deviceGivenForTheRunReceivesThePolls() {
+        PtyPair pty;
+        QVERIFY(!pty.slavePath.isEmpty());
+        auto w = startWindow(pty.slavePath);
+        QTRY_VERIFY(w->Serial1->SerialConnected());
+        // Nothing answers, so the program keeps asking who is there: 55 00 52 59.
+        const QByteArray identityRequest = QByteArray::fromHex("55005259");
+        QTRY_VERIFY_WITH_TIMEOUT(pty.readAvailable().contains(identityRequest), 3000);
+        QVERIFY(failures.isEmpty());
+    }
+
+    void deviceGivenForTheRunDoesNotReplaceTheSavedPort() {
+        WindowTest::writeSettings(QByteArray("[General]\nComm=5\nLang=0\n"));
+        PtyPair pty;
+        auto w = startWindow(pty.slavePath);
+        QTRY_VERIFY(w->Serial1->SerialConnected());
+        QVERIFY(w->close());
+        QCOMPARE(PersistedSettings::Read().Comm, 5);
+    }
+
+    void portChosenDuringTheRunIsSavedEvenAfterADevice() {
+        PtyPair pty;
+        auto w = startWindow(pty.slavePath);
+        QTRY_VERIFY(w->Serial1->SerialConnected());
+        w->Serial1->SerialOpen(9, 9600); // as a click on "Com &9" does
+        QVERIFY(w->close());
+        QCOMPARE(PersistedSettings::Read().Comm, 9);
+    }
+
+    void portToggleClosesAndReopensAndAsksForIdentityAgain() {
+        PtyPair pty;
+        auto w = startWindow(pty.slavePath);
+        QTRY_VERIFY(w->Serial1->SerialConnected());
+        w->Mirror.IdentityState = -1;
+        w->Mirror.SettingIndex = -1;
+        emit w->MenuPort->aboutToShow();
+        QCOMPARE(w->MenuPortZmien->text(), QStringLiteral("Rozłącz"));
+        w->MenuPortZmien->trigger();
+        QVERIFY(!w->Serial1->SerialConnected());
+        QCOMPARE(w->Mirror.IdentityState, 0);
+        QCOMPARE(w->Mirror.SettingIndex, 0);
+        emit w->MenuPort->aboutToShow();
+        QCOMPARE(w->MenuPortZmien->text(), QStringLiteral("POŁĄCZ"));
+        w->MenuPortZmien->trigger();
+        QVERIFY(w->Serial1->SerialConnected());
+    }
+
+    void commandLineOptions_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<bool>("demo");
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<bool>("fails");
+        QTest::newRow("nothing") << QStringList{"orvex"} << false << QString() << false;
+        QTest::newRow("demo") << QStringList{"orvex", "--demo"} << true << QString() << false;
+        QTest::newRow("device") << QStringList{"orvex", "--device", "/dev/pts/7"} << false
+                                << QStringLiteral("/dev/pts/7") << false;
+        QTest::newRow("device without path")
+            << QStringList{"orvex", "--device"} << false << QString() << true;
+        QTest::newRow("demo and device together")
+            << QStringList{"orvex", "--demo", "--device", "/dev/ttyUSB0"} << true
+            << QStringLiteral("/dev/ttyUSB0") << true;
+        QTest::newRow("unknown option")
+            << QStringList{"orvex", "--fast"} << false << QString() << true;
+        QTest::newRow("stray argument")
+            << QStringList{"orvex", "COM3"} << false << QString() << true;
+    }
+    void commandLineOptions() {
+        QFETCH(QStringList, args);
+        QFETCH(bool, demo);
+        QFETCH(QString, device);
+        QFETCH(bool, fails);
+        const CommandLine cl = CommandLine::parse(args);
+        QCOMPARE(!cl.error.isEmpty(), fails);
+        if (!fails) {
+            QCOMPARE(cl.demo, demo);
+            QCOMPARE(cl.device, device);
+        }
+    }
+};
+
+QTEST_MAIN(WindowStartupTest)
+#include "tst_window_startup.moc"

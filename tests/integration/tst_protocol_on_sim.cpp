@@ -82,11 +82,6 @@ void ProtocolOnSimTest::connectReadsIdentitySettingsThenPollsLiveEveryHundredMil
             QVERIFY2(t.answered, "every request of a healthy link is answered");
         }
     }
-    // Steady polling: the ticks follow each other at the fast interval plus the exchange.
-    const auto& t = rig.driver.ticks;
-    const qint64 span = t.last().atMs - t[8].atMs;
-    const int gaps = t.size() - 1 - 8;
-    QVERIFY2(span >= gaps * 100, qPrintable(QString::number(span)));
     const QByteArray cells = rig.sim->mapCells();
     QCOMPARE(std::int8_t(m.MapTable[18]), std::int8_t(cells[0]));
     QCOMPARE(std::int8_t(m.MapTable[271]), std::int8_t(cells[239]));

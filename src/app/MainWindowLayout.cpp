@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTableWidget>
 #include <QTextEdit>
 #include <QTimer>
@@ -283,9 +284,16 @@ void TForm1::CreateMapPanel() {
 
     ToolBarMap = named(new QToolBar(PanelMapy), "ToolBarMap");
     ToolBarMap->setIconSize(QSize(16, 16));
-    ToolBtnMapKasuj = named(ToolBarMap->addAction(QStringLiteral("X")), "ToolBtnMapKasuj");
-    ToolBtnOpen = named(ToolBarMap->addAction(QStringLiteral("Open")), "ToolBtnOpen");
-    ToolBtnSave = named(ToolBarMap->addAction(QStringLiteral("Save")), "ToolBtnSave");
+    QStyle* style = PanelMapy->style();
+    ToolBtnMapKasuj =
+        named(ToolBarMap->addAction(style->standardIcon(QStyle::SP_TrashIcon), QString()),
+              "ToolBtnMapKasuj");
+    ToolBtnOpen =
+        named(ToolBarMap->addAction(style->standardIcon(QStyle::SP_DialogOpenButton), QString()),
+              "ToolBtnOpen");
+    ToolBtnSave =
+        named(ToolBarMap->addAction(style->standardIcon(QStyle::SP_DialogSaveButton), QString()),
+              "ToolBtnSave");
     column->addWidget(ToolBarMap);
 
     GridMapa = grid(PanelMapy, "GridMapa");

@@ -177,6 +177,7 @@ void TForm1::FormClose() {
         const int comm = Serial1->PortIsSessionOnly() ? startPortNumber_ : Serial1->PortNumber();
         PersistedSettings::Write(comm, Language());
     }
+    FormInfo->hide(); // the small windows go with the main one
     try {
         Serial1.reset();
     } catch (...) {

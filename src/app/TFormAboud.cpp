@@ -29,6 +29,7 @@ TFormAboud::TFormAboud(QWidget* parent)
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                           Qt::WindowStaysOnTopHint) {
     setObjectName("FormAboud");
+    setAttribute(Qt::WA_QuitOnClose, false);
     setModal(true);
     setFixedSize(388, 174);
 

@@ -5,7 +5,8 @@
 
 TFormInfo::TFormInfo(QWidget* parent) : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint) {
     setObjectName("FormInfo");
-    setWindowTitle(QString()); // the caption is set when the user asks for the window
+    setAttribute(Qt::WA_QuitOnClose, false); // closing the main window ends the program
+    setWindowTitle(QString());               // the caption is set when the user asks for the window
     resize(391, 640);
     move(745, 301);
 

@@ -12,9 +12,11 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
+#include <QToolButton>
 
 class WindowDemoTest : public QObject {
     Q_OBJECT
@@ -91,6 +93,8 @@ private slots:
     void silentControllerLosesTheLinkAndComesBack() {
         start();
         waitConnected();
+        w->ZakladkaProg->click(); // a loss always brings the parameters tab back
+        QCOMPARE(w->Button1->property("Tag").toInt(), 2);
         sim->setFault(SimFault{SimFault::Silence, 0});
         // Six quick unanswered polls, then slow ones, then the reset on the tick after the 17th.
         QTRY_VERIFY_WITH_TIMEOUT(w->Image1->isHidden(), 15000);
@@ -99,22 +103,19 @@ private slots:
         QCOMPARE(w->PanelError->text(), QStringLiteral("Brak połączenia"));
         QCOMPARE(w->Timer1->interval(), 500);
         QCOMPARE(w->Mirror.IdentityState, 0);
+        QCOMPARE(w->Button1->property("Tag").toInt(), 0);
+        QVERIFY(w->ZakladkaParam->isChecked());
+        QVERIFY(!w->PanelLeft->isHidden());
+        QCOMPARE(w->PanelSta->color(), buttonFaceColor());
         grab(QStringLiteral("demo-lost"));
 
         sim->clearFaults();
         QTRY_VERIFY_WITH_TIMEOUT(!w->Image1->isHidden(), 5000);
         QTRY_VERIFY_WITH_TIMEOUT(w->windowTitle().contains(QStringLiteral("KOLVA-VX-01")), 5000);
         QTRY_COMPARE_WITH_TIMEOUT(w->Timer1->interval(), 100, 5000);
-    }
-
-    void lossOnTheUpdateTabReturnsToParameters() {
-        start();
-        waitConnected();
-        w->ShowTab(2);
-        sim->setFault(SimFault{SimFault::Silence, 0});
-        QTRY_VERIFY_WITH_TIMEOUT(w->Image1->isHidden(), 15000);
-        QCOMPARE(w->Button1->property("Tag").toInt(), 0);
-        QVERIFY(!w->PanelLeft->isHidden());
+        // The first live frame after a loss always refreshes the configuration-source layout.
+        QTRY_COMPARE(w->StatusText(), QStringLiteral("Konfiguracja wariatora z komputera PC"));
+        QVERIFY(w->StatusBar1->isVisible());
     }
 
     void serviceTextAndFrameLog() {

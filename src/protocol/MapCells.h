@@ -14,6 +14,8 @@ struct MapCells {
     static constexpr int byteAt(int column, int row) { return column * 17 + row; }
     static constexpr int byteOfCell(int cell) { return byteAt(column(cell), row(cell)); }
     static constexpr bool isCell(int cell) { return cell >= 0 && cell < CellCount; }
+    // The cell number of a grid position (column 1..15, row 1..16).
+    static constexpr int cellAt(int column, int row) { return (column - 1) * 16 + (row - 1); }
 
     // The live frame names its cell as high nibble = column, low nibble = row - 1.
     static constexpr int liveColumn(int liveCell) { return (liveCell >> 4) & 0x0F; }

@@ -12,6 +12,10 @@
 // Everything one ReadResponse produced. At most one of the views is set (the one of the
 // accepted frame); `logLine` is the "Rx:" line for the label OpisNastawy when LogFrames is on
 // and a frame was read (even one that failed its checksum).
+//
+// How the window applies it: logLine to OpisNastawy; serviceCaption as the window caption;
+// identity (IdentityResult.h); settings (SettingsView.h, then its report section); live
+// (LiveView.h); map (MapUpdate.h). The mirror is already up to date when this returns.
 struct ResponseResult {
     enum class Outcome {
         NoAnswer,    // fewer than 4 bytes within the three waits

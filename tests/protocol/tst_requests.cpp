@@ -180,6 +180,7 @@ void RequestsTest::cellNumbersMapOntoTheTable() {
     QFETCH(int, cell);
     QFETCH(int, byte);
     QCOMPARE(MapCells::byteOfCell(cell), byte);
+    QCOMPARE(MapCells::cellAt(MapCells::column(cell), MapCells::row(cell)), cell);
 }
 
 QTEST_GUILESS_MAIN(RequestsTest)

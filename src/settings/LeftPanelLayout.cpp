@@ -89,8 +89,9 @@ bool shown(const QWidget* w) {
     return w != nullptr && !w->isHidden();
 }
 
-// The stacked panels may sit in a splitter (the user drags the boundary) or in a plain layout.
-void setPanelHeight(QWidget* panel, int height, int maxHeight) {
+// The stacked panels may sit in a splitter (the user drags the boundary, up to the maximum) or
+// in a plain layout, where `room` (if larger) lets the panel show more rows by itself.
+void setPanelHeight(QWidget* panel, int height, int maxHeight, int room = 0) {
     if (panel == nullptr) {
         return;
     }
@@ -109,7 +110,7 @@ void setPanelHeight(QWidget* panel, int height, int maxHeight) {
             split->setSizes(sizes);
         }
     } else if (panel->parentWidget() != nullptr && panel->parentWidget()->layout() != nullptr) {
-        panel->setMinimumHeight(height);
+        panel->setFixedHeight(std::clamp(room, height, maxHeight));
     } else {
         panel->resize(panel->width(), height);
     }
@@ -177,11 +178,14 @@ Cell apply(LeftPanelControls& controls, const Frame& frame, bool camshaft, bool 
     const int b = cell.b;
     const int w = cell.w;
 
-    setPanelHeight(frame.PanelNas1, 7 * b + 24, 10 * b + 24);
+    const int czuj = camshaft ? 3 * b + 26 : b + 24;
+    // Without the map panel below, the settings panel may use the free height for its last
+    // rows (potentiometer, MAP sensor, resets), which otherwise only a dragged splitter shows.
+    const int room = in.mapPanelVisible ? 0 : in.panelHeight - czuj - 8;
+    setPanelHeight(frame.PanelNas1, 7 * b + 24, 10 * b + 24, room);
     if (controls.OpisNastawy != nullptr) {
         controls.OpisNastawy->move(2 * w + 4, controls.OpisNastawy->y());
     }
-    const int czuj = camshaft ? 3 * b + 26 : b + 24;
     setPanelHeight(frame.PanelCzuj, czuj, czuj);
     if (controls.OpisRoz != nullptr) {
         controls.OpisRoz->move(controls.OpisRoz->x(), camshaft ? 2 * b : 3 * b);
@@ -200,7 +204,12 @@ Cell apply(LeftPanelControls& controls, const Frame& frame, bool camshaft, bool 
         if (!known || !ControlTag::isLaidOut(tag)) {
             continue;
         }
-        const Placement p = place(kind, tag, cell, pcConfig);
+        Placement p = place(kind, tag, cell, pcConfig);
+        const QWidget* parent = control->parentWidget();
+        if (kind == Kind::RadioGroup && parent != nullptr && p.rect.right() >= parent->width()) {
+            // The last group of the camshaft row reaches 0.44 b past 28 b: keep it whole.
+            p.rect.setRight(std::max(p.rect.left() + w, parent->width() - 2));
+        }
         control->setGeometry(p.rect);
         if (p.fontPointSize > 0) {
             QFont f = control->font();

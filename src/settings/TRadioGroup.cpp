@@ -1,14 +1,11 @@
 #include "TRadioGroup.h"
 
 #include <QButtonGroup>
-#include <QGridLayout>
+#include <QEvent>
 #include <QRadioButton>
 #include <algorithm>
 
-TRadioGroup::TRadioGroup(QWidget* parent)
-    : QGroupBox(parent), grid_(new QGridLayout(this)), group_(new QButtonGroup(this)) {
-    grid_->setContentsMargins(2, 0, 2, 0);
-    grid_->setSpacing(0);
+TRadioGroup::TRadioGroup(QWidget* parent) : QGroupBox(parent), group_(new QButtonGroup(this)) {
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
     setMinimumSize(0, 0);
     connect(group_, &QButtonGroup::idClicked, this, [this](int id) { select(id); });
@@ -65,7 +62,6 @@ void TRadioGroup::rebuild() {
         delete b;
     }
     buttons_.clear();
-    const int rows = (static_cast<int>(items_.size()) + columns_ - 1) / columns_;
     for (int i = 0; i < items_.size(); ++i) {
         auto* b = new QRadioButton(items_[i], this);
         b->setObjectName(objectName() + QString::number(i));
@@ -73,8 +69,42 @@ void TRadioGroup::rebuild() {
         b->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
         b->setMinimumSize(0, 0);
         group_->addButton(b, i);
-        // Items run down the first column, then the next, as in a classic radio group.
-        grid_->addWidget(b, rows > 0 ? i % rows : 0, rows > 0 ? i / rows : 0);
+        b->show();
         buttons_.append(b);
+    }
+    placeItems();
+}
+
+void TRadioGroup::resizeEvent(QResizeEvent* event) {
+    QGroupBox::resizeEvent(event);
+    placeItems();
+}
+
+void TRadioGroup::changeEvent(QEvent* event) {
+    QGroupBox::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        placeItems();
+    }
+}
+
+void TRadioGroup::placeItems() {
+    // The items share the room under the caption evenly; they run down the first column, then
+    // the next, as in a classic radio group. Placed by hand so that a low group still shows
+    // its items whole.
+    const int count = static_cast<int>(buttons_.size());
+    if (count == 0) {
+        return;
+    }
+    const int rows = (count + columns_ - 1) / columns_;
+    const int top = fontMetrics().height();
+    const int areaWidth = std::max(1, width() - 6);
+    const int areaHeight = std::max(1, height() - top - 2);
+    const int cellWidth = areaWidth / columns_;
+    const int cellHeight = std::max(1, areaHeight / rows);
+    for (int i = 0; i < count; ++i) {
+        const int col = i / rows;
+        const int row = i % rows;
+        buttons_[i]->setGeometry(3 + col * cellWidth, top + row * cellHeight, cellWidth,
+                                 cellHeight);
     }
 }

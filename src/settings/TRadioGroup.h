@@ -5,7 +5,6 @@
 #include <QStringList>
 
 class QButtonGroup;
-class QGridLayout;
 class QRadioButton;
 
 // A captioned group of radio items arranged in Columns. ItemIndex -1 means nothing selected.
@@ -35,11 +34,15 @@ public:
 signals:
     void OnClick(TRadioGroup* sender);
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
 private:
     void rebuild();
+    void placeItems();
     void select(int index);
 
-    QGridLayout* grid_;
     QButtonGroup* group_;
     QList<QRadioButton*> buttons_;
     QStringList items_;

@@ -30,6 +30,8 @@ private slots:
     void wholeLayoutPlacesTheRealControls();
     void relayRowBoxTakesThePlaceOfAHiddenShiftBox();
     void mapGridCellsFollowTheGridSize();
+    void lastCamshaftGroupIsKeptInsideItsPanel();
+    void settingsPanelUsesFreeHeightOnlyWithoutTheMap();
 };
 
 void LeftPanelLayoutTest::cellSizeFollowsThePanel_data() {
@@ -135,6 +137,9 @@ struct Window {
     Window() {
         c.createLeftPanelControls({PanelNas1, PanelCzuj, PanelMapyTop, PanelInne});
         PanelLeft->resize(1000, 300);
+        for (QWidget* w : {PanelNas1, PanelCzuj, PanelMapy, PanelMapyTop, PanelInne}) {
+            w->resize(1000, 100);
+        }
         PanelMapy->hide();
     }
     LeftPanelLayout::Frame frame() {
@@ -207,6 +212,49 @@ void LeftPanelLayoutTest::mapGridCellsFollowTheGridSize() {
     LeftPanelLayout::apply(win.c, win.frame(), false, true);
     QCOMPARE(win.GridMapa->columnWidth(3), 40);
     QCOMPARE(win.GridMapa->rowHeight(1), 3 * win.GridMapa->font().pointSize());
+}
+
+void LeftPanelLayoutTest::lastCamshaftGroupIsKeptInsideItsPanel() {
+    Window win;
+    win.PanelLeft->resize(560,
+                          300); // b = 560/28 = 20, w = 72: the group would end at 4 + 6w + 1.9w
+    win.PanelCzuj->resize(560, 100);
+    LeftPanelLayout::apply(win.c, win.frame(), true, true);
+    QCOMPARE(win.c.RGWejRoz->x(), 4 + 6 * 72);
+    QCOMPARE(win.c.RGWejRoz->geometry().right(), 558);
+    QCOMPARE(win.c.RGKomRoz->width(), 136); // the others keep 1.9 columns
+}
+
+void LeftPanelLayoutTest::settingsPanelUsesFreeHeightOnlyWithoutTheMap() {
+    // The window stacks the panels in a plain layout; nothing can drag the settings panel
+    // taller, so it takes free room itself, never more than ten rows.
+    QWidget left;
+    auto* stack = new QVBoxLayout(&left);
+    auto* nas = new QWidget;
+    auto* czuj = new QWidget;
+    auto* mapy = new QWidget;
+    auto* mapyTop = new QWidget(mapy);
+    auto* inne = new QWidget;
+    stack->addWidget(nas);
+    stack->addWidget(czuj);
+    stack->addWidget(mapy, 1);
+    stack->addWidget(inne);
+    LeftPanelControls c;
+    c.createLeftPanelControls({nas, czuj, mapyTop, inne});
+    left.resize(1000, 300); // b = 23
+    LeftPanelLayout::Frame frame{&left, nas, czuj, mapy, mapyTop, nullptr};
+
+    mapy->hide();
+    LeftPanelLayout::apply(c, frame, false, true);
+    QCOMPARE(nas->minimumHeight(), 300 - (23 + 24) - 8);
+    left.resize(1000, 600); // b = 46: 10 rows fit
+    LeftPanelLayout::apply(c, frame, false, true);
+    QCOMPARE(nas->minimumHeight(), 10 * 46 + 24);
+
+    mapy->show(); // the map takes the room: seven rows
+    LeftPanelLayout::apply(c, frame, false, true);
+    QCOMPARE(nas->minimumHeight(), 7 * 46 + 24);
+    QCOMPARE(nas->maximumHeight(), 7 * 46 + 24);
 }
 
 QTEST_MAIN(LeftPanelLayoutTest)

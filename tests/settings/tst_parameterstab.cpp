@@ -1,0 +1,287 @@
+// The parameters tab in the whole program against the simulated controller: live values on
+// the panels in Polish and English, settings answers of every length on the controls, edits
+// that reach the controller and come back confirmed, the configuration source switched at the
+// controller, and the refresh and defaults buttons.
+#include "ParametersTab.h"
+#include "SimController.h"
+#include "SwitchIndicator.h"
+#include "TForm1.h"
+#include "TMySerial.h"
+#include "TPanel.h"
+#include "TRadioGroup.h"
+#include "TUpDown.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QtTest>
+
+namespace {
+constexpr int Wait = 5000;
+}
+
+class ParametersTabTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<SimController> sim;
+    std::unique_ptr<TForm1> w;
+
+    void start(SimConfig config = {}) {
+        config.pacing = false;
+        sim = std::make_unique<SimController>(config);
+        QVERIFY2(sim->start(), qPrintable(sim->errorString()));
+        w = std::make_unique<TForm1>();
+        w->Serial1->SetOpenErrorPresenter([](const QString&, const QString&) {});
+        w->ErrorBox = [](const QString&) {};
+        w->UseSessionDevice(sim->slavePath());
+        w->show();
+        QVERIFY(w->Parameters != nullptr);
+    }
+    // Connected, settings read, live values shown.
+    void waitSettled() {
+        QTRY_COMPARE_WITH_TIMEOUT(w->Mirror.IdentityState, -1, Wait);
+        QTRY_VERIFY_WITH_TIMEOUT(!w->LabelRpm->text().isEmpty(), Wait);
+        QTRY_COMPARE_WITH_TIMEOUT(w->Mirror.SettingIndex, -1, Wait);
+    }
+    quint8 controllerSetting(int k) const { return static_cast<quint8>(sim->settings().at(k)); }
+    void grab(const QString& name) {
+        const QByteArray dir = qgetenv("ORVEX_SCREENSHOT_DIR");
+        if (!dir.isEmpty()) {
+            w->grab().save(QString::fromLocal8Bit(dir) + '/' + name + ".png");
+        }
+    }
+
+private slots:
+    void cleanup() {
+        w.reset();
+        sim.reset();
+    }
+
+    void liveFramesFillThePanelInPolishAndEnglish();
+    void settingsAnswerOfEveryLengthSetsTheControls_data();
+    void settingsAnswerOfEveryLengthSetsTheControls();
+    void editsReachTheControllerAndComeBackConfirmed();
+    void configurationSourceSwitchedAtTheControllerReshapesThePanel();
+    void refreshAndDefaultsButtonsReadTheControllerAgain();
+    void screenshots();
+};
+
+void ParametersTabTest::liveFramesFillThePanelInPolishAndEnglish() {
+    start();
+    waitSettled();
+    const QColor green(0, 255, 0), red(255, 0, 0);
+    QTRY_VERIFY_WITH_TIMEOUT(!w->LabelSta->text().isEmpty(), Wait);
+    // The status word and its colour agree: on is green, off or disconnected red.
+    const QString sta = w->LabelSta->text();
+    QVERIFY2(QStringList({" Odłączony", " Wyłączony", " Włączony"}).contains(sta), qPrintable(sta));
+    QCOMPARE(w->PanelSta->color(), sta == QStringLiteral(" Włączony") ? green : red);
+    for (TPanel* p :
+         {w->PanelImp, w->PanelPwr, w->PanelGAZ, w->PanelRPM, w->PanelTPS, w->PanelKAT}) {
+        QVERIFY2(p->color() == green || p->color() == red, qPrintable(p->objectName()));
+    }
+    QCOMPARE(w->LabelKat->color(), w->PanelKAT->color());
+    const QRegularExpression number(QStringLiteral("^ -?\\d+([.,]\\d+)?"));
+    QVERIFY(w->LabelRpm->text().contains(QRegularExpression("^ \\d+ obr/min$")));
+    QVERIFY(w->LabelTps->text().contains(number) && w->LabelTps->text().endsWith(" V"));
+    QVERIFY(w->LabelPwr->text().endsWith(QStringLiteral(" V")));
+    QVERIFY(w->LabelSyg->text().endsWith(QStringLiteral(" Vpp"))); // jumper bit 7: peak-to-peak
+    QVERIFY(w->LabelObc->text().contains(QRegularExpression("^ \\d+ %$")));
+    QVERIFY(w->LabelKat->text().endsWith(QStringLiteral(" '")));
+    QVERIFY(QStringList({" HI", " LO"}).contains(w->LabelRoz->text()));
+    QCOMPARE(w->LabelRes->text(), QStringLiteral(" 3"));
+    QCOMPARE(w->PanelPrzeb->text(), QStringLiteral("(60-2)"));
+    QVERIFY(!w->PanelPrzeb->isHidden());
+    QVERIFY(QStringList({" GAZ", " BENZYNA"}).contains(w->LabelGaz->text()));
+    QVERIFY(!w->EditKat->text().isEmpty());
+    QCOMPARE(int{w->PaintBox2->liveMode()}, int{w->Mirror.LiveMode});
+
+    w->ApplyLanguage(2);
+    QTRY_VERIFY_WITH_TIMEOUT(w->LabelRpm->text().contains(QRegularExpression("^ \\d+ rpm$")), Wait);
+    QTRY_VERIFY(QStringList({" Disconnected", " Switched off", " Switched on"})
+                    .contains(w->LabelSta->text()));
+    QTRY_VERIFY(QStringList({" GAS", " PETROL"}).contains(w->LabelGaz->text()));
+}
+
+void ParametersTabTest::settingsAnswerOfEveryLengthSetsTheControls_data() {
+    QTest::addColumn<int>("count");
+    QTest::addColumn<bool>("riseFall");
+    QTest::addColumn<bool>("signalRange");
+    QTest::newRow("15 settings: no rise/fall times, no signal range") << 15 << false << false;
+    QTest::newRow("16 settings: rise time only") << 16 << true << false;
+    QTest::newRow("19 settings: everything") << 19 << true << true;
+}
+
+void ParametersTabTest::settingsAnswerOfEveryLengthSetsTheControls() {
+    QFETCH(int, count);
+    QFETCH(bool, riseFall);
+    QFETCH(bool, signalRange);
+    SimConfig cfg;
+    cfg.settingsCount = count;
+    start(cfg);
+    waitSettled();
+    // The simulated controller's defaults: relay, shifting and connection check on.
+    QTRY_VERIFY_WITH_TIMEOUT(w->CheckBoxPk->isChecked(), Wait);
+    QVERIFY(w->CheckBoxOn->isChecked());
+    QVERIFY(w->CheckBoxKP->isChecked());
+    QVERIFY(!w->CheckBoxRo->isChecked());
+    QVERIFY(!w->CheckBoxBG->isChecked());
+    QVERIFY(!w->CheckBoxTp->isChecked());
+    QCOMPARE(w->UpDownKat->Position(), 40);
+    QCOMPARE(w->UpDownTPS->Position(), 40);
+    QCOMPARE(w->EditTPS->text(), QStringLiteral("0.8"));
+    QCOMPARE(w->UpDownGMP->Position(), 60);
+    QCOMPARE(w->EditGMP->text(), QStringLiteral("60"));
+    QCOMPARE(w->RGKomKor->ItemIndex(), 1);
+    QCOMPARE(w->RGKomRoz->ItemIndex(), 1);
+    QCOMPARE(w->RGWyjRoz->ItemIndex(), 0);
+    QCOMPARE(w->RGMapa->ItemIndex(), 2); // map on the MAP sensor
+    QCOMPARE(w->RGMapSor->ItemIndex(), 0);
+    QVERIFY(!w->RGMapSor->isHidden());
+    if (riseFall) {
+        QCOMPARE(w->EditNar->text(), QStringLiteral("20"));
+        QCOMPARE(w->UpDownNar->Position(), 20);
+    } else {
+        QCOMPARE(w->EditNar->text(), QString());
+    }
+    if (signalRange) {
+        QCOMPARE(w->EditMIN->text(), QStringLiteral("1"));
+        QCOMPARE(w->UpDownMIN->Position(), 50);
+        QCOMPARE(w->EditMAP->text(), QStringLiteral("4.5"));
+        QCOMPARE(w->UpDownMAP->Position(), 225);
+    } else {
+        // Settings the controller does not have keep the controls' starting values.
+        QCOMPARE(w->EditMIN->text(), QString());
+        QCOMPARE(w->UpDownMIN->Position(), 128);
+        QCOMPARE(w->UpDownMAP->Position(), 128);
+    }
+}
+
+void ParametersTabTest::editsReachTheControllerAndComeBackConfirmed() {
+    start();
+    waitSettled();
+
+    w->UpDownTPS->press(TUpDown::btNext);
+    QTRY_COMPARE_WITH_TIMEOUT(controllerSetting(4), quint8(41), Wait);
+    QTRY_COMPARE_WITH_TIMEOUT(w->EditTPS->text(), QStringLiteral("0.82"), Wait);
+
+    QTest::mouseClick(w->CheckBoxBG, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(controllerSetting(1), quint8(0x2B), Wait);
+    QTRY_COMPARE_WITH_TIMEOUT(w->Mirror.SettingIndex, -1, Wait);
+    QVERIFY(w->CheckBoxBG->isChecked());
+
+    w->RGKomKor->button(3)->click();
+    QTRY_COMPARE_WITH_TIMEOUT(controllerSetting(7), quint8(3), Wait);
+
+    QTest::mouseClick(w->CheckBoxTp, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(controllerSetting(2), quint8(1), Wait);
+    // The inverted throttle threshold reads from the other end: (255 - 41) * 0.02.
+    QTRY_COMPARE_WITH_TIMEOUT(w->EditTPS->text(), QStringLiteral("4.28"), Wait);
+
+    w->UpDownMAP->press(TUpDown::btPrev);
+    QTRY_COMPARE_WITH_TIMEOUT(controllerSetting(18), quint8(224), Wait);
+    QTRY_COMPARE_WITH_TIMEOUT(w->EditMAP->text(), QStringLiteral("4.48"), Wait);
+
+    // The set angle goes negative only while the map is shown.
+    QVERIFY(!w->PanelMapy->isHidden());
+    w->RGMapa->button(0)->click(); // map off: the arrows edit the setting again
+    QTRY_COMPARE_WITH_TIMEOUT(controllerSetting(13), quint8(0), Wait);
+    w->UpDownKat->setPosition(-127);
+    w->UpDownKat->press(TUpDown::btPrev);
+    QTRY_COMPARE_WITH_TIMEOUT(controllerSetting(3), quint8(0x80), Wait);
+    QTRY_COMPARE_WITH_TIMEOUT(w->Mirror.SettingIndex, -1, Wait);
+    QCOMPARE(w->UpDownKat->Position(), -128);
+}
+
+void ParametersTabTest::configurationSourceSwitchedAtTheControllerReshapesThePanel() {
+    start();
+    waitSettled();
+    QTRY_VERIFY_WITH_TIMEOUT(!w->PanelMapy->isHidden(), Wait);
+    QVERIFY(!w->CheckBoxPk->isHidden());
+    QVERIFY(w->RGKomKor->isEnabled());
+    QVERIFY(!w->UpDownNar->isHidden());
+    QCOMPARE(w->UpDownKat->Min(), -128);
+    const int pcEditWidth = w->EditTPS->width();
+
+    sim->setPcConfig(false);
+    QTRY_VERIFY_WITH_TIMEOUT(w->PanelMapy->isHidden(), Wait);
+    QCOMPARE(w->StatusText(), QStringLiteral("Konfiguracja wariatora z przełączników"));
+    QCOMPARE(w->PanelSw->toolTip(), w->StatusText());
+    for (QCheckBox* b :
+         {w->CheckBoxPk, w->CheckBoxOn, w->CheckBoxRo, w->CheckBoxBG, w->CheckBoxKP}) {
+        QVERIFY2(b->isHidden(), qPrintable(b->objectName()));
+    }
+    for (TRadioGroup* g : {w->RGWyjKor, w->RGKomKor, w->RGWyjRoz, w->RGKomRoz, w->RGWejRoz}) {
+        QVERIFY2(!g->isEnabled(), qPrintable(g->objectName()));
+    }
+    QVERIFY(w->UpDownNar->isHidden());
+    QCOMPARE(w->UpDownKat->Min(), 0);
+    QVERIFY(!w->Mirror.PcConfig);
+    QCOMPARE(w->PaintBox2->liveMode() & 1, 1);
+    QVERIFY(w->EditTPS->width() > pcEditWidth); // the whole cell without PC configuration
+
+    sim->setPcConfig(true);
+    QTRY_VERIFY_WITH_TIMEOUT(!w->PanelMapy->isHidden(), Wait);
+    QCOMPARE(w->StatusText(), QStringLiteral("Konfiguracja wariatora z komputera PC"));
+    QVERIFY(!w->CheckBoxPk->isHidden());
+    QVERIFY(w->RGWejRoz->isEnabled());
+    QCOMPARE(w->UpDownKat->Min(), -128);
+    QCOMPARE(w->EditTPS->width(), pcEditWidth);
+}
+
+void ParametersTabTest::refreshAndDefaultsButtonsReadTheControllerAgain() {
+    start();
+    waitSettled();
+    sim->setSetting(4, 99); // changed behind the program's back
+    // A few polls later the program still shows what it read: only live values are polled.
+    const quint64 seen = sim->requestCount();
+    QTRY_VERIFY_WITH_TIMEOUT(sim->requestCount() > seen + 6, Wait);
+    QCOMPARE(w->UpDownTPS->Position(), 40);
+    QTest::mouseClick(w->Button1, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(w->UpDownTPS->Position(), 99, Wait);
+
+    QStringList asked;
+    bool answer = false;
+    w->Parameters->AskYesNo = [&](const QString& text) {
+        asked << text;
+        return answer;
+    };
+    QTest::mouseClick(w->Button2, Qt::LeftButton);
+    QCOMPARE(asked, QStringList{w->LangText(726)});
+    QCOMPARE(w->Mirror.PendingWrites & 0x4000u, 0u); // "No" queues no defaults request
+    answer = true;
+    QTest::mouseClick(w->Button2, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(controllerSetting(4), quint8(40), Wait);
+    QTRY_COMPARE_WITH_TIMEOUT(w->UpDownTPS->Position(), 40, Wait);
+}
+
+void ParametersTabTest::screenshots() {
+    if (qEnvironmentVariableIsEmpty("ORVEX_SCREENSHOT_DIR")) {
+        QSKIP("set ORVEX_SCREENSHOT_DIR to save the window pictures");
+    }
+    start();
+    waitSettled();
+    QTRY_VERIFY_WITH_TIMEOUT(!w->PanelMapy->isHidden(), Wait);
+    for (const QSize size : {QSize(800, 600), QSize(1920, 1080)}) {
+        w->showNormal();
+        w->resize(size);
+        QTest::qWait(400);
+        const QString tag = QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
+        grab(QStringLiteral("params-") + tag);
+        w->SetServiceMode(true);
+        QTest::qWait(400);
+        grab(QStringLiteral("params-service-") + tag);
+        w->SetServiceMode(false);
+        sim->setPcConfig(false);
+        QTRY_VERIFY_WITH_TIMEOUT(w->PanelMapy->isHidden(), Wait);
+        QTest::qWait(300);
+        grab(QStringLiteral("params-switches-") + tag);
+        sim->setPcConfig(true);
+        QTRY_VERIFY_WITH_TIMEOUT(!w->PanelMapy->isHidden(), Wait);
+    }
+}
+
+QTEST_MAIN(ParametersTabTest)
+#include "tst_parameterstab.moc"

@@ -107,7 +107,9 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 void TForm1::FormKeyDown(int key, Qt::KeyboardModifiers shift) {
     const bool ctrl = shift.testFlag(Qt::ControlModifier);
 
-    if (ctrl && key == 'F' && Serial1 != nullptr) {
+    // Not while another exchange waits for its answer on this call stack (a key pressed during a
+    // poll tick): a second request would take the first one's answer.
+    if (ctrl && key == 'F' && Serial1 != nullptr && busy_ == 0) {
         // The service text: asked for and read at once; it becomes the window caption.
         ExchangeStarted();
         const SentFrame sent =

@@ -83,6 +83,8 @@ void TForm1::FormCreate() {
     Image1->setPixmap(logo.scaled(Image1->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
 
     ZakladkaParam->setChecked(true);
+    SetPanelLeftWidth(width() * 2 / 3); // kept for when the chart panel stands beside it
+    SetPanelLeftFills(true);
 
     Serial1 = std::make_unique<TMySerial>();
     Serial1->setObjectName("Serial1");

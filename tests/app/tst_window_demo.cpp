@@ -10,6 +10,7 @@
 #include "TPanel.h"
 #include "WindowTestSupport.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QStatusBar>
@@ -123,6 +124,18 @@ private slots:
         config.serviceText = "Serwis testowy 42";
         start(config);
         waitConnected();
+        // Ctrl+F pressed while a poll tick waits for its answer is not served inside the tick:
+        // its request would take the tick's answer.
+        w->Timer1->stop();
+        QCoreApplication::postEvent(
+            w.get(), new QKeyEvent(QEvent::KeyPress, Qt::Key_F, Qt::ControlModifier));
+        QCoreApplication::postEvent(
+            w.get(), new QKeyEvent(QEvent::KeyRelease, Qt::Key_F, Qt::ControlModifier));
+        const quint64 before = sim->requestCount();
+        w->Timer1Timer();
+        QCOMPARE(sim->requestCount(), before + 1);
+        QVERIFY(w->windowTitle().contains(QStringLiteral("KOLVA-VX-01")));
+
         QTest::keyClick(w.get(), Qt::Key_F, Qt::ControlModifier);
         QTRY_COMPARE(w->windowTitle(), QStringLiteral("Serwis testowy 42"));
 

@@ -13,6 +13,9 @@ DemoSession::~DemoSession() {
 bool DemoSession::start(bool pacing) {
     SimConfig config;
     config.pacing = pacing;
+    // Two of the other configuration switches on, as on a fitted controller: the first live
+    // frame then differs from the identity's mode and lays the panel out for PC configuration.
+    config.switchBits = 0x06;
     sim_ = std::make_unique<SimController>(config);
     return sim_->start();
 }

@@ -156,8 +156,7 @@ void TForm1::FormKeyDown(int key, Qt::KeyboardModifiers shift) {
         break;
     case 115: // F4
         showNormal();
-        setGeometry(0, 0, 800, 600);
-        move(0, 0);
+        move(0, 0); // the window's frame at the screen's top-left corner
         resize(800, 600);
         SetPanelLeftWidth(width() * 2 / 3);
         break;

@@ -178,6 +178,10 @@ private slots:
         w->UseSessionDevice(demo.devicePath());
         w->show();
         QTRY_VERIFY_WITH_TIMEOUT(w->windowTitle().contains(QStringLiteral("KOLVA-VX-0")), 5000);
+        // Title, status bar and live panel all show the simulated controller.
+        QTRY_COMPARE(w->StatusText(), QStringLiteral("Konfiguracja wariatora z komputera PC"));
+        QTRY_VERIFY(w->LabelRpm->text().contains(QStringLiteral("obr/min")));
+        QCOMPARE(w->Mirror.LiveMode & 0x0F, 0x06);
         w.reset();
     }
 };

@@ -18,6 +18,14 @@
 
 using Clock = std::chrono::steady_clock;
 
+namespace {
+// Callers get copies that share no data with the simulator's own arrays: implicit sharing would
+// otherwise let the simulator's thread write into a buffer whose last reader is another thread.
+QByteArray deepCopy(const QByteArray& bytes) {
+    return QByteArray(bytes.constData(), bytes.size());
+}
+} // namespace
+
 struct SimController::Impl {
     explicit Impl(const SimConfig& c)
         : config(c), firmware(c), loader(c, firmware.info()), inLoader(c.startInLoader) {}
@@ -167,7 +175,7 @@ bool SimController::Impl::serve(const ReceivedFrame& frame) {
                 delayMs += r.extraDelayMs;
                 if (r.imageComplete) {
                     imageDone = true;
-                    image = loader.image();
+                    image = deepCopy(loader.image());
                 }
                 if (r.restartApplication) {
                     inLoader = false;
@@ -224,11 +232,15 @@ bool SimController::Impl::writePaced(const QByteArray& bytes) {
         line.write(bytes.constData(), int(bytes.size()));
         return true;
     }
+    // Byte i is handed over when it has fully left the wire, i + 1 byte times after the start.
+    // After a late wake-up the following bytes catch up, but never closer than half a byte
+    // time, so the average rate stays 9600 bit/s and bytes never arrive in one bunch.
     const auto start = Clock::now();
+    auto previous = start;
     for (int i = 0; i < bytes.size(); ++i) {
-        // Byte i has left the wire (ten bit times) at start + (i + 1) byte times.
-        if (!waitUntil(start + (i + 1) * byteTime))
+        if (!waitUntil(std::max(start + (i + 1) * byteTime, previous + byteTime / 2)))
             return false;
+        previous = Clock::now();
         line.write(bytes.constData() + i, 1);
     }
     return true;
@@ -297,7 +309,7 @@ quint8 SimController::switchBits() const {
 
 QByteArray SimController::settings() const {
     std::lock_guard lock(d->m);
-    return d->firmware.settings();
+    return deepCopy(d->firmware.settings());
 }
 
 bool SimController::setSetting(int k, quint8 value) {
@@ -312,12 +324,12 @@ void SimController::restoreDefaults() {
 
 QByteArray SimController::mapCells() const {
     std::lock_guard lock(d->m);
-    return d->firmware.map();
+    return deepCopy(d->firmware.map());
 }
 
 void SimController::setMapCells(const QByteArray& cells) {
     std::lock_guard lock(d->m);
-    d->firmware.setMap(cells);
+    d->firmware.setMap(deepCopy(cells));
 }
 
 bool SimController::inLoader() const {
@@ -338,7 +350,7 @@ void SimController::setFailUpdate(bool fail) {
 
 QByteArray SimController::receivedImage() const {
     std::lock_guard lock(d->m);
-    return d->loader.image();
+    return deepCopy(d->loader.image());
 }
 
 int SimController::completedTransfers() const {

@@ -131,8 +131,8 @@ void SimCommandTest::commandServesALinkedPtyAndLogsFrames() {
     }
     // --log prints each frame in hex with its time stamp.
     QByteArray out;
-    QTRY_VERIFY((out += sim.readAll()).contains("Rx  55 00 52 59"));
-    QVERIFY(out.contains("ms  Tx  55 62 53 "));
+    QTRY_VERIFY((out += sim.readAll()).contains("ms  Tx  55 62 53 "));
+    QVERIFY(out.contains("Rx  55 00 52 59"));
     sim.terminate();
     QVERIFY(sim.waitForFinished(3000));
     QCOMPARE(sim.exitCode(), 0);

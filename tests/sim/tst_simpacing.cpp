@@ -54,10 +54,12 @@ void SimPacingTest::answerBytesAreSpreadAtNinetySixHundredBitsPerSecond() {
     const Timed t = timedExchange(*rig.client, QByteArray::fromHex("5500505B"), 23);
     QCOMPARE(t.bytes.size(), 23);
     QVERIFY(SimTestClient::sumIsZero(t.bytes));
-    // 4 request bytes (4.2 ms) and 2 ms latency before the first answer byte is through.
+    // 4 request bytes (4.2 ms) and 2 ms latency before the first answer byte is through, and
+    // 23 answer bytes at 1.04 ms each: about 24 ms for the answer, 30 ms in all.
     QVERIFY2(t.firstNs >= 6 * kMs, qPrintable(QString::number(t.firstNs / 1e6)));
-    // The other 22 bytes follow at 1.04 ms each: about 24 ms for the whole answer.
-    QVERIFY2(t.lastNs - t.firstNs >= 21 * kMs,
+    QVERIFY2(t.lastNs >= 30 * kMs, qPrintable(QString::number(t.lastNs / 1e6)));
+    // Spread over the line, not bunched at the end (with room for a late first read here).
+    QVERIFY2(t.lastNs - t.firstNs >= 15 * kMs,
              qPrintable(QString::number((t.lastNs - t.firstNs) / 1e6)));
 }
 

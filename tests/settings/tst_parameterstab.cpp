@@ -66,6 +66,8 @@ private slots:
     void editsReachTheControllerAndComeBackConfirmed();
     void configurationSourceSwitchedAtTheControllerReshapesThePanel();
     void refreshAndDefaultsButtonsReadTheControllerAgain();
+    void setAngleArrowsTuneTheLiveMapCellWhenTheMapIsOn();
+    void liveMapCellStepStopsAtTheCellLimits();
     void screenshots();
 };
 
@@ -255,6 +257,50 @@ void ParametersTabTest::refreshAndDefaultsButtonsReadTheControllerAgain() {
     QTest::mouseClick(w->Button2, Qt::LeftButton);
     QTRY_COMPARE_WITH_TIMEOUT(controllerSetting(4), quint8(40), Wait);
     QTRY_COMPARE_WITH_TIMEOUT(w->UpDownTPS->Position(), 40, Wait);
+}
+
+void ParametersTabTest::setAngleArrowsTuneTheLiveMapCellWhenTheMapIsOn() {
+    start();
+    waitSettled();
+    QTRY_VERIFY_WITH_TIMEOUT(!w->PanelMapy->isHidden(), Wait);
+    QCOMPARE(w->RGMapa->ItemIndex(), 2);
+    // Wait until the engine sits in a real map cell (column 1..15).
+    QTRY_VERIFY_WITH_TIMEOUT((w->Mirror.LiveCell >> 4) >= 1, Wait);
+    const int cell = w->Mirror.LiveCell;
+    const int column = cell >> 4;
+    const int row = (cell & 15) + 1;
+    const int n = (column - 1) * 16 + (row - 1);
+    QTRY_COMPARE_WITH_TIMEOUT(w->Mirror.PendingWrites & 0x0800u, 0u, Wait); // map read done
+    const auto before = static_cast<qint8>(sim->mapCells().at(n));
+    const int angle = w->UpDownKat->Position();
+    w->UpDownKat->press(TUpDown::btNext);
+    w->UpDownKat->press(TUpDown::btNext);
+    QCOMPARE(w->Mirror.SettingIndex, -1); // no setting write
+    QCOMPARE(TForm1::Cell(w->GridMapa, column, row),
+             QString::number((before + 2) * 0.2, 'g', 15).replace('.', QLocale().decimalPoint()));
+    QTRY_COMPARE_WITH_TIMEOUT(static_cast<qint8>(sim->mapCells().at(n)), qint8(before + 2), Wait);
+    QCOMPARE(controllerSetting(3), quint8(angle));
+}
+
+void ParametersTabTest::liveMapCellStepStopsAtTheCellLimits() {
+    TForm1 form; // not shown: nothing talks to a controller
+    ParametersTab* tab = form.Parameters;
+    const int byte = 3 * 17 + 5; // column 3, row 5
+    form.Mirror.MapTable[byte] = 127;
+    tab->stepLiveMapCell(3, 5, true);
+    QCOMPARE(form.Mirror.MapTable[byte], quint8(127));
+    QCOMPARE(TForm1::Cell(form.GridMapa, 3, 5), QStringLiteral("25.4"));
+    QCOMPARE(form.Mirror.MapWriteFirst, 2 * 16 + 4);
+    QCOMPARE(form.Mirror.MapWriteLast, 2 * 16 + 4);
+    QCOMPARE(form.Mirror.PendingWrites & 0x2000u, 0x2000u); // written even when unchanged
+    form.Mirror.MapTable[byte] = 0x80;
+    tab->stepLiveMapCell(3, 5, false);
+    QCOMPARE(form.Mirror.MapTable[byte], quint8(0x80));
+    // A live cell outside the map (column 0, as a 20-byte live body reports) steps nothing.
+    form.Mirror.PendingWrites = 0;
+    tab->stepLiveMapCell(0, 1, true);
+    QCOMPARE(form.Mirror.PendingWrites, 0u);
+    QCOMPARE(form.Mirror.MapTable[1], quint8(0));
 }
 
 void ParametersTabTest::screenshots() {

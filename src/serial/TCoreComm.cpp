@@ -89,6 +89,10 @@ void TCoreComm::CreateHandle() {
 
 void TCoreComm::DestroyHandle() {
     if (FHandle >= 0) {
+        // The exclusive flag belongs to the tty, not to this descriptor: when another program
+        // keeps the line open (the simulator holds its pty), it would outlive us and refuse our
+        // own next open.
+        (void)ioctl(FHandle, TIOCNXCL);
         ::close(FHandle);
     }
     FActive = false;

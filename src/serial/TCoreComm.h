@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -140,4 +141,5 @@ private:
     // Bumped by Close: an event posted by an earlier thread carries an older number and is dropped.
     std::uint64_t FEventGeneration = 0;
     std::atomic<std::uint64_t> FEventsPosted{0};
+    std::array<int, 5> FErrorCounts{}; // frame, overrun, parity, buffer overrun, break
 };

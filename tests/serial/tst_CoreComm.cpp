@@ -285,6 +285,33 @@ private slots:
         QTRY_COMPARE(reported, 3u);
     }
 
+    void drainedOutputIsReportedAfterAWrite() {
+        PtyPair pty;
+        TMyComm comm;
+        int empty = 0;
+        comm.OnTxEmpty = [&](TCoreComm*) { ++empty; };
+        comm.SetDeviceName(pty.slavePath);
+        comm.Open();
+        const std::uint8_t request[] = {0x55, 0x00, 0x50, 0x5B};
+        QCOMPARE(comm.Write(request, 4), 4);
+        QTRY_COMPARE(empty, 1);
+    }
+
+    void lineCanBeReopenedWhileAnotherProgramKeepsItOpen() {
+        PtyPair pty;
+        const int keeper = ::open(pty.slavePath.toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
+        QVERIFY(keeper >= 0);
+        TMyComm comm;
+        comm.SetDeviceName(pty.slavePath);
+        comm.Open();
+        QVERIFY(comm.Enabled());
+        comm.Close();
+        int exclusive = 1;
+        QCOMPARE(ioctl(keeper, TIOCGEXCL, &exclusive), 0);
+        QCOMPARE(exclusive, 0); // our exclusive claim went with our close
+        ::close(keeper);
+    }
+
     void noHandlerRunsAfterCloseEvenWithEventsInFlight() {
         PtyPair pty;
         TMyComm comm;

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -33,7 +34,9 @@ struct SimController::Impl {
     void run();
     bool serve(const ReceivedFrame& frame); // false: stop serving
     bool waitUntil(Clock::time_point t);    // false: asked to stop
-    bool writePaced(const QByteArray& bytes);
+    // Calls beforeLast just before the last byte goes out.
+    bool writePaced(const QByteArray& bytes, const std::function<void()>& beforeLast);
+    void markServed(bool answered);
     void log(const char* dir, const QByteArray& bytes);
     void hangUp();
 
@@ -198,20 +201,25 @@ bool SimController::Impl::serve(const ReceivedFrame& frame) {
     if (imageDone && config.imageReceived)
         config.imageReceived(image);
 
-    bool ok = true;
-    if (!answer.isEmpty() && !plan.silence) {
-        const QByteArray out = FaultInjector::shape(plan, answer);
-        ok = waitUntil(Clock::now() + std::chrono::milliseconds(delayMs + plan.lateMs)) &&
-             writePaced(out);
-        if (ok)
-            log("Tx", out);
+    if (answer.isEmpty() || plan.silence) {
+        markServed(false);
+        return true;
     }
+    const QByteArray out = FaultInjector::shape(plan, answer);
+    // Counted before the last byte leaves, so whoever has read a whole answer sees it counted.
+    const bool ok = waitUntil(Clock::now() + std::chrono::milliseconds(delayMs + plan.lateMs)) &&
+                    writePaced(out, [this] { markServed(true); });
+    if (ok)
+        log("Tx", out);
+    return ok;
+}
+
+void SimController::Impl::markServed(bool answered) {
     std::lock_guard lock(m);
     ++requests;
-    if (!answer.isEmpty() && !plan.silence && ok)
+    if (answered)
         ++answers;
     served.notify_all();
-    return ok;
 }
 
 bool SimController::Impl::waitUntil(Clock::time_point t) {
@@ -227,9 +235,13 @@ bool SimController::Impl::waitUntil(Clock::time_point t) {
     }
 }
 
-bool SimController::Impl::writePaced(const QByteArray& bytes) {
+bool SimController::Impl::writePaced(const QByteArray& bytes,
+                                     const std::function<void()>& beforeLast) {
+    const int last = int(bytes.size()) - 1;
     if (byteTime.count() == 0) {
-        line.write(bytes.constData(), int(bytes.size()));
+        line.write(bytes.constData(), last);
+        beforeLast();
+        line.write(bytes.constData() + last, 1);
         return true;
     }
     // Byte i is handed over when it has fully left the wire, i + 1 byte times after the start.
@@ -237,10 +249,12 @@ bool SimController::Impl::writePaced(const QByteArray& bytes) {
     // time, so the average rate stays 9600 bit/s and bytes never arrive in one bunch.
     const auto start = Clock::now();
     auto previous = start;
-    for (int i = 0; i < bytes.size(); ++i) {
+    for (int i = 0; i <= last; ++i) {
         if (!waitUntil(std::max(start + (i + 1) * byteTime, previous + byteTime / 2)))
             return false;
         previous = Clock::now();
+        if (i == last)
+            beforeLast();
         line.write(bytes.constData() + i, 1);
     }
     return true;

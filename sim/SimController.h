@@ -39,7 +39,9 @@ public:
     QString errorString() const;
 
     // Requests: every complete frame counts once it has been served, that is answered, left
-    // unanswered (bad checksum, unknown request) or dropped by a fault.
+    // unanswered (bad checksum, unknown request) or dropped by a fault. An answered request is
+    // counted just before the last byte of its answer goes out, so a client that has read the
+    // whole answer always finds it counted.
     quint64 requestCount() const;
     quint64 answerCount() const;
     bool waitForRequests(quint64 total, int timeoutMs) const;

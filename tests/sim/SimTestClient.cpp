@@ -75,6 +75,15 @@ QByteArray SimTestClient::exchange(const QByteArray& request, int timeoutMs) {
     return readFrame(timeoutMs);
 }
 
+QByteArray SimTestClient::readBytes(int count, int timeoutMs, int quietMs) {
+    QByteArray head;
+    if (!readExactly(head, count, timeoutMs)) {
+        head = pending_;
+        pending_.clear();
+    }
+    return head + readUntilQuiet(quietMs);
+}
+
 QByteArray SimTestClient::readUntilQuiet(int quietMs) {
     QByteArray out = pending_;
     pending_.clear();

@@ -20,6 +20,9 @@ public:
     // Empty when nothing (or not enough) arrives within timeoutMs.
     QByteArray readFrame(int timeoutMs = 1000);
     QByteArray exchange(const QByteArray& request, int timeoutMs = 1000);
+    // `count` bytes (fewer if they do not come within timeoutMs), then whatever else follows
+    // before the line has been quiet for quietMs.
+    QByteArray readBytes(int count, int timeoutMs = 2000, int quietMs = 20);
     // Everything that arrives until the line has been quiet for quietMs.
     QByteArray readUntilQuiet(int quietMs);
     // Waits for the far end to close the line.

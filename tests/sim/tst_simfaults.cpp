@@ -78,7 +78,7 @@ void SimFaultsTest::faultTextsParse() {
 void SimFaultsTest::silenceDropsRequestsFromNowOrAfterN() {
     std::unique_ptr<SimRig> now(rigWith("silence"));
     QVERIFY(now->ok());
-    QVERIFY(now->client->exchange(kLive, 100).isEmpty());
+    QVERIFY(now->ask(kLive, 0).isEmpty());
     QVERIFY(now->sim.waitForRequests(1, 1000)); // heard, not answered
     QCOMPARE(now->sim.answerCount(), quint64(0));
 
@@ -86,8 +86,8 @@ void SimFaultsTest::silenceDropsRequestsFromNowOrAfterN() {
     QVERIFY(later->ok());
     QVERIFY(!later->client->exchange(kLive).isEmpty());
     QVERIFY(!later->client->exchange(kIdentity).isEmpty());
-    QVERIFY(later->client->exchange(kLive, 100).isEmpty());
-    QVERIFY(later->client->exchange(kIdentity, 100).isEmpty());
+    QVERIFY(later->ask(kLive, 0).isEmpty());
+    QVERIFY(later->ask(kIdentity, 0).isEmpty());
     // A silent controller takes no writes either: it is as good as unplugged.
     const QByteArray before = later->sim.settings();
     later->client->send(QByteArray::fromHex("550356010464E9"));
@@ -117,8 +117,7 @@ void SimFaultsTest::badChecksumKeepsTheLength() {
 void SimFaultsTest::garbageBytesPrecedeAValidFrame() {
     std::unique_ptr<SimRig> rig(rigWith("garbage:5"));
     QVERIFY(rig->ok());
-    rig->client->send(kLive);
-    const QByteArray all = rig->client->readUntilQuiet(100);
+    const QByteArray all = rig->ask(kLive, 5 + 24);
     QCOMPARE(all.size(), 5 + 24);
     QVERIFY(!all.left(5).contains(char(0x55)));
     QVERIFY(SimTestClient::sumIsZero(all.mid(5)));
@@ -128,22 +127,19 @@ void SimFaultsTest::garbageBytesPrecedeAValidFrame() {
 void SimFaultsTest::truncatedBodyIsShorterThanItsLengthSays() {
     std::unique_ptr<SimRig> rig(rigWith("truncate:4"));
     QVERIFY(rig->ok());
-    rig->client->send(kLive);
-    const QByteArray all = rig->client->readUntilQuiet(100);
+    const QByteArray all = rig->ask(kLive, 24 - 4);
     QCOMPARE(all.size(), 24 - 4);
     QCOMPARE(all.left(3).toHex(), QByteArray("551351"));
 
     std::unique_ptr<SimRig> half(rigWith("truncate"));
     QVERIFY(half->ok());
-    half->client->send(kLive);
-    QCOMPARE(half->client->readUntilQuiet(100).size(), 3 + 21 - 10);
+    QCOMPARE(half->ask(kLive, 3 + 21 - 10).size(), 3 + 21 - 10);
 }
 
 void SimFaultsTest::wrongStartByteReplacesTheHeader() {
     std::unique_ptr<SimRig> rig(rigWith("start"));
     QVERIFY(rig->ok());
-    rig->client->send(kLive);
-    const QByteArray all = rig->client->readUntilQuiet(100);
+    const QByteArray all = rig->ask(kLive, 24);
     QCOMPARE(all.size(), 24);
     QVERIFY(quint8(all[0]) != 0x55);
 }
@@ -181,7 +177,7 @@ void SimFaultsTest::faultOnEveryNthAnswerHitsOnlyThose() {
     QVERIFY(silent->ok());
     pattern.clear();
     for (int i = 0; i < 4; ++i)
-        pattern += silent->client->exchange(kLive, 150).isEmpty() ? '-' : 'a';
+        pattern += silent->ask(kLive, 24).isEmpty() ? '-' : 'a';
     QCOMPARE(pattern, QStringLiteral("a-a-"));
 }
 
@@ -189,7 +185,7 @@ void SimFaultsTest::clearingFaultsRestoresNormalAnswers() {
     std::unique_ptr<SimRig> rig(rigWith("silence"));
     QVERIFY(rig->ok());
     rig->sim.setFault(*SimFault::parse("start"));
-    QVERIFY(rig->client->exchange(kLive, 100).isEmpty());
+    QVERIFY(rig->ask(kLive, 0).isEmpty());
     rig->sim.clearFaults();
     QVERIFY(SimTestClient::sumIsZero(rig->client->exchange(kLive)));
 }

@@ -161,10 +161,9 @@ void SimStateTest::mapWritePastTheLastCellIsRefusedWhole() {
     // 20 cells from cell 230 would run past cell 239.
     const QByteArray write =
         SimTestClient::request(0x5C, QByteArray::fromHex("1401E6") + QByteArray(20, 9));
-    QVERIFY(rig.client->exchange(write, 100).isEmpty());
+    QVERIFY(rig.ask(write, 0).isEmpty());
     // LEN that disagrees with the cell count.
-    QVERIFY(rig.client->exchange(SimTestClient::request(0x5C, QByteArray::fromHex("05010009")), 100)
-                .isEmpty());
+    QVERIFY(rig.ask(SimTestClient::request(0x5C, QByteArray::fromHex("05010009")), 0).isEmpty());
     QCOMPARE(rig.sim.mapCells(), before);
 }
 
@@ -208,7 +207,7 @@ void SimStateTest::loaderRequestSwitchesToTheListeningLoader() {
     QVERIFY(rig.sim.inLoader());
     QCOMPARE(rig.client->exchange(QByteArray::fromHex("5500505B")).toHex(), QByteArray("5500505b"));
     // The loader does not know the application's requests.
-    QVERIFY(rig.client->exchange(QByteArray::fromHex("55005655"), 100).isEmpty());
+    QVERIFY(rig.ask(QByteArray::fromHex("55005655"), 0).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(SimStateTest)

@@ -3,8 +3,10 @@
 #include "GeneralText.h"
 #include "LeftPanelLayout.h"
 #include "MapCells.h"
+#include "MapGridDelegate.h"
 #include "PendingWrites.h"
 #include "TForm1.h"
+#include "TRadioGroup.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -25,6 +27,14 @@ ParametersTab::ParametersTab(TForm1& form)
     f_.LiveViewHandler = [this](const LiveView& v) { display_.applyLive(v); };
     f_.SettingsViewHandler = [this](const SettingsView& v) { display_.applySettings(v); };
     f_.PanelLeft->installEventFilter(this);
+    MapGridDelegate::Source cells;
+    cells.value = [this](int column, int row) {
+        return int{static_cast<std::int8_t>(
+            f_.Mirror.MapTable[static_cast<std::size_t>(MapCells::byteAt(column, row))])};
+    };
+    cells.liveCell = [this] { return f_.Mirror.LiveCell; };
+    cells.mapOn = [this] { return f_.RGMapa->ItemIndex() != 0; };
+    f_.GridMapa->setItemDelegate(new MapGridDelegate(cells, f_.GridMapa));
     connect(f_.Button1, &QPushButton::clicked, this, &ParametersTab::Button1Click);
     connect(f_.Button2, &QPushButton::clicked, this, &ParametersTab::Button2Click);
 }

@@ -1,0 +1,39 @@
+#include "MapGridDelegate.h"
+
+#include "MapColorRamp.h"
+
+#include <QAbstractItemView>
+#include <QPainter>
+
+MapGridDelegate::MapGridDelegate(Source source, QObject* parent)
+    : QStyledItemDelegate(parent), source_(std::move(source)) {}
+
+void MapGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                            const QModelIndex& index) const {
+    const int column = index.column();
+    const int row = index.row();
+    const bool dataCell = column >= 1 && row >= 1 && column <= 15 && row <= 16;
+    if (!dataCell || !source_.mapOn || !source_.mapOn()) {
+        QStyledItemDelegate::paint(painter, option, index);
+        return;
+    }
+    const QRect r = option.rect;
+    painter->save();
+    painter->fillRect(r, mapColorRamp(source_.value(column, row) + 128));
+    const auto* view = qobject_cast<const QAbstractItemView*>(option.widget);
+    if (view != nullptr && view->hasFocus() && (option.state & QStyle::State_Selected)) {
+        painter->setPen(QPen(Qt::white, 2));
+        painter->drawRect(r.adjusted(1, 1, -1, -1));
+    }
+    const std::uint8_t live = source_.liveCell();
+    if ((live >> 4) == column && (live & 15) + 1 == row) {
+        painter->setPen(QPen(Qt::white, 1));
+        for (int y = r.top() + 1; y < r.bottom(); y += 2) {
+            painter->drawLine(r.left() + 1, y, r.right() - 1, y);
+        }
+    }
+    painter->setPen(Qt::black);
+    painter->drawText(r.adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop,
+                      index.data(Qt::DisplayRole).toString());
+    painter->restore();
+}

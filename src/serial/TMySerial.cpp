@@ -126,10 +126,14 @@ bool TMySerial::SerialOpen(int port, int baud) {
     if (port >= FtdiPortBase) {
         if (FFtdi->Present()) {
             FT_STATUS status = FFtdi->Open(port - FtdiPortBase);
-            (void)FFtdi->SetDataCharacteristics(FT_BITS_8, FT_STOP_BITS_1, FT_PARITY_NONE);
-            (void)FFtdi->SetNonStandardBaudRate(baud);
-            (void)FFtdi->ResetDevice();
             opened = status == FT_OK;
+            // After a failed open the adapter still holds the handle of the device closed last:
+            // the line calls are made only on a device that did open.
+            if (opened) {
+                (void)FFtdi->SetDataCharacteristics(FT_BITS_8, FT_STOP_BITS_1, FT_PARITY_NONE);
+                (void)FFtdi->SetNonStandardBaudRate(baud);
+                (void)FFtdi->ResetDevice();
+            }
             FFtdiOpened = opened;
         }
         if (!opened) {

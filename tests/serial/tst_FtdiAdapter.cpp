@@ -180,6 +180,18 @@ private slots:
         QCOMPARE(fake.closedHandleCalls(), 0); // a closed handle is never used again
     }
 
+    void failedOpenAfterAnEarlierDeviceNeverTouchesItsClosedHandle() {
+        fake.configure("Orvex Cable A\nOrvex Cable B", 0x2u, 0);
+        TMySerial serial;
+        capture(serial);
+        QVERIFY(serial.SerialOpen(1024, 9600));
+        QVERIFY(!serial.SerialOpen(1025, 9600));
+        QCOMPARE(shown,
+                 QStringList({QString::fromUtf8("Nie można otworzyć portu : Orvex Cable B")}));
+        QCOMPARE(fake.closedHandleCalls(), 0);
+        QCOMPARE(fake.resetCount(), 1);
+    }
+
     void unpluggedAdapterReportsNotConnected() {
         TMySerial serial;
         QVERIFY(serial.SerialOpen(1025, 9600));

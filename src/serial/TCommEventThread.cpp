@@ -1,9 +1,11 @@
 #include "TCommEventThread.h"
 
 #include <cerrno>
+#include <linux/serial.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/ioctl.h>
+#include <system_error>
 #include <termios.h>
 #include <unistd.h>
 
@@ -58,11 +60,19 @@ TCommEventThread::~TCommEventThread() {
     }
 }
 
-void TCommEventThread::Start() {
-    if (FThread.joinable() || FStopFd < 0 || FKickFd < 0) {
-        return;
+bool TCommEventThread::Start() {
+    if (FThread.joinable()) {
+        return true;
     }
-    FThread = std::thread([this] { Execute(); });
+    if (FStopFd < 0 || FKickFd < 0) {
+        return false;
+    }
+    try {
+        FThread = std::thread([this] { Execute(); });
+    } catch (const std::system_error&) {
+        return false;
+    }
+    return true;
 }
 
 void TCommEventThread::Stop() {
@@ -96,6 +106,10 @@ void TCommEventThread::Execute() {
     const std::uint32_t modemEvents = EV_CTS | EV_DSR | EV_RING | EV_RLSD;
     bool sampleModem = (FEventMask & modemEvents) != 0 && ioctl(FHandle, TIOCMGET, &lastModem) == 0;
     const bool wantRx = (FEventMask & (EV_RXCHAR | EV_RXFLAG)) != 0;
+    // Breaks and line errors show only in the driver's counters (real UARTs keep them).
+    serial_icounter_struct lastCounts{};
+    bool sampleCounts =
+        (FEventMask & (EV_BREAK | EV_ERR)) != 0 && ioctl(FHandle, TIOCGICOUNT, &lastCounts) == 0;
 
     while (!FTerminated) {
         pollfd fds[3] = {{FStopFd, POLLIN, 0}, {FKickFd, POLLIN, 0}, {FHandle, 0, 0}};
@@ -108,7 +122,7 @@ void TCommEventThread::Execute() {
             } else if (wantRx) {
                 timeout = minTimeout(timeout, kQueueSampleMs);
             }
-            if (sampleModem) {
+            if (sampleModem || sampleCounts) {
                 timeout = minTimeout(timeout, kModemSampleMs);
             }
             if (watchTx) {
@@ -163,6 +177,22 @@ void TCommEventThread::Execute() {
                     lastModem = modem;
                 } else {
                     sampleModem = false;
+                }
+            }
+            if (sampleCounts) {
+                serial_icounter_struct counts{};
+                if (ioctl(FHandle, TIOCGICOUNT, &counts) == 0) {
+                    if (counts.brk != lastCounts.brk) {
+                        events |= EV_BREAK;
+                    }
+                    if (counts.frame != lastCounts.frame || counts.overrun != lastCounts.overrun ||
+                        counts.parity != lastCounts.parity ||
+                        counts.buf_overrun != lastCounts.buf_overrun) {
+                        events |= EV_ERR;
+                    }
+                    lastCounts = counts;
+                } else {
+                    sampleCounts = false;
                 }
             }
             if (watchTx) {

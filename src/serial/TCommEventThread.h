@@ -13,8 +13,9 @@
 //
 // Linux has no "wait for comm event": the thread polls the port and an eventfd that stops it.
 // Received bytes are reported when the input queue grew (not while unread bytes merely sit there),
-// modem lines are sampled where the device has them, the output queue is watched after a write
-// until it drains, and a hang-up (POLLHUP) is reported once, after which only the stop is awaited.
+// modem lines, breaks and line errors are sampled where the device has them, the output queue is
+// watched after a write until it drains, and a hang-up (POLLHUP) is reported once, after which only
+// the stop is awaited.
 class TCommEventThread {
 public:
     using Handler = std::function<void(TCommEventThread* sender, std::uint32_t mask)>;
@@ -26,7 +27,8 @@ public:
     TCommEventThread& operator=(const TCommEventThread&) = delete;
 
     void SetOnCommEvent(Handler handler) { FOnCommEvent = std::move(handler); }
-    void Start();
+    // False when the thread could not be set up (no eventfd, no thread).
+    bool Start();
     // Wakes the wait and ends the thread. Returns once it has left its loop, which takes no longer
     // than one pass of the loop: nothing in the loop waits for anyone but the port and this call.
     void Stop();

@@ -129,7 +129,10 @@ void TCoreComm::Open() {
             ++FEventsPosted;
         });
         FEventThread = std::move(thread);
-        FEventThread->Start();
+        if (!FEventThread->Start()) {
+            FEventThread.reset();
+            DestroyHandle(); // a port without its event thread is not opened
+        }
     }
 }
 

@@ -98,9 +98,9 @@ void ParametersDisplay::applyLive(const LiveView& v) {
     c_.LabelKat->setText(v.LabelKat);
     c_.LabelRes->setText(v.LabelRes);
     c_.PanelPrzeb->setText(v.PanelPrzeb);
-    // The crank-wheel mark shares its cell with the output polarity group: show it only when
-    // there is something to say.
-    c_.PanelPrzeb->setVisible(!v.PanelPrzeb.isEmpty());
+    // The crank-wheel mark shares its cell with the output polarity group, which boards with
+    // plain (not peak-to-peak) inputs show: the group keeps the cell then.
+    c_.PanelPrzeb->setVisible(!v.PanelPrzeb.isEmpty() && c_.RGWyjKor->isHidden());
     c_.LabelZap->setText(v.LabelZap);
 
     if (v.cursorMoved) {

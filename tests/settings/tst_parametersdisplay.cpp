@@ -105,7 +105,7 @@ private slots:
     void negativeSetAngleIsHeldAtZeroWhileTheMapIsOff();
     void liveAnswerColoursThePanelsAndFillsTheLabels();
     void throttleEditFollowsLiveFramesOnlyWhenOffered();
-    void crankWheelMarkShowsOnlyWithAText();
+    void crankWheelMarkShowsOnlyWithATextAndAFreeCell();
     void configurationRefreshReshapesThePanelInOrder();
     void switchConfigurationHidesOptionsAndLocksGroups();
     void lostConnectionReturnsStatePanelsToNeutral();
@@ -258,9 +258,12 @@ void ParametersDisplayTest::throttleEditFollowsLiveFramesOnlyWhenOffered() {
     QCOMPARE(p.c.EditTPS->text(), QStringLiteral("4.5"));
 }
 
-void ParametersDisplayTest::crankWheelMarkShowsOnlyWithAText() {
+void ParametersDisplayTest::crankWheelMarkShowsOnlyWithATextAndAFreeCell() {
     Panel p;
     LiveView v = typicalLive();
+    p.display->applyLive(v);
+    QVERIFY(p.c.PanelPrzeb->isHidden()); // the output polarity group holds the cell
+    p.c.RGWyjKor->hide();                // boards with peak-to-peak inputs have no such group
     p.display->applyLive(v);
     QVERIFY(!p.c.PanelPrzeb->isHidden());
     QCOMPARE(p.c.PanelPrzeb->text(), QStringLiteral("(60-2)"));

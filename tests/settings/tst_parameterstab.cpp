@@ -327,6 +327,19 @@ void ParametersTabTest::screenshots() {
         sim->setPcConfig(true);
         QTRY_VERIFY_WITH_TIMEOUT(!w->PanelMapy->isHidden(), Wait);
     }
+    // A board without the camshaft switch and with plain crank inputs.
+    cleanup();
+    SimConfig vx02;
+    vx02.model = SimModel::Vx02;
+    start(vx02);
+    waitSettled();
+    QTRY_VERIFY_WITH_TIMEOUT(!w->RGKomKor->isHidden(), Wait);
+    for (const QSize size : {QSize(800, 600), QSize(1920, 1080)}) {
+        w->showNormal();
+        w->resize(size);
+        QTest::qWait(400);
+        grab(QStringLiteral("params-vx02-%1x%2").arg(size.width()).arg(size.height()));
+    }
 }
 
 QTEST_MAIN(ParametersTabTest)

@@ -10,9 +10,12 @@
 #include <QLabel>
 #include <QMenu>
 #include <QSettings>
+#include <QTableWidget>
 #include <QTest>
+#include <QTextEdit>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeWidget>
 
 using WindowTest::PtyPair;
 
@@ -150,6 +153,110 @@ private slots:
         QCOMPARE(w->MenuPortZmien->text(), QStringLiteral("POŁĄCZ"));
         w->MenuPortZmien->trigger();
         QVERIFY(w->Serial1->SerialConnected());
+    }
+
+    void everyDesignedControlIsFoundByItsName() {
+        // Other parts of the program (and the language switch) find controls by these names.
+        TForm1 w;
+        const char* names[] = {"MainMenu1",
+                               "MenuPliki",
+                               "MenuPikiOtworz",
+                               "MenuPlikiZapisz",
+                               "PlikiUstawZapis",
+                               "MenuPikiOtworzPom",
+                               "PlikiZamknij",
+                               "MenuPort",
+                               "MenuPortZmien",
+                               "N1",
+                               "MenuJezyk",
+                               "MunuJezykPl",
+                               "MunuJezykDU",
+                               "MunuJezykGB",
+                               "MunuJezykRU",
+                               "MenuPomoc",
+                               "MenuPomocDok",
+                               "MenuPomocOProg",
+                               "PopupMenuPort",
+                               "PopupMenuPortZmien",
+                               "N2",
+                               "PanelTop",
+                               "ZakladkaParam",
+                               "ZakladkaProg",
+                               "LabelOpis",
+                               "PanelError",
+                               "Image1",
+                               "Button1",
+                               "Button2",
+                               "PanelLeft",
+                               "PanelNas1",
+                               "Splitter1",
+                               "PanelCzuj",
+                               "Splitter2",
+                               "PanelMapy",
+                               "PanelMapyTop",
+                               "ToolBarMap",
+                               "ToolBtnMapKasuj",
+                               "ToolBtnOpen",
+                               "ToolBtnSave",
+                               "GridMapa",
+                               "PanelInne",
+                               "SplitterLeft",
+                               "Panel2",
+                               "TreeView1",
+                               "RichEdit1",
+                               "PaintBox1",
+                               "SplitterRight",
+                               "PanelRight",
+                               "Panel10",
+                               "ScrollBar1",
+                               "GridB",
+                               "Panel9",
+                               "GridG",
+                               "Panel1",
+                               "StatusBar1",
+                               "ProgressBar1",
+                               "Timer1",
+                               "Timer2",
+                               "OpenDialog1",
+                               "SaveDialog1",
+                               "CheckBoxPk",
+                               "RGWyjKor",
+                               "OpisSygaly"};
+        for (const char* name : names) {
+            QVERIFY2(w.findChild<QObject*>(QString::fromLatin1(name)) != nullptr, name);
+        }
+        QCOMPARE(w.Serial1->objectName(), QStringLiteral("Serial1"));
+        // Hidden by design: the file items, German, the measurement and update areas.
+        for (QAction* a : {w.MenuPikiOtworz, w.MenuPlikiZapisz, w.PlikiUstawZapis,
+                           w.MenuPikiOtworzPom, w.MunuJezykDU}) {
+            QVERIFY(!a->isVisible());
+        }
+        QVERIFY(w.PlikiZamknij->isVisible());
+        for (QWidget* hidden :
+             {static_cast<QWidget*>(w.PanelRight), static_cast<QWidget*>(w.Panel2),
+              static_cast<QWidget*>(w.TreeView1), static_cast<QWidget*>(w.RichEdit1),
+              static_cast<QWidget*>(w.PanelInne), static_cast<QWidget*>(w.PanelMapy)}) {
+            QVERIFY(hidden->isHidden());
+        }
+        QCOMPARE(w.GridB->columnCount(), 16);
+        QCOMPARE(w.GridG->rowCount(), 17);
+        QCOMPARE(TForm1::Cell(w.GridB, 0, 0), QStringLiteral("Ben"));
+        QCOMPARE(TForm1::Cell(w.GridG, 0, 0), QStringLiteral("Gaz"));
+    }
+
+    void gridHeadersAreSpeedsAcrossAndLoadsDown() {
+        auto w = startWindow();
+        for (QTableWidget* g : {w->GridMapa, w->GridB, w->GridG}) {
+            QCOMPARE(TForm1::Cell(g, 1, 0), QStringLiteral("800"));
+            QCOMPARE(TForm1::Cell(g, 14, 0), QStringLiteral("6000"));
+            QCOMPARE(TForm1::Cell(g, 15, 0), QStringLiteral("10000"));
+            QCOMPARE(TForm1::Cell(g, 0, 1), QStringLiteral("6%"));
+            QCOMPARE(TForm1::Cell(g, 0, 3), QStringLiteral("18%"));
+            QCOMPARE(TForm1::Cell(g, 0, 4), QStringLiteral("25%"));
+            QCOMPARE(TForm1::Cell(g, 0, 16), QStringLiteral("100%"));
+        }
+        QCOMPARE(TForm1::Cell(w->GridMapa, 0, 0), QStringLiteral("0"));
+        QCOMPARE(TForm1::Cell(w->GridB, 0, 0), QStringLiteral("Ben"));
     }
 
     void commandLineOptions_data() {

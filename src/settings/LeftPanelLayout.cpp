@@ -178,6 +178,18 @@ Cell apply(LeftPanelControls& controls, const Frame& frame, bool camshaft, bool 
     const int b = cell.b;
     const int w = cell.w;
 
+    // Captions keep their designed places but get the room up to the next caption or the
+    // panel's edge, so that a longer text (another language, the frame log) is not cut short.
+    auto widen = [](QLabel* label, int width) {
+        if (label != nullptr) {
+            label->resize(std::max(width, label->sizeHint().width()), label->sizeHint().height());
+        }
+    };
+    auto roomRight = [](const QLabel* label) {
+        return label != nullptr && label->parentWidget() != nullptr
+                   ? label->parentWidget()->width() - label->x() - 4
+                   : 0;
+    };
     const int czuj = camshaft ? 3 * b + 26 : b + 24;
     // Without the map panel below, the settings panel may use the free height for its last
     // rows (potentiometer, MAP sensor, resets), which otherwise only a dragged splitter shows.
@@ -189,6 +201,14 @@ Cell apply(LeftPanelControls& controls, const Frame& frame, bool camshaft, bool 
     setPanelHeight(frame.PanelCzuj, czuj, czuj);
     if (controls.OpisRoz != nullptr) {
         controls.OpisRoz->move(controls.OpisRoz->x(), camshaft ? 2 * b : 3 * b);
+    }
+    if (controls.OpisSygaly != nullptr) {
+        controls.OpisSygaly->resize(2 * w - controls.OpisSygaly->x(),
+                                    controls.OpisSygaly->sizeHint().height());
+    }
+    for (QLabel* label :
+         {controls.OpisNastawy, controls.OpisKor, controls.OpisRoz, controls.Label14}) {
+        widen(label, roomRight(label));
     }
     if (in.mapPanelVisible) {
         if (frame.PanelMapyTop != nullptr) {

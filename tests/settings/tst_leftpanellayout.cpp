@@ -162,9 +162,12 @@ void LeftPanelLayoutTest::wholeLayoutPlacesTheRealControls() {
     QCOMPARE(win.c.RGWejRoz->geometry(), QRect(496, 64, 155, 30));
     QCOMPARE(win.c.LabelObc->geometry(), QRect(86, 51, 82, 23));
     QCOMPARE(win.c.PanelTxt5->geometry(), QRect(250, 74, 82, 23));
-    // Captions outside the grid follow the columns and rows.
+    // Captions outside the grid follow the columns and rows, and have room for a longer text
+    // (another language) up to the panel's edge, the frame-log caption up to its neighbour.
     QCOMPARE(win.c.OpisNastawy->x(), 2 * 82 + 4);
     QCOMPARE(win.c.OpisRoz->y(), 2 * 23);
+    QCOMPARE(win.c.Label14->width(), 1000 - 4 - 4);
+    QCOMPARE(win.c.OpisSygaly->geometry().right(), 2 * 82 - 1);
     // Settings panel: seven rows shown, ten at most.
     QCOMPARE(win.PanelNas1->height(), 7 * 23 + 24);
     QCOMPARE(win.PanelNas1->maximumHeight(), 10 * 23 + 24);

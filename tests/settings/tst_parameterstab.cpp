@@ -327,6 +327,11 @@ void ParametersTabTest::screenshots() {
         sim->setPcConfig(true);
         QTRY_VERIFY_WITH_TIMEOUT(!w->PanelMapy->isHidden(), Wait);
     }
+    w->ApplyLanguage(2);
+    w->showNormal();
+    w->resize(800, 600);
+    QTRY_VERIFY_WITH_TIMEOUT(w->LabelRpm->text().endsWith(QStringLiteral(" rpm")), Wait);
+    grab(QStringLiteral("params-english-800x600"));
     // A board without the camshaft switch and with plain crank inputs.
     cleanup();
     SimConfig vx02;

@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QPalette>
+#include <QWidget>
 
 QColor colorFromBgr(std::uint32_t bgr) {
     return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
@@ -10,4 +11,11 @@ QColor colorFromBgr(std::uint32_t bgr) {
 
 QColor buttonFaceColor() {
     return QGuiApplication::palette().color(QPalette::Button);
+}
+
+void setBackgroundColor(QWidget* widget, const QColor& color) {
+    QPalette p = widget->palette();
+    p.setColor(QPalette::Window, color);
+    widget->setPalette(p);
+    widget->setAutoFillBackground(true);
 }

@@ -7,6 +7,11 @@
 // every such value reaches Qt through this one helper.
 QColor colorFromBgr(std::uint32_t bgr);
 
+class QWidget;
+
+// Fills a control's background with a colour (state panels, option boxes).
+void setBackgroundColor(QWidget* widget, const QColor& color);
+
 // The neutral "button face" colour of the current style (state unknown, or the panel colour).
 QColor buttonFaceColor();
 

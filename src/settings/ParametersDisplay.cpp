@@ -28,12 +28,6 @@ void setPair(QLineEdit* edit, TUpDown* arrows, const std::optional<SettingsView:
     }
 }
 
-void setBoxColour(QCheckBox* box, const QColor& color) {
-    QPalette p = box->palette();
-    p.setColor(QPalette::Window, color);
-    box->setPalette(p);
-}
-
 } // namespace
 
 ParametersDisplay::ParametersDisplay(LeftPanelControls& controls, ParametersHost& host)
@@ -145,8 +139,8 @@ void ParametersDisplay::showUnknownState() {
                       c_.LabelKat, c_.PanelPwr}) {
         p->setColor(face);
     }
-    setBoxColour(c_.CheckBoxPk, face);
-    setBoxColour(c_.CheckBoxOn, face);
+    setBackgroundColor(c_.CheckBoxPk, face);
+    setBackgroundColor(c_.CheckBoxOn, face);
 }
 
 void ParametersDisplay::setServiceControlsVisible(bool visible) {

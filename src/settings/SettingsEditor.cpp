@@ -9,15 +9,7 @@
 
 #include <QCheckBox>
 
-namespace {
-
-void setBackground(QCheckBox* box, const QColor& color) {
-    QPalette p = box->palette();
-    p.setColor(QPalette::Window, color);
-    box->setPalette(p);
-}
-
-} // namespace
+namespace {} // namespace
 
 SettingsEditor::SettingsEditor(LeftPanelControls& controls, SettingsHost& host, QObject* parent)
     : QObject(parent), c_(controls), host_(host) {
@@ -97,9 +89,10 @@ void SettingsEditor::CheckBoxPkClick() {
 
 void SettingsEditor::colourBitCheckBoxes() {
     const QColor face = buttonFaceColor();
-    setBackground(c_.CheckBoxPk,
-                  c_.CheckBoxPk->isChecked() ? face : colorFromBgr(BgrColors::Yellow));
-    setBackground(c_.CheckBoxOn, c_.CheckBoxOn->isChecked() ? face : colorFromBgr(BgrColors::Red));
-    setBackground(c_.CheckBoxBG,
-                  c_.CheckBoxBG->isChecked() ? colorFromBgr(BgrColors::Yellow) : face);
+    setBackgroundColor(c_.CheckBoxPk,
+                       c_.CheckBoxPk->isChecked() ? face : colorFromBgr(BgrColors::Yellow));
+    setBackgroundColor(c_.CheckBoxOn,
+                       c_.CheckBoxOn->isChecked() ? face : colorFromBgr(BgrColors::Red));
+    setBackgroundColor(c_.CheckBoxBG,
+                       c_.CheckBoxBG->isChecked() ? colorFromBgr(BgrColors::Yellow) : face);
 }

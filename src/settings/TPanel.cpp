@@ -14,9 +14,7 @@ TPanel::TPanel(QWidget* parent) : QLabel(parent) {
 }
 
 void TPanel::setColor(const QColor& color) {
-    QPalette p = palette();
-    p.setColor(QPalette::Window, color);
-    setPalette(p);
+    setBackgroundColor(this, color);
 }
 
 QColor TPanel::color() const {

@@ -183,7 +183,11 @@ void SettingsEditorTest::anyBitBoxSendsTheWholeBitByte() {
 void SettingsEditorTest::bitBoxesColourTheirBackground() {
     Panel p;
     auto bg = [](QCheckBox* b) { return b->palette().color(QPalette::Window); };
+    // After a lost connection the window may have reset a box to its plain look.
+    p.c.CheckBoxOn->setAutoFillBackground(false);
+    p.c.CheckBoxOn->setPalette(QPalette());
     p.c.CheckBoxBG->setChecked(true);
+    QVERIFY(p.c.CheckBoxOn->autoFillBackground());
     QCOMPARE(bg(p.c.CheckBoxPk), QColor(255, 255, 0)); // relay off: yellow
     QCOMPARE(bg(p.c.CheckBoxOn), QColor(255, 0, 0));   // shifting off: red
     QCOMPARE(bg(p.c.CheckBoxBG), QColor(255, 255, 0)); // fuel change on: yellow
@@ -191,6 +195,7 @@ void SettingsEditorTest::bitBoxesColourTheirBackground() {
     p.c.CheckBoxOn->setChecked(true);
     p.c.CheckBoxBG->setChecked(false);
     const QColor face = QGuiApplication::palette().color(QPalette::Button);
+    QVERIFY(p.c.CheckBoxOn->autoFillBackground());
     QCOMPARE(bg(p.c.CheckBoxPk), face);
     QCOMPARE(bg(p.c.CheckBoxOn), face);
     QCOMPARE(bg(p.c.CheckBoxBG), face);

@@ -13,11 +13,16 @@
 #include "TRadioGroup.h"
 #include "TUpDown.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QEvent>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollBar>
+#include <QTableWidget>
 #include <QTextEdit>
 
 namespace {
@@ -179,9 +184,16 @@ void TForm1::FormKeyDown(int key, Qt::KeyboardModifiers shift) {
 
 void TForm1::SetServiceMode(bool on) {
     ServiceMode = on;
-    for (QWidget* w : std::initializer_list<QWidget*>{PanelRes, LabelRes, PanelZap, LabelZap,
-                                                      EditGMP, UpDownGMP, PanelTxt5, CheckBoxZbo,
-                                                      PanelRight, SplitterRight, Panel1}) {
+    // PanelRes, LabelRes, PanelZap, LabelZap, EditGMP, UpDownGMP, PanelTxt5 and CheckBoxZbo.
+    Parameters->display().setServiceControlsVisible(on);
+    if (on) {
+        // Room for the 16 columns of the measurement grids, but never more than 2/5 of the window.
+        const int full = 16 * GridB->horizontalHeader()->defaultSectionSize() +
+                         GridB->verticalScrollBar()->sizeHint().width() + 4;
+        PanelRight->setFixedWidth(std::min(full, width() * 2 / 5));
+    }
+    for (QWidget* w : {static_cast<QWidget*>(PanelRight), static_cast<QWidget*>(SplitterRight),
+                       static_cast<QWidget*>(Panel1)}) {
         w->setVisible(on);
     }
     ApplyLanguage(-1);

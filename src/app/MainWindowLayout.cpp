@@ -172,10 +172,13 @@ void TForm1::CreateRightPanel() {
     column->setSpacing(2);
 
     Panel10 = named(new QLabel(QStringLiteral("Mapy zapłonu"), PanelRight), "Panel10");
-    Panel10->setAlignment(Qt::AlignCenter);
+    Panel10->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     Panel10->setFixedHeight(40);
+    // The replay position runs under the caption across the whole panel.
+    auto* replay = new QVBoxLayout(Panel10);
+    replay->setContentsMargins(4, 20, 4, 2);
     ScrollBar1 = named(new QScrollBar(Qt::Horizontal, Panel10), "ScrollBar1");
-    ScrollBar1->setGeometry(4, 22, 200, 16);
+    replay->addWidget(ScrollBar1);
     column->addWidget(Panel10);
 
     GridB = grid(PanelRight, "GridB");

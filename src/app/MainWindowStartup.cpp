@@ -25,6 +25,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 static void initResources() {
     Q_INIT_RESOURCE(app);
 }
@@ -90,10 +92,21 @@ void TForm1::FormCreate() {
     Serial1->setObjectName("Serial1");
 
     // Measurement grids: rows twice the font size, columns 3.4 times it.
+    // They hold short numbers in 16 narrow columns: a small font, cells without padding.
     QFont gridFont = GridB->font();
-    const int fontSize = gridFont.pointSize() > 0 ? gridFont.pointSize() : gridFont.pixelSize();
+    gridFont.setPointSize(8);
+    for (QTableWidget* g : {GridB, GridG}) {
+        g->setFont(gridFont);
+        g->setStyleSheet(
+            QStringLiteral("QTableView { font-size: 8pt; } QTableView::item { padding: 0px; }"));
+        g->setTextElideMode(Qt::ElideNone);
+    }
+    const int fontSize = gridFont.pointSize();
     const int rowHeight = 2 * fontSize;
-    const int colWidth = static_cast<int>(3.4 * fontSize);
+    // ...but never too narrow for the widest header, "10000".
+    const int colWidth =
+        std::max(static_cast<int>(3.4 * fontSize),
+                 QFontMetrics(gridFont).horizontalAdvance(QStringLiteral("10000")) + 4);
     for (QTableWidget* g : {GridMapa, GridB, GridG}) {
         g->setColumnCount(16);
         g->setRowCount(17);

@@ -149,10 +149,13 @@ void TForm1::ApplyMapUpdate(const MapUpdate& update) {
     }
 }
 
+// A frame line is longer than the caption the label was sized for.
 void TForm1::ShowTxLog(const QString& line) {
     OpisSygaly->setText(line);
+    OpisSygaly->adjustSize();
 }
 
 void TForm1::ShowRxLog(const QString& line) {
     OpisNastawy->setText(line);
+    OpisNastawy->adjustSize();
 }

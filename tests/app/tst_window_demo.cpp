@@ -145,6 +145,9 @@ private slots:
         QVERIFY(w->ServiceMode);
         QTest::keyClick(w.get(), Qt::Key_T, Qt::ControlModifier);
         QVERIFY(w->Mirror.LogFrames);
+        // In service mode the live values also land in the measurement grids.
+        QTRY_VERIFY(!w->Panel1->text().isEmpty());
+        grab(QStringLiteral("demo-service"));
         QTRY_VERIFY(w->OpisSygaly->text().startsWith(QStringLiteral("Tx: 55 ")));
         QTRY_VERIFY(w->OpisNastawy->text().startsWith(QStringLiteral("Rx: 55 ")));
         // A fresh read puts the answer's log line into the report too.

@@ -68,6 +68,7 @@ private slots:
     void refreshAndDefaultsButtonsReadTheControllerAgain();
     void setAngleArrowsTuneTheLiveMapCellWhenTheMapIsOn();
     void liveMapCellStepStopsAtTheCellLimits();
+    void refreshButtonOnTheUpdateTabLeavesTheLinkAlone();
     void screenshots();
 };
 
@@ -301,6 +302,22 @@ void ParametersTabTest::liveMapCellStepStopsAtTheCellLimits() {
     tab->stepLiveMapCell(0, 1, true);
     QCOMPARE(form.Mirror.PendingWrites, 0u);
     QCOMPARE(form.Mirror.MapTable[1], quint8(0));
+}
+
+void ParametersTabTest::refreshButtonOnTheUpdateTabLeavesTheLinkAlone() {
+    TForm1 form;
+    form.Mirror.IdentityState = -1;
+    form.Mirror.SettingIndex = -1;
+    form.Mirror.RxBuffer[5] = 0x77;
+    form.Button1->setProperty("Tag", 2); // the same button writes firmware on the update tab
+    form.Parameters->Button1Click();
+    QCOMPARE(form.Mirror.IdentityState, -1);
+    QCOMPARE(form.Mirror.RxBuffer[5], quint8(0x77));
+    form.Button1->setProperty("Tag", 0);
+    form.Parameters->Button1Click();
+    QCOMPARE(form.Mirror.IdentityState, 0);
+    QCOMPARE(form.Mirror.SettingIndex, 0);
+    QCOMPARE(form.Mirror.RxBuffer[5], quint8(0));
 }
 
 void ParametersTabTest::screenshots() {

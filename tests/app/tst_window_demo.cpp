@@ -8,6 +8,7 @@
 #include "TFormInfo.h"
 #include "TMySerial.h"
 #include "TPanel.h"
+#include "TRadioGroup.h"
 #include "WindowTestSupport.h"
 
 #include <QKeyEvent>
@@ -153,6 +154,23 @@ private slots:
         // A fresh read puts the answer's log line into the report too.
         QTest::keyClick(w.get(), Qt::Key_I, Qt::ControlModifier);
         QTRY_VERIFY(w->FormInfo->Edit2->toPlainText().contains(QStringLiteral("Rx: 55 ")));
+    }
+
+    void controllerInItsLoaderOpensTheUpdateTab() {
+        SimConfig config;
+        config.startInLoader = true;
+        config.loaderMarker = 2; // the last programming ended with a checksum error
+        start(config);
+        QTRY_VERIFY_WITH_TIMEOUT(!boxes.isEmpty(), 5000);
+        QCOMPARE(boxes.first(), w->LangText(920) + w->LangText(923));
+        QCOMPARE(w->windowTitle(), QStringLiteral("Orvex V1.03"));
+        QVERIFY(w->ZakladkaProg->isChecked());
+        QCOMPARE(w->Button1->property("Tag").toInt(), 2);
+        QVERIFY(w->PanelLeft->isHidden());
+        QVERIFY(w->RGKomKor->isHidden());
+        QVERIFY(w->FormInfo->Edit2->toPlainText().contains(QStringLiteral("BootLoader :")));
+        // Nothing but identity requests while the loader answers: no settings are asked for.
+        QCOMPARE(w->Mirror.SettingIndex, -1);
     }
 
     void closeAskedForWhileAnAnswerIsShownWaitsForTheExchange() {

@@ -327,7 +327,7 @@ void ParametersTabTest::screenshots() {
     start();
     waitSettled();
     QTRY_VERIFY_WITH_TIMEOUT(!w->PanelMapy->isHidden(), Wait);
-    for (const QSize size : {QSize(800, 600), QSize(1920, 1080)}) {
+    for (const QSize size : {QSize(620, 460), QSize(800, 600), QSize(1920, 1080)}) {
         w->showNormal();
         w->resize(size);
         QTest::qWait(400);

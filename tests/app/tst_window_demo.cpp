@@ -13,6 +13,7 @@
 
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
@@ -154,6 +155,18 @@ private slots:
         // A fresh read puts the answer's log line into the report too.
         QTest::keyClick(w.get(), Qt::Key_I, Qt::ControlModifier);
         QTRY_VERIFY(w->FormInfo->Edit2->toPlainText().contains(QStringLiteral("Rx: 55 ")));
+    }
+
+    void unpluggedLineShowsNoConnectionWithoutHanging() {
+        start();
+        waitConnected();
+        sim->setFault(SimFault{SimFault::HangUp, 0});
+        QTRY_VERIFY_WITH_TIMEOUT(w->Image1->isHidden(), 15000);
+        QCOMPARE(w->windowTitle(), QStringLiteral("Orvex V1.03"));
+        // The window still answers the user: the port menu offers to connect again.
+        emit w->MenuPort->aboutToShow();
+        QCOMPARE(w->MenuPortZmien->text(), QStringLiteral("POŁĄCZ"));
+        QVERIFY(w->close());
     }
 
     void controllerInItsLoaderOpensTheUpdateTab() {

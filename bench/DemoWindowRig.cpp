@@ -1,0 +1,128 @@
+#include "DemoWindowRig.h"
+
+#include "DemoSession.h"
+#include "EventPump.h"
+#include "LiveView.h"
+#include "SettingsView.h"
+#include "TForm1.h"
+
+#include "TPanel.h"
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QThread>
+#include <QTimer>
+
+DemoWindowRig* DemoWindowRig::current_ = nullptr;
+
+namespace {
+QTemporaryDir& settingsHome() {
+    static QTemporaryDir dir;
+    return dir;
+}
+} // namespace
+
+void DemoWindowRig::prepareEnvironment() {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    const QString home = settingsHome().path();
+    qputenv("HOME", home.toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (home + QStringLiteral("/config")).toLocal8Bit());
+    qputenv("XDG_DATA_HOME", (home + QStringLiteral("/data")).toLocal8Bit());
+    const QString runtime = home + QStringLiteral("/runtime");
+    QDir().mkpath(runtime);
+    QFile::setPermissions(runtime,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
+}
+
+DemoWindowRig::DemoWindowRig() {
+    current_ = this;
+    EventPump::setSleepHook(&DemoWindowRig::sleepHook);
+}
+
+DemoWindowRig::~DemoWindowRig() {
+    close();
+    demo_.reset();
+    EventPump::setSleepHook(nullptr);
+    current_ = nullptr;
+}
+
+// Notes the long blocking pause of the port opener, then sleeps as the program would.
+void DemoWindowRig::sleepHook(int ms) {
+    DemoWindowRig* rig = current_;
+    const bool openPause = rig != nullptr && ms >= 400 && rig->openPauseStartMs < 0.0;
+    if (openPause) {
+        rig->openPauseStartMs = rig->clock_.elapsedMs();
+    }
+    QThread::msleep(static_cast<unsigned long>(ms));
+    if (openPause) {
+        rig->openPauseEndMs = rig->clock_.elapsedMs();
+    }
+}
+
+bool DemoWindowRig::start() {
+    demo_ = std::make_unique<DemoSession>();
+    const BenchClock simClock;
+    if (!demo_->start()) {
+        error_ = QStringLiteral("simulator: ") + demo_->errorString();
+        return false;
+    }
+    simStartMs = simClock.elapsedMs();
+
+    clock_.restart();
+    window_ = std::make_unique<TForm1>();
+    constructedMs = clock_.elapsedMs();
+    window_->UseSessionDevice(demo_->devicePath());
+    window_->ErrorBox = [this](const QString& text) { error_ = text; };
+
+    // Wrap the window's own view handlers: the frame is shown first, then counted.
+    auto live = window_->LiveViewHandler;
+    window_->LiveViewHandler = [this, live](const LiveView& v) {
+        if (live) {
+            live(v);
+        }
+        ++liveFrames_;
+        if (firstLiveMs < 0.0) {
+            firstLiveMs = clock_.elapsedMs();
+            firstLiveRpm = window_->LabelRpm->text();
+        }
+    };
+    auto settings = window_->SettingsViewHandler;
+    window_->SettingsViewHandler = [this, settings](const SettingsView& v) {
+        if (settings) {
+            settings(v);
+        }
+        if (firstSettingsMs < 0.0) {
+            firstSettingsMs = clock_.elapsedMs();
+        }
+    };
+    window_->showMaximized();
+    shownMs = clock_.elapsedMs();
+    return true;
+}
+
+bool DemoWindowRig::waitForFirstLive(int timeoutMs) {
+    return waitUntil([this] { return firstLiveMs >= 0.0; }, timeoutMs);
+}
+
+bool DemoWindowRig::waitUntil(const std::function<bool()>& done, int timeoutMs) {
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done() || clock_.elapsedMs() > timeoutMs) {
+            loop.quit();
+        }
+    });
+    poll.start(1);
+    loop.exec();
+    return done();
+}
+
+void DemoWindowRig::close() {
+    if (window_ != nullptr) {
+        window_->close();
+        window_.reset();
+    }
+}

@@ -1,0 +1,237 @@
+// Live poll round trip over the program's port facade on the simulator's pseudo-terminal at
+// 9600 bit/s, the other requests of the poll cycle, and ten seconds of the real poll cycle at the
+// intervals it asks for.
+#include "BenchClock.h"
+#include "ControlStates.h"
+#include "ControllerFrame.h"
+#include "ControllerMirror.h"
+#include "LanguageTable.h"
+#include "PollCycle.h"
+#include "Pump.h"
+#include "ReadResponse.h"
+#include "Report.h"
+#include "Requests.h"
+#include "Samples.h"
+#include "SimController.h"
+#include "SimLinkRig.h"
+#include "TMySerial.h"
+#include "WaitRecorder.h"
+
+#include <QCoreApplication>
+#include <QMap>
+#include <QStringList>
+
+namespace {
+
+using Outcome = ResponseResult::Outcome;
+
+QString waitPattern() {
+    QStringList parts;
+    for (int ms : WaitRecorder::waits()) {
+        parts << QString::number(ms);
+    }
+    return parts.join(QLatin1Char('+')) + QStringLiteral(" ms");
+}
+
+struct Exchange {
+    Samples sendMs;
+    Samples readMs;
+    Samples totalMs;
+    int accepted = 0;
+    QMap<QString, int> patterns; // waits of the reader -> how often
+};
+
+// One request and the read of its answer, timed as the caller sees them.
+void exchange(Exchange& e, ControllerMirror& m, SerialLink& link, const LangSource& lang,
+              const ControlStates& states, std::uint8_t cmd, int dataLength = 0,
+              std::uint8_t d0 = 0, std::uint8_t d1 = 0, std::uint8_t d2 = 0) {
+    WaitRecorder::reset();
+    const BenchClock clock;
+    SendRequest(m, link, cmd, dataLength, d0, d1, d2);
+    const double sent = clock.elapsedMs();
+    const ResponseResult r = ReadResponse(m, link, lang, states);
+    const double total = clock.elapsedMs();
+    e.sendMs.add(sent);
+    e.readMs.add(total - sent);
+    e.totalMs.add(total);
+    if (r.outcome == Outcome::Accepted) {
+        ++e.accepted;
+    }
+    ++e.patterns[waitPattern()];
+}
+
+void printExchange(const QString& name, const Exchange& e) {
+    Report::line(name);
+    Report::figure(QStringLiteral("  SendRequest (drain + write)"), e.sendMs.summary(" ms", 2));
+    Report::figure(QStringLiteral("  ReadResponse"), e.readMs.summary(" ms"));
+    Report::figure(QStringLiteral("  caller blocked in total"), e.totalMs.summary(" ms"));
+    Report::figure(QStringLiteral("  answers accepted"),
+                   QStringLiteral("%1 of %2").arg(e.accepted).arg(e.totalMs.count()));
+    for (auto it = e.patterns.cbegin(); it != e.patterns.cend(); ++it) {
+        Report::figure(QStringLiteral("  reader waits ") + it.key(),
+                       QStringLiteral("%1 times").arg(it.value()));
+    }
+}
+
+void roundTrips(SimLinkRig& rig, const LangSource& lang) {
+    ControllerMirror m;
+    ControlStates states;
+    TMySerial& link = rig.serial();
+
+    Report::heading(QStringLiteral("Single exchanges, back to back (no poll interval between)"));
+    Exchange identity;
+    for (int i = 0; i < 5; ++i) {
+        exchange(identity, m, link, lang, states, CMD_IDENTITY);
+    }
+    printExchange(QStringLiteral("identity (52)"), identity);
+
+    Exchange settings;
+    for (int i = 0; i < 5; ++i) {
+        exchange(settings, m, link, lang, states, CMD_SETTINGS);
+    }
+    printExchange(QStringLiteral("settings read (56)"), settings);
+
+    Exchange live;
+    for (int i = 0; i < 3; ++i) { // warm-up: the first live frame rebuilds the layout
+        Exchange warm;
+        exchange(warm, m, link, lang, states, CMD_LIVE);
+    }
+    for (int i = 0; i < 100; ++i) {
+        exchange(live, m, link, lang, states, CMD_LIVE);
+    }
+    printExchange(QStringLiteral("live (50), 21-byte body"), live);
+
+    Exchange map;
+    for (int i = 0; i < 5; ++i) {
+        exchange(map, m, link, lang, states, CMD_MAP_READ, 3, 0xF0, 0x10, 0x03);
+        pumpFor(300); // let a late tail of the map arrive before the next request drains it
+    }
+    printExchange(QStringLiteral("map read (5A F0 10 03), 245-byte body"), map);
+}
+
+struct PollStats {
+    int ticks = 0;
+    int sent = 0;
+    int accepted = 0;
+    int liveAccepted = 0;
+    QMap<int, int> byCommand;
+    Samples tickMs;
+    Samples periodMs;
+    Samples liveGapMs; // between two accepted live frames
+};
+
+void pollCycle(SimLinkRig& rig, const LangSource& lang, int seconds) {
+    Report::heading(
+        QStringLiteral("Poll cycle at its own intervals for %1 s (fresh connection)").arg(seconds));
+    ControllerMirror m;
+    ControlStates states;
+    PollStats s;
+    QTimer timer;
+    timer.setSingleShot(true);
+    const BenchClock clock;
+    double lastStart = -1.0;
+    double lastLive = -1.0;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        const double start = clock.elapsedMs();
+        if (lastStart >= 0.0) {
+            s.periodMs.add(start - lastStart);
+        }
+        lastStart = start;
+        const PollTickResult r = PollCycle::Tick(m, rig.serial(), lang, states);
+        s.tickMs.add(clock.elapsedMs() - start);
+        ++s.ticks;
+        ++s.byCommand[r.requestSent ? r.command : 0];
+        if (r.requestSent) {
+            ++s.sent;
+        }
+        // Keep the few window states the cycle reads as the window would.
+        if (r.lossReset) {
+            states.Image1Visible = false;
+        }
+        if (r.showImage1) {
+            states.Image1Visible = true;
+        }
+        if (r.response && r.response->outcome == Outcome::Accepted) {
+            ++s.accepted;
+            if (r.response->live) {
+                ++s.liveAccepted;
+                const double now = clock.elapsedMs();
+                if (lastLive >= 0.0) {
+                    s.liveGapMs.add(now - lastLive);
+                }
+                lastLive = now;
+                if (r.response->live->refresh) {
+                    states.PanelMapyVisible = r.response->live->refresh->mapPanelVisible;
+                }
+            }
+            if (r.response->settings) {
+                states.RGMapa = r.response->settings->RGMapa;
+                states.UpDownGMP = r.response->settings->UpDownGMP;
+                states.CheckBoxOn = r.response->settings->CheckBoxOn;
+            }
+        }
+        timer.start(r.interval);
+    });
+    timer.start(0);
+    pumpFor(seconds * 1000);
+    timer.stop();
+    const double elapsed = clock.elapsedMs() / 1000.0;
+
+    const int answered = s.accepted;
+    Report::figure(QStringLiteral("ticks"), QStringLiteral("%1 in %2 s = %3 ticks/s")
+                                                .arg(s.ticks)
+                                                .arg(elapsed, 0, 'f', 1)
+                                                .arg(s.ticks / elapsed, 0, 'f', 2));
+    Report::figure(QStringLiteral("requests answered"),
+                   QStringLiteral("%1 of %2 (%3 %)")
+                       .arg(answered)
+                       .arg(s.sent)
+                       .arg(s.sent > 0 ? 100.0 * answered / s.sent : 0.0, 0, 'f', 1));
+    Report::figure(QStringLiteral("live frames shown"),
+                   QStringLiteral("%1 = %2 per s")
+                       .arg(s.liveAccepted)
+                       .arg(s.liveAccepted / elapsed, 0, 'f', 2));
+    QStringList mix;
+    for (auto it = s.byCommand.cbegin(); it != s.byCommand.cend(); ++it) {
+        mix << (it.key() == 0 ? QStringLiteral("held off")
+                              : QStringLiteral("%1").arg(it.key(), 2, 16)) +
+                   QStringLiteral(" x%1").arg(it.value());
+    }
+    Report::figure(QStringLiteral("requests by code"), mix.join(QStringLiteral(", ")));
+    Report::figure(QStringLiteral("tick duration (Tick call)"), s.tickMs.summary(" ms"));
+    Report::figure(QStringLiteral("tick period (start to start)"), s.periodMs.summary(" ms"));
+    Report::figure(QStringLiteral("between live frames"), s.liveGapMs.summary(" ms"));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    int seconds = 10;
+    const QStringList args = QCoreApplication::arguments();
+    const int at = static_cast<int>(args.indexOf(QStringLiteral("--seconds")));
+    if (at > 0 && at + 1 < args.size()) {
+        seconds = std::max(1, args[at + 1].toInt());
+    }
+    Report::title(QStringLiteral("bench_round_trip"),
+                  QStringLiteral("requests over the port facade, simulator at 9600 bit/s"));
+
+    SimLinkRig rig;
+    double openMs = 0.0;
+    if (!rig.open(&openMs)) {
+        Report::line(QStringLiteral("cannot run: ") + rig.error());
+        return 1;
+    }
+    Report::figure(QStringLiteral("SerialOpen of the pty"),
+                   QStringLiteral("%1 ms (fixed 500 ms pause included)").arg(openMs, 0, 'f', 1));
+
+    LanguageTable lang;
+    WaitRecorder::install();
+    roundTrips(rig, lang);
+    pollCycle(rig, lang, seconds);
+    WaitRecorder::uninstall();
+    Report::figure(
+        QStringLiteral("simulator served / answered"),
+        QStringLiteral("%1 / %2").arg(rig.sim().requestCount()).arg(rig.sim().answerCount()));
+    return 0;
+}

@@ -21,6 +21,8 @@
 #include <QMap>
 #include <QStringList>
 
+#include <algorithm>
+
 namespace {
 
 using Outcome = ResponseResult::Outcome;

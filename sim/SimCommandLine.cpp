@@ -15,7 +15,7 @@ constexpr Spec kOptions[] = {
     {"model", "vx01|vx01c|vx02",
      "Controller model: KOLVA-VX-01 (0x0801E0E0, default), KOLVA-VX-01 (0x0801C0C0) or "
      "KOLVA-VX-02 (0x08026060)."},
-    {"settings", "N", "Number of settings the firmware reports: 15, 16, 18 or 19 (default)."},
+    {"settings", "N", "Number of settings the firmware reports: 15 to 19 (default 19)."},
     {"live-body", "19|20|21", "Live answer body length in bytes (default 21)."},
     {"pc-config", nullptr, "Configuration from the PC (default)."},
     {"switch-config", nullptr, "Configuration from the controller's switches."},
@@ -159,10 +159,6 @@ std::optional<SimOptions> SimCommandLine::parse(const QStringList& arguments, QS
     }
     if (!readInt(p, "settings", 15, 19, &c.settingsCount, error))
         return std::nullopt;
-    if (c.settingsCount == 17) {
-        *error = QStringLiteral("--settings: expected 15, 16, 18 or 19");
-        return std::nullopt;
-    }
     if (!readInt(p, "live-body", 19, 21, &c.liveBody, error))
         return std::nullopt;
     if (p.isSet(QStringLiteral("pc-config")) && p.isSet(QStringLiteral("switch-config"))) {

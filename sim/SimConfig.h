@@ -47,7 +47,7 @@ struct SimFault {
 
 struct SimConfig {
     SimModel model = SimModel::Vx01;
-    int settingsCount = 19; // N of the settings frame: 15, 16, 18 or 19
+    int settingsCount = 19; // N of the settings frame: 15 .. 19 (see the README)
     int liveBody = 21;      // live answer body length incl. checksum: 19, 20 or 21
     bool pcConfig = true;   // live byte 1 bit 0 clear: configuration from the PC
     quint8 switchBits = 0;  // live byte 1 bits 1..3 (the three other configuration switches)

@@ -61,6 +61,11 @@ void SimCommandTest::optionsReachTheConfiguration() {
     QCOMPARE(c.serialNumber.toHex(), QByteArray("00112233445566778899aabbccddeeff"));
     QCOMPARE(c.makeModel, QByteArray("Lada Niva"));
 
+    // Firmware that stops before MapaMinSygnał reports 17 settings.
+    const auto seventeen = parse({"--settings", "17"});
+    QVERIFY(seventeen);
+    QCOMPARE(seventeen->config.settingsCount, 17);
+
     const auto defaults = parse({});
     QVERIFY(defaults);
     QVERIFY(defaults->config.model == SimModel::Vx01);
@@ -72,7 +77,7 @@ void SimCommandTest::optionsReachTheConfiguration() {
 
 void SimCommandTest::wrongValuesAreRefusedWithAReason_data() {
     QTest::addColumn<QStringList>("args");
-    QTest::newRow("17 settings") << QStringList{"--settings", "17"};
+    QTest::newRow("20 settings") << QStringList{"--settings", "20"};
     QTest::newRow("14 settings") << QStringList{"--settings", "14"};
     QTest::newRow("live body 22") << QStringList{"--live-body", "22"};
     QTest::newRow("unknown model") << QStringList{"--model", "vx03"};

@@ -2,6 +2,7 @@
 
 #include "FrameCodec.h"
 
+#include <algorithm>
 #include <utility>
 
 BootLoader::BootLoader(const SimConfig& config, const ModelInfo& info)
@@ -97,7 +98,9 @@ BootLoader::Reply BootLoader::handle(const ReceivedFrame& frame) {
             marker_ = 3;
             ++completed_;
             r.imageComplete = true;
-            r.answer = blockRequest(0x07, next_);
+            // The PC takes any block number from 1024 on as a failure, even with status 7:
+            // a transfer of the largest image (1024 blocks) must end on block 1023.
+            r.answer = blockRequest(0x07, std::min(next_, kMaxBlocks - 1));
         }
     } else if (frame.cmd == 0x54 && isClose) {
         transferring_ = false;

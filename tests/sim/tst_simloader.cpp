@@ -75,6 +75,7 @@ private slots:
     void damagedBlockFrameIsRequestedAgain_data();
     void damagedBlockFrameIsRequestedAgain();
     void startWithoutBlocksIsRefused();
+    void transferOfTheLargestImageEndsOnABlockNumberThePcAccepts();
     void failedUpdateOrUnfinishedTransferStaysInTheLoader();
 };
 
@@ -191,6 +192,26 @@ void SimLoaderTest::startWithoutBlocksIsRefused() {
     const BlockRequest tooMany = parseBlockRequest(
         rig.client->exchange(SimTestClient::request(0x54, QByteArray::fromHex("0000000401"))));
     QVERIFY((tooMany.status & 0x0F) != 3 && (tooMany.status & 0x0F) != 7);
+}
+
+void SimLoaderTest::transferOfTheLargestImageEndsOnABlockNumberThePcAccepts() {
+    SimRig rig;
+    QVERIFY(rig.ok());
+    QVERIFY(!enterLoader(rig).isEmpty());
+    const QByteArray image = testImage().left(16); // the rest of the 1024 blocks are zeros
+    BlockRequest req = parseBlockRequest(
+        rig.client->exchange(SimTestClient::request(0x54, QByteArray::fromHex("0000000400"))));
+    int served = 0;
+    while (req.status == 0x03) {
+        req =
+            parseBlockRequest(rig.client->exchange(blockFrame(image, req.block, req.keyWord, 32)));
+        ++served;
+    }
+    QCOMPARE(served, 1024);
+    QCOMPARE(req.status, 0x07);
+    // The PC judges a block number of 1024 or more a failure before it looks at the status.
+    QVERIFY2(req.block >= 0 && req.block < 1024, qPrintable(QString::number(req.block)));
+    QCOMPARE(rig.sim.completedTransfers(), 1);
 }
 
 void SimLoaderTest::failedUpdateOrUnfinishedTransferStaysInTheLoader() {

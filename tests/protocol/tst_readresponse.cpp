@@ -304,6 +304,8 @@ void ReadResponseTest::serviceTextIsDescrambledIntoTheCaption() {
     const ResponseResult r = ReadResponse(m, link, lang, ControlStates{});
     QVERIFY(r.serviceCaption.has_value());
     QCOMPARE(*r.serviceCaption, caption);
+    QCOMPARE(m.RxBuffer[1], std::uint8_t(text[0])); // descrambled in place
+    QCOMPARE(m.RxBuffer[40], std::uint8_t(0));      // the 40th position ends the text
 }
 
 void ReadResponseTest::replayDispatchesTheRecordWithoutReadingOrChecking() {

@@ -5,15 +5,15 @@
 
 namespace {
 
-// One value: false when it is missing, not a whole number or out of range.
-bool readInt(const QSettings& settings, const char* name, int low, int high, int& out) {
+// One value: false when it is missing or not a whole number that fits 32 bits.
+bool readInt(const QSettings& settings, const char* name, int& out) {
     const QString key = QString::fromLatin1(name);
     if (!settings.contains(key)) {
         return false;
     }
     bool ok = false;
     int value = settings.value(key).toString().trimmed().toInt(&ok);
-    if (!ok || value < low || value > high) {
+    if (!ok) {
         return false;
     }
     out = value;
@@ -30,12 +30,12 @@ PersistedSettings::Values PersistedSettings::Read() {
         return values;
     }
     int comm = values.Comm;
-    if (!readInt(settings, "Comm", MinComm, MaxComm, comm)) {
+    if (!readInt(settings, "Comm", comm)) {
         return values;
     }
     values.Comm = comm;
     int lang = values.Lang;
-    if (readInt(settings, "Lang", MinLang, MaxLang, lang)) {
+    if (readInt(settings, "Lang", lang)) {
         values.Lang = lang;
     }
     return values;

@@ -132,10 +132,14 @@ private slots:
         QTest::newRow("ftdi port") << QByteArray("[General]\nComm=1025\nLang=4\n") << 1025 << 4;
         QTest::newRow("lang without comm") << QByteArray("[General]\nLang=2\n") << 1 << 0;
         QTest::newRow("comm not a number") << QByteArray("[General]\nComm=abc\nLang=2\n") << 1 << 0;
-        QTest::newRow("comm zero") << QByteArray("[General]\nComm=0\nLang=2\n") << 1 << 0;
-        QTest::newRow("comm negative") << QByteArray("[General]\nComm=-3\nLang=2\n") << 1 << 0;
-        QTest::newRow("comm huge") << QByteArray("[General]\nComm=99999999999\nLang=2\n") << 1 << 0;
-        QTest::newRow("lang out of range") << QByteArray("[General]\nComm=3\nLang=9\n") << 3 << 0;
+        // A number is a number: a port below 1 is the opener's to fix, and the language after it
+        // is still read.
+        QTest::newRow("comm zero") << QByteArray("[General]\nComm=0\nLang=2\n") << 0 << 2;
+        QTest::newRow("comm negative") << QByteArray("[General]\nComm=-3\nLang=4\n") << -3 << 4;
+        QTest::newRow("comm past 32 bits")
+            << QByteArray("[General]\nComm=99999999999\nLang=2\n") << 1 << 0;
+        QTest::newRow("lang naming no language")
+            << QByteArray("[General]\nComm=3\nLang=9\n") << 3 << 9;
         QTest::newRow("lang a list") << QByteArray("[General]\nComm=3\nLang=1, 2\n") << 3 << 0;
         QTest::newRow("garbage file") << QByteArray("\x01\x02garbage\n==\n[") << 1 << 0;
     }

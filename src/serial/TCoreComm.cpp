@@ -73,6 +73,9 @@ void TCoreComm::CreateHandle() {
         return;
     }
     (void)ioctl(fd, TIOCEXCL);
+    // Errors the line saw before this open are not ours to report.
+    FErrorCounts = {};
+    (void)ReadErrorCounts(FErrorCounts);
     // Raw line, receiver on, modem-control lines ignored: a fresh port carries bytes unchanged and
     // has no flow control, like a freshly opened COM port.
     termios tio{};

@@ -97,6 +97,11 @@ public:
     // True once the far end has hung up (POLLHUP, or EIO from the device). Such a port stays
     // open until closed but carries nothing any more.
     bool HungUp();
+    // Line-error counters of the driver: frame, overrun, parity, buffer overrun, break.
+    using ErrorCounts = std::array<int, 5>;
+    // The CE_* bits of the counters that moved from `before` to `now`: the errors since the last
+    // look, as clearing the error state reports them (the counters themselves only ever grow).
+    static int ErrorBitsSince(const ErrorCounts& before, const ErrorCounts& now);
     // The control block and time-outs as last written.
     const TDcb& DCB() const { return FDCB; }
     const TCommTimeouts& CommTimeouts() const { return FTimeouts; }
@@ -115,6 +120,7 @@ private:
     void ApplyDcbToDevice();
     TComStat ReadComStat();
     void StopEventThread();
+    bool ReadErrorCounts(ErrorCounts& counts) const;
 
     int FHandle = -1;
     TDcb FDCB;
@@ -141,5 +147,5 @@ private:
     // Bumped by Close: an event posted by an earlier thread carries an older number and is dropped.
     std::uint64_t FEventGeneration = 0;
     std::atomic<std::uint64_t> FEventsPosted{0};
-    std::array<int, 5> FErrorCounts{}; // frame, overrun, parity, buffer overrun, break
+    ErrorCounts FErrorCounts{}; // as last looked at: at the open, then at each event
 };

@@ -246,12 +246,13 @@ void TCoreComm::HandleCommEvent(TCommEventThread* sender, std::uint32_t mask) {
         return;
     }
     const TComStat stat = ReadComStat();
-    // Error bits from the driver's counters where the device keeps them.
+    // Error bits from the driver's counters where the device keeps them: only the errors since
+    // the last look (the open or the previous event), never everything since the driver started.
     int errors = 0;
-    serial_icounter_struct counts{};
-    if ((mask & EV_ERR) != 0 && ioctl(FHandle, TIOCGICOUNT, &counts) == 0) {
-        errors = (counts.frame > 0 ? CE_FRAME : 0) | (counts.overrun > 0 ? CE_OVERRUN : 0) |
-                 (counts.parity > 0 ? CE_RXPARITY : 0) | (counts.buf_overrun > 0 ? CE_RXOVER : 0);
+    ErrorCounts counts{};
+    if (ReadErrorCounts(counts)) {
+        errors = ErrorBitsSince(FErrorCounts, counts);
+        FErrorCounts = counts;
     }
     if ((mask & EV_BREAK) != 0 && OnBreak) {
         OnBreak(this);
@@ -283,6 +284,27 @@ void TCoreComm::HandleCommEvent(TCommEventThread* sender, std::uint32_t mask) {
     if (OnComStatEvent) {
         OnComStatEvent(this, mask, stat);
     }
+}
+
+bool TCoreComm::ReadErrorCounts(ErrorCounts& counts) const {
+    serial_icounter_struct icount{};
+    if (FHandle < 0 || ioctl(FHandle, TIOCGICOUNT, &icount) != 0) {
+        return false;
+    }
+    counts = {icount.frame, icount.overrun, icount.parity, icount.buf_overrun, icount.brk};
+    return true;
+}
+
+int TCoreComm::ErrorBitsSince(const ErrorCounts& before, const ErrorCounts& now) {
+    static constexpr std::uint32_t bits[] = {CE_FRAME, CE_OVERRUN, CE_RXPARITY, CE_RXOVER,
+                                             CE_BREAK};
+    std::uint32_t errors = 0;
+    for (std::size_t i = 0; i < now.size(); ++i) {
+        if (now[i] != before[i]) {
+            errors |= bits[i];
+        }
+    }
+    return static_cast<int>(errors);
 }
 
 bool TCoreComm::GetModemState(int which) {

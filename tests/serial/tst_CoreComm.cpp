@@ -31,6 +31,8 @@ bool waitForPostedEvents(const TCoreComm& comm, std::uint64_t above) {
 
 } // namespace
 
+Q_DECLARE_METATYPE(TCoreComm::ErrorCounts)
+
 class CoreCommTest : public QObject {
     Q_OBJECT
 private slots:
@@ -247,6 +249,28 @@ private slots:
                      QString("Error updating DataControlBlock (Error: %1)").arg(EINVAL));
         }
         QVERIFY(comm.Enabled());
+    }
+
+    // The driver's counters only grow; OnError must get the errors since the last look, not
+    // every error the line ever had. Counters: frame, overrun, parity, buffer overrun, break.
+    void lineErrorsAreThoseSinceTheLastLook_data() {
+        QTest::addColumn<TCoreComm::ErrorCounts>("before");
+        QTest::addColumn<TCoreComm::ErrorCounts>("now");
+        QTest::addColumn<int>("bits");
+        using C = TCoreComm::ErrorCounts;
+        QTest::newRow("old errors, nothing new") << C{3, 1, 2, 1, 4} << C{3, 1, 2, 1, 4} << 0;
+        QTest::newRow("a framing error") << C{3, 0, 0, 0, 0} << C{4, 0, 0, 0, 0} << 0x08;
+        QTest::newRow("an overrun") << C{0, 5, 0, 0, 0} << C{0, 6, 0, 0, 0} << 0x02;
+        QTest::newRow("a parity error") << C{0, 0, 0, 0, 0} << C{0, 0, 1, 0, 0} << 0x04;
+        QTest::newRow("input buffer overrun") << C{0, 0, 0, 7, 0} << C{0, 0, 0, 9, 0} << 0x01;
+        QTest::newRow("a break") << C{0, 0, 0, 0, 0} << C{0, 0, 0, 0, 1} << 0x10;
+        QTest::newRow("several at once") << C{1, 1, 1, 1, 1} << C{2, 1, 2, 1, 1} << 0x0C;
+    }
+    void lineErrorsAreThoseSinceTheLastLook() {
+        QFETCH(TCoreComm::ErrorCounts, before);
+        QFETCH(TCoreComm::ErrorCounts, now);
+        QFETCH(int, bits);
+        QCOMPARE(TCoreComm::ErrorBitsSince(before, now), bits);
     }
 
     void modemLinesOnAPseudoTerminalFailWithTheEscapeMessage() {

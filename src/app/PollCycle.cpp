@@ -69,14 +69,8 @@ void TForm1::ApplyLossReset(const QString& caption, const QString& title, bool s
     setWindowTitle(caption);
     SetApplicationTitle(title);
     Image1->hide(); // the "no connection" caption of PanelError shows through
-    for (TPanel* p :
-         {PanelSta, PanelGAZ, PanelImp, PanelTPS, PanelRPM, PanelKAT, LabelKat, PanelPwr}) {
-        p->resetColor();
-    }
-    for (QCheckBox* c : {CheckBoxPk, CheckBoxOn}) {
-        c->setAutoFillBackground(false);
-        c->setPalette(QPalette());
-    }
+    // State panels and the two coloured option boxes back to the button face.
+    Parameters->display().showUnknownState();
     Panel1->hide();
     if (switchToParameters) {
         ZakladkaParam->setChecked(true);

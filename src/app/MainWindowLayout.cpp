@@ -12,9 +12,12 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QScrollBar>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTableWidget>
@@ -24,6 +27,9 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -38,18 +44,53 @@ QFrame* panel(QWidget* parent, const char* name) {
     return p;
 }
 
-// A thin bar standing where the design has a splitter.
-QFrame* splitter(QWidget* parent, const char* name, Qt::Orientation orientation) {
+// A thin bar standing where the design has a splitter between two side-by-side areas.
+QFrame* splitter(QWidget* parent, const char* name) {
     auto* s = named(new QFrame(parent), name);
-    s->setFrameShape(orientation == Qt::Horizontal ? QFrame::VLine : QFrame::HLine);
+    s->setFrameShape(QFrame::VLine);
     s->setFrameShadow(QFrame::Sunken);
-    if (orientation == Qt::Horizontal) {
-        s->setFixedWidth(4);
-    } else {
-        s->setFixedHeight(4);
-    }
+    s->setFixedWidth(5);
+    s->setCursor(Qt::SplitHCursor);
     return s;
 }
+
+// Dragging a bar sideways gives the panel beside it a new width: `width` reads the panel's
+// width, `resize` applies a new one; `sign` is +1 when the panel is left of the bar.
+class SideDrag : public QObject {
+public:
+    SideDrag(QWidget* bar, std::function<int()> width, std::function<void(int)> resize, int sign)
+        : QObject(bar), width_(std::move(width)), resize_(std::move(resize)), sign_(sign) {
+        bar->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonPress) {
+            const auto* e = static_cast<QMouseEvent*>(event);
+            if (e->button() == Qt::LeftButton) {
+                startX_ = e->globalPosition().toPoint().x();
+                startWidth_ = width_();
+                dragging_ = true;
+                return true;
+            }
+        } else if (event->type() == QEvent::MouseMove && dragging_) {
+            const auto* e = static_cast<QMouseEvent*>(event);
+            resize_(startWidth_ + sign_ * (e->globalPosition().toPoint().x() - startX_));
+            return true;
+        } else if (event->type() == QEvent::MouseButtonRelease) {
+            dragging_ = false;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<int()> width_;
+    std::function<void(int)> resize_;
+    int sign_;
+    int startX_ = 0;
+    int startWidth_ = 0;
+    bool dragging_ = false;
+};
 
 QAction* item(QMenu* menu, const char* name, const QString& text, bool visible = true) {
     auto* a = named(menu->addAction(text), name);
@@ -212,28 +253,45 @@ void TForm1::CreateClientArea() {
     body->setSpacing(0);
     outer->addLayout(body, 1);
 
+    // The left stack scrolls when the window is too small for it (it never squeezes its
+    // panels into each other), and its two boundaries can be dragged.
     PanelLeft = panel(ClientArea, "PanelLeft");
-    auto* stack = new QVBoxLayout(PanelLeft);
+    auto* leftFrame = new QVBoxLayout(PanelLeft);
+    leftFrame->setContentsMargins(0, 0, 0, 0);
+    PanelLeftScroll = named(new QScrollArea(PanelLeft), "PanelLeftScroll");
+    PanelLeftScroll->setFrameShape(QFrame::NoFrame);
+    PanelLeftScroll->setWidgetResizable(true);
+    leftFrame->addWidget(PanelLeftScroll);
+    PanelLeftContent = named(new QWidget(), "PanelLeftContent");
+    auto* stack = new QVBoxLayout(PanelLeftContent);
     stack->setContentsMargins(0, 0, 0, 0);
     stack->setSpacing(0);
-    PanelNas1 = panel(PanelLeft, "PanelNas1");
-    Splitter1 = splitter(PanelLeft, "Splitter1", Qt::Vertical);
-    PanelCzuj = panel(PanelLeft, "PanelCzuj");
-    Splitter2 = splitter(PanelLeft, "Splitter2", Qt::Vertical);
-    PanelMapy = panel(PanelLeft, "PanelMapy");
+    PanelLeftSplitter = named(new QSplitter(Qt::Vertical, PanelLeftContent), "PanelLeftSplitter");
+    PanelLeftSplitter->setChildrenCollapsible(false);
+    PanelLeftSplitter->setHandleWidth(4);
+    PanelNas1 = panel(PanelLeftSplitter, "PanelNas1");
+    PanelCzuj = panel(PanelLeftSplitter, "PanelCzuj");
+    PanelMapy = panel(PanelLeftSplitter, "PanelMapy");
+    PanelLeftSplitter->addWidget(PanelNas1);
+    PanelLeftSplitter->addWidget(PanelCzuj);
+    PanelLeftSplitter->addWidget(PanelMapy);
+    // The map grid takes what the window gains or loses.
+    PanelLeftSplitter->setStretchFactor(0, 0);
+    PanelLeftSplitter->setStretchFactor(1, 0);
+    PanelLeftSplitter->setStretchFactor(2, 1);
+    Splitter1 = PanelLeftSplitter->handle(1);
+    Splitter1->setObjectName(QStringLiteral("Splitter1"));
+    Splitter2 = PanelLeftSplitter->handle(2);
+    Splitter2->setObjectName(QStringLiteral("Splitter2"));
     PanelMapy->hide(); // shown when a controller offers a map
-    PanelInne = panel(PanelLeft, "PanelInne");
+    PanelInne = panel(PanelLeftContent, "PanelInne");
     PanelInne->hide(); // kept hidden: its controls are shown elsewhere in service mode
-    stack->addWidget(PanelNas1);
-    stack->addWidget(Splitter1);
-    stack->addWidget(PanelCzuj);
-    stack->addWidget(Splitter2);
-    stack->addWidget(PanelMapy, 1);
+    stack->addWidget(PanelLeftSplitter, 1);
     stack->addWidget(PanelInne);
-    stack->addStretch(0);
+    PanelLeftScroll->setWidget(PanelLeftContent);
     body->addWidget(PanelLeft, 1);
 
-    SplitterLeft = splitter(ClientArea, "SplitterLeft", Qt::Horizontal);
+    SplitterLeft = splitter(ClientArea, "SplitterLeft");
     SplitterLeft->hide();
     body->addWidget(SplitterLeft);
     Panel2 = panel(ClientArea, "Panel2");
@@ -252,13 +310,23 @@ void TForm1::CreateClientArea() {
     PaintBox1->hide();
     body->addWidget(PaintBox1);
 
-    SplitterRight = splitter(ClientArea, "SplitterRight", Qt::Horizontal);
+    SplitterRight = splitter(ClientArea, "SplitterRight");
     SplitterRight->hide();
     body->addWidget(SplitterRight);
     CreateRightPanel();
     body->addWidget(PanelRight);
 
     setCentralWidget(ClientArea);
+    // Either side keeps at least a usable strip while the bars are dragged.
+    auto room = [this](int width, int least) {
+        return std::clamp(width, least, std::max(least, ClientArea->width() - 200));
+    };
+    new SideDrag(
+        SplitterLeft, [this] { return PanelLeft->width(); },
+        [this, room](int width) { SetPanelLeftWidth(room(width, 200)); }, +1);
+    new SideDrag(
+        SplitterRight, [this] { return PanelRight->width(); },
+        [this, room](int width) { PanelRight->setFixedWidth(room(width, 120)); }, -1);
 
     StatusBar1 = named(new QStatusBar(this), "StatusBar1");
     setStatusBar(StatusBar1);
@@ -300,6 +368,8 @@ void TForm1::CreateMapPanel() {
     column->addWidget(ToolBarMap);
 
     GridMapa = grid(PanelMapy, "GridMapa");
+    // At least the speed row and a few load rows; below that the left stack scrolls.
+    GridMapa->setMinimumHeight(90);
     column->addWidget(GridMapa, 1);
 }
 

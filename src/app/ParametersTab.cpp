@@ -8,6 +8,7 @@
 #include "TForm1.h"
 #include "TRadioGroup.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QEvent>
 #include <QLabel>
@@ -27,6 +28,9 @@ ParametersTab::ParametersTab(TForm1& form)
     f_.LiveViewHandler = [this](const LiveView& v) { display_.applyLive(v); };
     f_.SettingsViewHandler = [this](const SettingsView& v) { display_.applySettings(v); };
     f_.PanelLeft->installEventFilter(this);
+    // Captions of another language need other font sizes; the language is applied first.
+    connect(f_.JezykGroup, &QActionGroup::triggered, this, &ParametersTab::PanelLeftResize,
+            Qt::QueuedConnection);
     MapGridDelegate::Source cells;
     cells.value = [this](int column, int row) {
         return int{static_cast<std::int8_t>(
@@ -59,6 +63,7 @@ void ParametersTab::PanelLeftResize() {
     frame.PanelMapy = f_.PanelMapy;
     frame.PanelMapyTop = f_.PanelMapyTop;
     frame.GridMapa = f_.GridMapa;
+    frame.Content = f_.PanelLeftContent;
     LeftPanelLayout::apply(f_, frame, (f_.Mirror.OpcjeL & 0x04) != 0, f_.Mirror.PcConfig);
     inLayout_ = false;
 }

@@ -23,7 +23,10 @@ class QMenu;
 class QMenuBar;
 class QProgressBar;
 class QPushButton;
+class QScrollArea;
 class QScrollBar;
+class QSplitter;
+class QSplitterHandle;
 class QStatusBar;
 class QTableWidget;
 class QTextEdit;
@@ -176,10 +179,13 @@ public:
 
     QWidget* ClientArea = nullptr;
     QFrame* PanelLeft = nullptr;
+    QScrollArea* PanelLeftScroll = nullptr; // inside PanelLeft: scrolls when the window is small
+    QWidget* PanelLeftContent = nullptr;    // the scrolled widget holding the stack
+    QSplitter* PanelLeftSplitter = nullptr; // PanelNas1, PanelCzuj and PanelMapy
     QFrame* PanelNas1 = nullptr;
-    QFrame* Splitter1 = nullptr;
+    QSplitterHandle* Splitter1 = nullptr;
     QFrame* PanelCzuj = nullptr;
-    QFrame* Splitter2 = nullptr;
+    QSplitterHandle* Splitter2 = nullptr;
     QFrame* PanelMapy = nullptr;
     QFrame* PanelMapyTop = nullptr;
     QToolBar* ToolBarMap = nullptr;

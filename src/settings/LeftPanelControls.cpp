@@ -42,6 +42,8 @@ void LeftPanelControls::createLeftPanelControls(const LeftPanelContainers& c) {
         if (valueLabel) {
             p->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         }
+        // Without a caption the panel shows values of the controller, whose length changes.
+        p->setProperty("liveValue", text.isEmpty());
         return p;
     };
     auto check = [this](QWidget* parent, const char* name, std::uint32_t tag, const QString& text) {

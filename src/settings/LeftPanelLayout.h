@@ -45,7 +45,14 @@ struct Frame {
     QWidget* PanelMapy = nullptr;
     QWidget* PanelMapyTop = nullptr;
     QTableView* GridMapa = nullptr;
+    // The scrolled widget that holds the stack: it gets the minimum size the placed controls
+    // need, so a small window scrolls instead of drawing panels over each other. May be null.
+    QWidget* Content = nullptr;
 };
+
+// Below this the texts of a small window are hard to read; the rule's font size is raised to
+// it (or as near as the text still fits its control).
+constexpr int ReadablePointSize = 8;
 
 // Runs the whole layout: panel heights, the map grid's cell sizes, every tagged control, and
 // the move of CheckBoxRo into the place of a hidden CheckBoxOn. Returns the cell size used.

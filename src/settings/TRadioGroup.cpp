@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QEvent>
+#include <QFontMetrics>
 #include <QRadioButton>
 #include <algorithm>
 
@@ -87,6 +88,34 @@ void TRadioGroup::changeEvent(QEvent* event) {
     }
 }
 
+int TRadioGroup::markWidth(const QFontMetrics& fm) {
+    // The mark follows the text's size (the style's own is fixed, too big beside small text).
+    return std::clamp(fm.height() * 2 / 3, 8, 14) + 3;
+}
+
+bool TRadioGroup::fits(const QFont& font, QSize size) const {
+    const QFontMetrics fm(font);
+    if (fm.horizontalAdvance(title()) + 8 > size.width()) {
+        return false;
+    }
+    const int count = static_cast<int>(items_.size());
+    if (count == 0) {
+        return true;
+    }
+    const int rows = (count + columns_ - 1) / columns_;
+    const int cellWidth = (size.width() - 6) / columns_;
+    const int cellHeight = (size.height() - fm.height() - 2) / rows;
+    if (cellHeight < fm.height() - 2) {
+        return false;
+    }
+    for (const QString& item : items_) {
+        if (markWidth(fm) + fm.horizontalAdvance(item) + 2 > cellWidth) {
+            return false;
+        }
+    }
+    return true;
+}
+
 void TRadioGroup::placeItems() {
     // The items share the room under the caption evenly; they run down the first column, then
     // the next, as in a classic radio group. Placed by hand so that a low group still shows
@@ -94,6 +123,13 @@ void TRadioGroup::placeItems() {
     const int count = static_cast<int>(buttons_.size());
     if (count == 0) {
         return;
+    }
+    const int mark = markWidth(fontMetrics()) - 3;
+    if (mark != markSize_) {
+        markSize_ = mark;
+        setStyleSheet(QStringLiteral("QRadioButton { spacing: 3px; } "
+                                     "QRadioButton::indicator { width: %1px; height: %1px; }")
+                          .arg(mark));
     }
     const int rows = (count + columns_ - 1) / columns_;
     const int top = fontMetrics().height();
@@ -104,6 +140,8 @@ void TRadioGroup::placeItems() {
     for (int i = 0; i < count; ++i) {
         const int col = i / rows;
         const int row = i % rows;
+        // Set, not inherited: a style sheet on the group stops the font from propagating.
+        buttons_[i]->setFont(font());
         buttons_[i]->setGeometry(3 + col * cellWidth, top + row * cellHeight, cellWidth,
                                  cellHeight);
     }

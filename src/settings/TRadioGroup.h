@@ -31,6 +31,9 @@ public:
 
     QRadioButton* button(int index) const;
 
+    // Whether caption and items, drawn in this font, fit a group of this size whole.
+    bool fits(const QFont& font, QSize size) const;
+
 signals:
     void OnClick(TRadioGroup* sender);
 
@@ -42,10 +45,13 @@ private:
     void rebuild();
     void placeItems();
     void select(int index);
+    // The room the round mark and its gap take before an item's text.
+    static int markWidth(const QFontMetrics& fm);
 
     QButtonGroup* group_;
     QList<QRadioButton*> buttons_;
     QStringList items_;
     int itemIndex_ = -1;
     int columns_ = 1;
+    int markSize_ = 0;
 };

@@ -11,11 +11,16 @@
 #include "TRadioGroup.h"
 #include "TUpDown.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QTableWidget>
 #include <QtTest>
 
 namespace {
@@ -69,8 +74,92 @@ private slots:
     void setAngleArrowsTuneTheLiveMapCellWhenTheMapIsOn();
     void liveMapCellStepStopsAtTheCellLimits();
     void refreshButtonOnTheUpdateTabLeavesTheLinkAlone();
+    void nothingOverlapsAndEveryTextFitsAtSmallWindowSizes();
+    void leftPanelBoundariesCanBeDragged();
     void screenshots();
 };
+
+namespace {
+
+// What is wrong with the left panel's layout as shown: controls drawn over each other or out
+// of their panel, texts wider than their control, panels over each other. Empty when sound.
+QStringList layoutProblems(TForm1& w) {
+    QStringList problems;
+    auto name = [](const QWidget* c) { return c->objectName(); };
+    QList<QWidget*> shown;
+    for (QWidget* c : w.taggedControls()) {
+        if (c->isVisibleTo(&w)) {
+            shown << c;
+        }
+    }
+    for (int i = 0; i < shown.size(); ++i) {
+        QWidget* a = shown[i];
+        const QWidget* panel = a->parentWidget();
+        // Rows that start below the panel's height are shown by dragging its boundary.
+        const bool startsInside = a->y() < panel->height() - 4;
+        if (a->geometry().right() >= panel->width() ||
+            (startsInside && a->geometry().bottom() >= panel->height())) {
+            problems << name(a) + " sticks out of " + name(panel);
+        }
+        for (int j = i + 1; j < shown.size(); ++j) {
+            QWidget* b = shown[j];
+            if (b->parentWidget() == panel && a->geometry().intersects(b->geometry())) {
+                problems << name(a) + " overlaps " + name(b);
+            }
+        }
+        const QFontMetrics fm(a->font());
+        if (auto* p = qobject_cast<TPanel*>(a)) {
+            if (fm.horizontalAdvance(p->text()) > p->contentsRect().width()) {
+                problems << name(a) + " cuts its text " + p->text();
+            }
+        } else if (auto* box = qobject_cast<QCheckBox*>(a)) {
+            // The check mark takes about a line's height before the text.
+            if (fm.height() + fm.horizontalAdvance(box->text()) > box->width()) {
+                problems << name(a) + " cuts its text " + box->text();
+            }
+        } else if (auto* g = qobject_cast<TRadioGroup*>(a)) {
+            if (fm.horizontalAdvance(g->title().trimmed()) > g->width()) {
+                problems << name(a) + " cuts its caption";
+            }
+            for (int k = 0; k < g->Items().size(); ++k) {
+                QRadioButton* item = g->button(k);
+                const QFontMetrics im(item->font());
+                if (im.horizontalAdvance(item->text()) + im.height() / 2 > item->width()) {
+                    problems << name(item) + " cuts its text " + item->text();
+                }
+                if (item->font().pointSize() < 7) {
+                    problems << name(item) + " is too small to read";
+                }
+            }
+        }
+    }
+    for (QLabel* caption : {w.OpisSygaly, w.OpisNastawy, w.OpisKor, w.OpisRoz, w.Label14}) {
+        if (!caption->isVisibleTo(&w)) {
+            continue;
+        }
+        if (caption->fontMetrics().horizontalAdvance(caption->text()) > caption->width()) {
+            problems << name(caption) + " cuts its text " + caption->text();
+        }
+        const QRect text(caption->pos(), caption->sizeHint());
+        for (QWidget* c : shown) {
+            if (c->parentWidget() == caption->parentWidget() && c->geometry().intersects(text)) {
+                problems << name(caption) + " overlaps " + name(c);
+            }
+        }
+    }
+    const QList<QWidget*> panels{w.PanelNas1, w.PanelCzuj, w.PanelMapy};
+    for (int i = 0; i < panels.size(); ++i) {
+        for (int j = i + 1; j < panels.size(); ++j) {
+            if (panels[i]->isVisibleTo(&w) && panels[j]->isVisibleTo(&w) &&
+                panels[i]->geometry().intersects(panels[j]->geometry())) {
+                problems << name(panels[i]) + " overlaps " + name(panels[j]);
+            }
+        }
+    }
+    return problems;
+}
+
+} // namespace
 
 void ParametersTabTest::liveFramesFillThePanelInPolishAndEnglish() {
     start();
@@ -320,6 +409,86 @@ void ParametersTabTest::refreshButtonOnTheUpdateTabLeavesTheLinkAlone() {
     QCOMPARE(form.Mirror.RxBuffer[5], quint8(0));
 }
 
+void ParametersTabTest::nothingOverlapsAndEveryTextFitsAtSmallWindowSizes() {
+    start();
+    waitSettled();
+    QTRY_VERIFY_WITH_TIMEOUT(!w->PanelMapy->isHidden(), Wait);
+    QTRY_VERIFY_WITH_TIMEOUT(!w->PanelPrzeb->isHidden(), Wait);
+    for (QAction* language : {w->MunuJezykPl, w->MunuJezykGB}) {
+        language->trigger();
+        for (const QSize size : {QSize(620, 460), QSize(800, 600)}) {
+            for (const bool service : {false, true}) {
+                w->showNormal();
+                w->resize(size);
+                if (w->ServiceMode != service) {
+                    w->SetServiceMode(service);
+                }
+                const QString what = QStringLiteral("%1 at %2x%3%4")
+                                         .arg(language->text())
+                                         .arg(size.width())
+                                         .arg(size.height())
+                                         .arg(service ? " in service mode" : "");
+
+                QTRY_COMPARE_WITH_TIMEOUT(layoutProblems(*w).join(", ") + " / " + what,
+                                          " / " + what, 2000);
+                // The stack scrolls to what does not fit, so nothing is beyond reach.
+                QVERIFY2(w->PanelLeftContent->width() >= w->PanelLeftContent->minimumWidth() &&
+                             w->PanelLeftContent->height() >= w->PanelLeftContent->minimumHeight(),
+                         qPrintable(what));
+                const QRect group(w->RGWejRoz->mapTo(w->PanelLeftContent, QPoint(0, 0)),
+                                  w->RGWejRoz->size());
+                QVERIFY2(w->PanelLeftContent->rect().contains(group), qPrintable(what));
+            }
+        }
+    }
+    // A window of 1024 x 768 holds the whole stack: no scroll bars.
+    w->MunuJezykPl->trigger();
+    w->SetServiceMode(false);
+    w->resize(1024, 768);
+    QTRY_COMPARE(w->PanelLeft->width(), 1024);
+    QTRY_VERIFY(w->PanelLeftContent->height() <= w->PanelLeftScroll->viewport()->height());
+    QVERIFY(!w->PanelLeftScroll->verticalScrollBar()->isVisible());
+    QVERIFY(!w->PanelLeftScroll->horizontalScrollBar()->isVisible());
+    // The speeds of the map grid's first row are readable whole, "10000" included.
+    const QFontMetrics fm(w->GridMapa->font());
+    for (int c = 1; c < 16; ++c) {
+        const QString speed = TForm1::Cell(w->GridMapa, c, 0);
+        QVERIFY2(fm.horizontalAdvance(speed) < w->GridMapa->columnWidth(c), qPrintable(speed));
+    }
+}
+
+void ParametersTabTest::leftPanelBoundariesCanBeDragged() {
+    start();
+    waitSettled();
+    QTRY_VERIFY_WITH_TIMEOUT(!w->PanelMapy->isHidden(), Wait);
+    w->resize(1024, 768);
+    QTRY_VERIFY(w->PanelNas1->height() < w->PanelNas1->maximumHeight());
+    const int rows7 = w->PanelNas1->height();
+    // Down: the settings panel shows its last rows (potentiometer, MAP sensor, resets).
+    QSplitterHandle* handle = w->Splitter1;
+    const QPoint grip(handle->width() / 2, handle->height() / 2);
+    QTest::mousePress(handle, Qt::LeftButton, {}, grip);
+    QTest::mouseMove(handle, grip + QPoint(0, 60));
+    QTest::mouseRelease(handle, Qt::LeftButton, {}, grip + QPoint(0, 60));
+    QTRY_VERIFY(w->PanelNas1->height() > rows7);
+    QVERIFY(w->PanelNas1->height() <= w->PanelNas1->maximumHeight());
+    // A settings answer lays the panel out again but keeps the dragged boundary.
+    const int dragged = w->PanelNas1->height();
+    QTest::mouseClick(w->Button1, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(w->Mirror.SettingIndex, 0, Wait);
+    QTRY_COMPARE_WITH_TIMEOUT(w->Mirror.SettingIndex, -1, Wait);
+    QCOMPARE(w->PanelNas1->height(), dragged);
+
+    // The right panel of service mode gets narrower when its bar is dragged to the right.
+    w->SetServiceMode(true);
+    QTRY_VERIFY(w->PanelRight->isVisible());
+    const int right = w->PanelRight->width();
+    QTest::mousePress(w->SplitterRight, Qt::LeftButton, {}, QPoint(2, 10));
+    QTest::mouseMove(w->SplitterRight, QPoint(42, 10));
+    QTest::mouseRelease(w->SplitterRight, Qt::LeftButton, {}, QPoint(42, 10));
+    QTRY_COMPARE(w->PanelRight->width(), right - 40);
+}
+
 void ParametersTabTest::screenshots() {
     if (qEnvironmentVariableIsEmpty("ORVEX_SCREENSHOT_DIR")) {
         QSKIP("set ORVEX_SCREENSHOT_DIR to save the window pictures");
@@ -327,28 +496,38 @@ void ParametersTabTest::screenshots() {
     start();
     waitSettled();
     QTRY_VERIFY_WITH_TIMEOUT(!w->PanelMapy->isHidden(), Wait);
-    for (const QSize size : {QSize(620, 460), QSize(800, 600), QSize(1920, 1080)}) {
-        w->showNormal();
-        w->resize(size);
-        QTest::qWait(400);
-        const QString tag = QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
-        grab(QStringLiteral("params-") + tag);
-        w->SetServiceMode(true);
-        QTest::qWait(400);
-        grab(QStringLiteral("params-service-") + tag);
-        w->SetServiceMode(false);
-        sim->setPcConfig(false);
-        QTRY_VERIFY_WITH_TIMEOUT(w->PanelMapy->isHidden(), Wait);
-        QTest::qWait(300);
-        grab(QStringLiteral("params-switches-") + tag);
-        sim->setPcConfig(true);
-        QTRY_VERIFY_WITH_TIMEOUT(!w->PanelMapy->isHidden(), Wait);
+    auto typeAccessCode = [this] {
+        for (const Qt::Key k : {Qt::Key_U, Qt::Key_V, Qt::Key_E, Qt::Key_Q}) {
+            QTest::keyClick(w.get(), k);
+        }
+    };
+    for (QAction* language : {w->MunuJezykPl, w->MunuJezykGB}) {
+        language->trigger();
+        const QString lang =
+            language == w->MunuJezykPl ? QStringLiteral("pl") : QStringLiteral("en");
+        for (const QSize size :
+             {QSize(620, 460), QSize(800, 600), QSize(1024, 768), QSize(1920, 1080)}) {
+            w->showNormal();
+            w->resize(size);
+            QTest::qWait(400);
+            const QString tag =
+                QStringLiteral("%1-%2x%3").arg(lang).arg(size.width()).arg(size.height());
+            grab(QStringLiteral("params-") + tag);
+            typeAccessCode();
+            QTRY_VERIFY(w->ServiceMode);
+            QTest::qWait(400);
+            grab(QStringLiteral("params-service-") + tag);
+            QTest::keyClick(w.get(), Qt::Key_X);
+            typeAccessCode();
+            QTRY_VERIFY(!w->ServiceMode);
+        }
     }
-    w->ApplyLanguage(2);
-    w->showNormal();
+    w->MunuJezykPl->trigger();
     w->resize(800, 600);
-    QTRY_VERIFY_WITH_TIMEOUT(w->LabelRpm->text().endsWith(QStringLiteral(" rpm")), Wait);
-    grab(QStringLiteral("params-english-800x600"));
+    sim->setPcConfig(false);
+    QTRY_VERIFY_WITH_TIMEOUT(w->PanelMapy->isHidden(), Wait);
+    QTest::qWait(300);
+    grab(QStringLiteral("params-switches-800x600"));
     // A board without the camshaft switch and with plain crank inputs.
     cleanup();
     SimConfig vx02;
@@ -356,12 +535,10 @@ void ParametersTabTest::screenshots() {
     start(vx02);
     waitSettled();
     QTRY_VERIFY_WITH_TIMEOUT(!w->RGKomKor->isHidden(), Wait);
-    for (const QSize size : {QSize(800, 600), QSize(1920, 1080)}) {
-        w->showNormal();
-        w->resize(size);
-        QTest::qWait(400);
-        grab(QStringLiteral("params-vx02-%1x%2").arg(size.width()).arg(size.height()));
-    }
+    w->showNormal();
+    w->resize(800, 600);
+    QTest::qWait(400);
+    grab(QStringLiteral("params-vx02-800x600"));
 }
 
 QTEST_MAIN(ParametersTabTest)

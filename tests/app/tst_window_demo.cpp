@@ -11,6 +11,7 @@
 #include "TRadioGroup.h"
 #include "WindowTestSupport.h"
 
+#include <QCheckBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -98,6 +99,10 @@ private slots:
         waitConnected();
         w->ZakladkaProg->click(); // a loss always brings the parameters tab back
         QCOMPARE(w->Button1->property("Tag").toInt(), 2);
+        // The relay box unchecked turns yellow; the loss must take that colour away too.
+        QTRY_VERIFY_WITH_TIMEOUT(w->CheckBoxPk->isChecked(), 5000);
+        w->CheckBoxPk->click();
+        QCOMPARE(w->CheckBoxPk->palette().color(QPalette::Window), QColor(255, 255, 0));
         sim->setFault(SimFault{SimFault::Silence, 0});
         // Six quick unanswered polls, then slow ones, then the reset on the tick after the 17th.
         QTRY_VERIFY_WITH_TIMEOUT(w->Image1->isHidden(), 15000);
@@ -110,6 +115,7 @@ private slots:
         QVERIFY(w->ZakladkaParam->isChecked());
         QVERIFY(!w->PanelLeft->isHidden());
         QCOMPARE(w->PanelSta->color(), buttonFaceColor());
+        QCOMPARE(w->CheckBoxPk->palette().color(QPalette::Window), buttonFaceColor());
         grab(QStringLiteral("demo-lost"));
 
         sim->clearFaults();

@@ -1,9 +1,10 @@
 # orvex_add_test(<name> SOURCES <files...> LIBS <targets...> [TIMEOUT <s>] [LABELS <l...>])
 # One Qt Test executable per unit. Every test runs offscreen with a settings folder of its own,
-# so no test reads or writes the user's real configuration.
+# so no test reads or writes the user's real configuration (tests/support/IsolatedHome.cpp does
+# the same when a test executable is started by hand).
 function(orvex_add_test name)
   cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
-  add_executable(${name} ${T_SOURCES})
+  add_executable(${name} ${T_SOURCES} ${PROJECT_SOURCE_DIR}/tests/support/IsolatedHome.cpp)
   target_link_libraries(${name} PRIVATE Qt6::Test ${T_LIBS})
   add_test(NAME ${name} COMMAND ${name})
   if(NOT T_TIMEOUT)

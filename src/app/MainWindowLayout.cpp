@@ -288,6 +288,7 @@ void TForm1::CreateClientArea() {
     PanelInne->hide(); // kept hidden: its controls are shown elsewhere in service mode
     stack->addWidget(PanelLeftSplitter, 1);
     stack->addWidget(PanelInne);
+    stack->addStretch(0); // takes the free height when the splitter has its maximum
     PanelLeftScroll->setWidget(PanelLeftContent);
     body->addWidget(PanelLeft, 1);
 

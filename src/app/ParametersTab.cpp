@@ -28,6 +28,8 @@ ParametersTab::ParametersTab(TForm1& form)
     f_.LiveViewHandler = [this](const LiveView& v) { display_.applyLive(v); };
     f_.SettingsViewHandler = [this](const SettingsView& v) { display_.applySettings(v); };
     f_.PanelLeft->installEventFilter(this);
+    // The map grid gets its final size after the left panel's; its columns follow it.
+    f_.GridMapa->installEventFilter(this);
     // Captions of another language need other font sizes; the language is applied first.
     connect(f_.JezykGroup, &QActionGroup::triggered, this, &ParametersTab::PanelLeftResize,
             Qt::QueuedConnection);
@@ -44,7 +46,7 @@ ParametersTab::ParametersTab(TForm1& form)
 }
 
 bool ParametersTab::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == f_.PanelLeft && event->type() == QEvent::Resize) {
+    if ((watched == f_.PanelLeft || watched == f_.GridMapa) && event->type() == QEvent::Resize) {
         PanelLeftResize();
     }
     return QObject::eventFilter(watched, event);

@@ -154,6 +154,10 @@ void sizeSplitterStack(QSplitter* split, const Frame& frame, const Inputs& in, C
         frame.PanelCzuj->setMinimumHeight(b + 24);
         frame.PanelCzuj->setMaximumHeight(czuj);
     }
+    // Without the map nothing below takes the rest of the height: the splitter stays as tall
+    // as its two panels, and the free room is left below it.
+    split->setMaximumHeight(in.mapPanelVisible ? QWIDGETSIZE_MAX
+                                               : nas + czuj + split->handleWidth());
     const QString key = QStringLiteral("%1/%2/%3/%4")
                             .arg(b)
                             .arg(nas)
@@ -360,10 +364,10 @@ Cell apply(LeftPanelControls& controls, const Frame& frame, bool camshaft, bool 
         }
         Placement p = place(kind, tag, cell, pcConfig);
         if (kind == Kind::RadioGroup && p.rect.right() >= in.panelWidth &&
-            p.rect.left() + w <= in.panelWidth - 2) {
+            p.rect.right() - in.panelWidth < b) {
             // The last group of the camshaft row reaches 0.44 b past 28 b: keep it inside the
-            // panel. A group that starts further out (b raised to 20 on a narrow panel) keeps
-            // its width; the stack scrolls to it.
+            // panel. A group further out (b raised to 20 on a narrow panel) keeps its width;
+            // the stack scrolls to it.
             p.rect.setRight(in.panelWidth - 2);
         }
         control->setGeometry(p.rect);

@@ -31,6 +31,7 @@ private slots:
     void relayRowBoxTakesThePlaceOfAHiddenShiftBox();
     void mapGridCellsFollowTheGridSize();
     void lastCamshaftGroupIsKeptInsideItsPanel();
+    void smallCellsGetReadableTextsWhereTheTextFits();
     void settingsPanelUsesFreeHeightOnlyWithoutTheMap();
 };
 
@@ -232,6 +233,31 @@ void LeftPanelLayoutTest::lastCamshaftGroupIsKeptInsideItsPanel() {
     QCOMPARE(win.c.RGWejRoz->x(), 4 + 6 * 72);
     QCOMPARE(win.c.RGWejRoz->geometry().right(), 558);
     QCOMPARE(win.c.RGKomRoz->width(), 136); // the others keep 1.9 columns
+
+    // A panel far too narrow for the row (b is raised to 20 anyway): no group is squeezed to
+    // a column; the stack scrolls to them instead.
+    win.PanelLeft->resize(360, 300);
+    win.PanelCzuj->resize(360, 100);
+    LeftPanelLayout::apply(win.c, win.frame(), true, true);
+    QCOMPARE(win.c.RGKomRoz->width(), 136);
+    QCOMPARE(win.c.RGWejRoz->width(), 136);
+}
+
+void LeftPanelLayoutTest::smallCellsGetReadableTextsWhereTheTextFits() {
+    Window win;
+    win.PanelLeft->resize(560, 260); // b = 20: the rule gives 6-point option texts
+    win.c.LabelSta->setText(QStringLiteral(" Włączony"));
+    LeftPanelLayout::apply(win.c, win.frame(), true, true);
+    QCOMPARE(win.c.CheckBoxTp->font().pointSize(), 8);
+    QCOMPARE(win.c.PanelTxt1->font().pointSize(), 8);
+    QVERIFY(win.c.RGMapa->font().pointSize() >= 7);
+    QVERIFY(win.c.RGKomRoz->font().pointSize() >= 7);
+    // A value of the controller may grow longer than the text now shown: the rule's size.
+    QCOMPARE(win.c.LabelSta->font().pointSize(), 20 / 3);
+    // Large cells keep the rule's sizes, which are larger.
+    win.PanelLeft->resize(2000, 900);
+    LeftPanelLayout::apply(win.c, win.frame(), true, true);
+    QCOMPARE(win.c.CheckBoxTp->font().pointSize(), 69 / 3);
 }
 
 void LeftPanelLayoutTest::settingsPanelUsesFreeHeightOnlyWithoutTheMap() {

@@ -103,7 +103,12 @@ QStringList layoutProblems(TForm1& w) {
         }
         for (int j = i + 1; j < shown.size(); ++j) {
             QWidget* b = shown[j];
-            if (b->parentWidget() == panel && a->geometry().intersects(b->geometry())) {
+            // An edit and its arrows share a cell; the arrows sit over the edit's right half
+            // when the edit takes the whole cell.
+            const bool editPair = qobject_cast<QLineEdit*>(a) && qobject_cast<TUpDown*>(b) &&
+                                  a->geometry().contains(b->geometry());
+            if (b->parentWidget() == panel && !editPair &&
+                a->geometry().intersects(b->geometry())) {
                 problems << name(a) + " overlaps " + name(b);
             }
         }
@@ -146,6 +151,16 @@ QStringList layoutProblems(TForm1& w) {
                 problems << name(caption) + " overlaps " + name(c);
             }
         }
+    }
+    // Map grid columns follow the grid's width (a stale width left them too wide to see).
+    if (w.GridMapa->isVisibleTo(&w) &&
+        w.GridMapa->columnWidth(1) > std::max(w.GridMapa->width() / 16 - 2, 40)) {
+        problems << QStringLiteral("GridMapa columns of %1 in a grid of %2")
+                        .arg(w.GridMapa->columnWidth(1))
+                        .arg(w.GridMapa->width());
+    }
+    if (w.PanelNas1->mapTo(w.PanelLeftContent, QPoint(0, 0)).y() != 0) {
+        problems << QStringLiteral("PanelNas1 does not start at the top");
     }
     const QList<QWidget*> panels{w.PanelNas1, w.PanelCzuj, w.PanelMapy};
     for (int i = 0; i < panels.size(); ++i) {
@@ -416,7 +431,10 @@ void ParametersTabTest::nothingOverlapsAndEveryTextFitsAtSmallWindowSizes() {
     QTRY_VERIFY_WITH_TIMEOUT(!w->PanelPrzeb->isHidden(), Wait);
     for (QAction* language : {w->MunuJezykPl, w->MunuJezykGB}) {
         language->trigger();
-        for (const QSize size : {QSize(620, 460), QSize(800, 600)}) {
+        // Large to small: what the panel had before must not linger.
+        w->resize(1920, 1080);
+        QTRY_VERIFY(w->GridMapa->width() > 1000);
+        for (const QSize size : {QSize(800, 600), QSize(620, 460)}) {
             for (const bool service : {false, true}) {
                 w->showNormal();
                 w->resize(size);
@@ -441,6 +459,12 @@ void ParametersTabTest::nothingOverlapsAndEveryTextFitsAtSmallWindowSizes() {
             }
         }
     }
+    // Configured by its switches the controller offers no map: the stack keeps its order.
+    sim->setPcConfig(false);
+    QTRY_VERIFY_WITH_TIMEOUT(w->PanelMapy->isHidden(), Wait);
+    QTRY_COMPARE(layoutProblems(*w).join(", "), QString());
+    sim->setPcConfig(true);
+    QTRY_VERIFY_WITH_TIMEOUT(!w->PanelMapy->isHidden(), Wait);
     // A window of 1024 x 768 holds the whole stack: no scroll bars.
     w->MunuJezykPl->trigger();
     w->SetServiceMode(false);

@@ -32,6 +32,7 @@ private slots:
     void mapGridCellsFollowTheGridSize();
     void lastCamshaftGroupIsKeptInsideItsPanel();
     void smallCellsGetReadableTextsWhereTheTextFits();
+    void captionOfAPanelNotYetSizedHasRoomForALongerLanguage();
     void settingsPanelUsesFreeHeightOnlyWithoutTheMap();
 };
 
@@ -258,6 +259,16 @@ void LeftPanelLayoutTest::smallCellsGetReadableTextsWhereTheTextFits() {
     win.PanelLeft->resize(2000, 900);
     LeftPanelLayout::apply(win.c, win.frame(), true, true);
     QCOMPARE(win.c.CheckBoxTp->font().pointSize(), 69 / 3);
+}
+
+void LeftPanelLayoutTest::captionOfAPanelNotYetSizedHasRoomForALongerLanguage() {
+    Window win;
+    // The map panel was hidden until now: its strip still has its first, small size.
+    win.PanelMapy->show();
+    win.PanelMapyTop->resize(100, 30);
+    LeftPanelLayout::apply(win.c, win.frame(), true, true);
+    win.c.Label14->setText(QStringLiteral("Ignition map adjustment")); // the language changes
+    QVERIFY(win.c.Label14->width() >= win.c.Label14->sizeHint().width());
 }
 
 void LeftPanelLayoutTest::settingsPanelUsesFreeHeightOnlyWithoutTheMap() {

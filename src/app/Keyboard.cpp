@@ -24,6 +24,7 @@
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QTextEdit>
+#include <QTimer>
 
 namespace {
 
@@ -112,19 +113,15 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 void TForm1::FormKeyDown(int key, Qt::KeyboardModifiers shift) {
     const bool ctrl = shift.testFlag(Qt::ControlModifier);
 
-    // Not while another exchange waits for its answer on this call stack (a key pressed during a
-    // poll tick): a second request would take the first one's answer.
-    if (ctrl && key == 'F' && Serial1 != nullptr && busy_ == 0) {
-        // The service text: asked for and read at once; it becomes the window caption.
-        ExchangeStarted();
-        const SentFrame sent =
-            SendRequest(Mirror, *Serial1, CMD_SERVICE, 2, SERVICE_TEXT, SERVICE_TEXT);
-        if (!sent.logLine.isEmpty()) {
-            ShowTxLog(sent.logLine);
+    if (ctrl && key == 'F' && Serial1 != nullptr) {
+        if (busy_ == 0) {
+            RequestServiceText();
+        } else {
+            // Pressed while another exchange waits for its answer on this call stack (mostly a
+            // poll tick): a second request now would take the first one's answer. It goes out
+            // as soon as that exchange is over.
+            serviceTextWanted_ = true;
         }
-        const ResponseResult answer = ReadResponse(Mirror, *Serial1, Lang, CurrentControlStates());
-        ApplyResponse(answer);
-        ExchangeFinished();
     }
     if (ctrl && key == 'T') {
         // Frame logging exists only in service mode; outside it the switch turns it off.
@@ -180,6 +177,26 @@ void TForm1::FormKeyDown(int key, Qt::KeyboardModifiers shift) {
     if (typed.compare(QString::fromLatin1(AccessCode), Qt::CaseInsensitive) == 0) {
         SetServiceMode(!ServiceMode);
     }
+}
+
+void TForm1::RequestServiceText() {
+    serviceTextWanted_ = false;
+    // The service text is asked for and read at once; it becomes the window caption. No poll
+    // tick may start while its answer is awaited: the tick's request would drain that answer.
+    const bool polling = Timer1->isActive();
+    Timer1->stop();
+    ExchangeStarted();
+    const SentFrame sent =
+        SendRequest(Mirror, *Serial1, CMD_SERVICE, 2, SERVICE_TEXT, SERVICE_TEXT);
+    if (!sent.logLine.isEmpty()) {
+        ShowTxLog(sent.logLine);
+    }
+    const ResponseResult answer = ReadResponse(Mirror, *Serial1, Lang, CurrentControlStates());
+    ApplyResponse(answer);
+    if (polling && !closing_) {
+        Timer1->start();
+    }
+    ExchangeFinished();
 }
 
 void TForm1::SetServiceMode(bool on) {

@@ -226,9 +226,19 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 void TForm1::ExchangeFinished() {
-    if (--busy_ == 0 && closePending_) {
+    if (--busy_ != 0) {
+        return;
+    }
+    if (closePending_) {
         closePending_ = false;
         QTimer::singleShot(0, this, &QWidget::close);
+    } else if (serviceTextWanted_) {
+        // Ctrl+F pressed during the exchange that just ended.
+        QTimer::singleShot(0, this, [this] {
+            if (serviceTextWanted_ && busy_ == 0 && Serial1 != nullptr && !closing_) {
+                RequestServiceText();
+            }
+        });
     }
 }
 

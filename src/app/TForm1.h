@@ -109,6 +109,8 @@ public:
 
     // --- keyboard, tabs, service mode (Keyboard.cpp, Tabs.cpp)
     void FormKeyDown(int key, Qt::KeyboardModifiers shift);
+    // Ctrl+F: asks for the service text and reads the answer at once.
+    void RequestServiceText();
     void ShowTab(int tab);
     void ZakladkaParamClick(QToolButton* sender);
     void SetServiceMode(bool on);
@@ -247,6 +249,7 @@ private:
     int panelLeftWidth_ = 533;
     QHBoxLayout* bodyLayout_ = nullptr;
     int busy_ = 0;
+    bool serviceTextWanted_ = false; // Ctrl+F came during an exchange: sent when it ends
     // Key events travel up the parent chain; each press is seen once.
     const QEvent* lastKeyEvent_ = nullptr;
     QObject* lastKeyReceiver_ = nullptr;

@@ -76,10 +76,17 @@ int virtualKeyCode(int qtKey) {
         return 45;
     case Qt::Key_Delete:
         return 46;
+    case Qt::Key_Backtab:
+        return 9;
+    case Qt::Key_Menu:
+        return 93;
     default:
         break;
     }
-    return qtKey & 0xFF;
+    // Any other key beyond Latin-1 (media and volume keys, letters such as "Ű" or "Ų") must not
+    // pass for F1..F4 or a letter through its low byte: it enters the history as a code that
+    // neither commands nor spells anything.
+    return qtKey <= 0xFF ? qtKey : 0xFF;
 }
 
 } // namespace

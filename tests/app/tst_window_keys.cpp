@@ -9,7 +9,9 @@
 #include "WindowTestSupport.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -83,6 +85,40 @@ private slots:
         w->EditTPS->setFocus();
         type("uveq", Qt::NoModifier, w->EditTPS);
         QVERIFY(w->ServiceMode);
+    }
+
+    void keysBeyondLatin1NeitherCommandNorSpell_data() {
+        QTest::addColumn<int>("key");
+        QTest::newRow("volume down") << int(Qt::Key_VolumeDown);
+        QTest::newRow("volume mute") << int(Qt::Key_VolumeMute);
+        QTest::newRow("volume up") << int(Qt::Key_VolumeUp);
+        QTest::newRow("bass boost") << int(Qt::Key_BassBoost);
+        QTest::newRow("U+0170 (Hungarian keyboard)") << 0x170;
+        QTest::newRow("U+0172 (Lithuanian keyboard)") << 0x172;
+        QTest::newRow("menu key") << int(Qt::Key_Menu);
+    }
+    void keysBeyondLatin1NeitherCommandNorSpell() {
+        QFETCH(int, key);
+        w->PanelMapy->show();
+        w->Mirror.SettingIndex = -1;
+        const bool on = w->CheckBoxOn->isChecked();
+        const bool ro = w->CheckBoxRo->isChecked();
+        const int mapMode = w->RGMapa->ItemIndex();
+        w->resize(700, 520); // F4 would make it 800 x 600
+        QTRY_COMPARE(w->size(), QSize(700, 520));
+        const QSize size = w->size();
+        // As the first letter typed of the access code (the code's "u"), then the other three.
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+        QApplication::sendEvent(w.get(), &press);
+        QApplication::sendEvent(w.get(), &release);
+        type("veq");
+        QCOMPARE(w->CheckBoxOn->isChecked(), on);
+        QCOMPARE(w->CheckBoxRo->isChecked(), ro);
+        QCOMPARE(w->RGMapa->ItemIndex(), mapMode);
+        QCOMPARE(w->size(), size);
+        QCOMPARE(w->Mirror.SettingIndex, -1); // nothing was sent to the controller
+        QVERIFY(!w->ServiceMode);
     }
 
     void frameLogSwitchesOnlyInServiceMode() {

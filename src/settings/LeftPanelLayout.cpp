@@ -255,21 +255,25 @@ void sizeMapGrid(QTableView* grid) {
         grid->setProperty("designedPointSize", designed);
     }
     const QAbstractItemModel* model = grid->model();
-    QStringList texts{QStringLiteral("-25.6")};
+    QStringList headers;
     for (int c = 0; c < cols; ++c) {
-        texts << model->index(0, c).data().toString();
+        headers << model->index(0, c).data().toString();
     }
     for (int r = 0; r < rows; ++r) {
-        texts << model->index(r, 0).data().toString();
+        headers << model->index(r, 0).data().toString();
     }
+    // The map values are drawn 2 px in; the headers by the item view, which shortens ("100...")
+    // a text that does not leave its focus margins and the grid line free in the column.
+    const int headerMargins =
+        2 * (grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1) + 1;
     QFont font = grid->font();
     int need = 0;
     for (int pt = designed.toInt(); pt >= 7; --pt) {
         font.setPointSize(pt);
         const QFontMetrics fm(font);
-        need = 0;
-        for (const QString& t : texts) {
-            need = std::max(need, fm.horizontalAdvance(t) + 4);
+        need = fm.horizontalAdvance(QStringLiteral("-25.6")) + 4;
+        for (const QString& t : headers) {
+            need = std::max(need, fm.horizontalAdvance(t) + headerMargins);
         }
         if (need <= colWidth) {
             break;

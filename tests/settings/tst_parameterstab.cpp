@@ -159,6 +159,23 @@ QStringList layoutProblems(TForm1& w) {
                         .arg(w.GridMapa->columnWidth(1))
                         .arg(w.GridMapa->width());
     }
+    // Speeds and loads are read whole: an item view shortens ("100...") a text that leaves
+    // less than its focus margins and the grid line free in the column.
+    if (w.GridMapa->isVisibleTo(&w)) {
+        const QTableWidget* g = w.GridMapa;
+        const int margins =
+            2 * (g->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, g) + 1) + 1;
+        const QFontMetrics gm(g->font());
+        for (int c = 0; c < g->columnCount(); ++c) {
+            for (int r = 0; r < g->rowCount(); ++r) {
+                const QString text = TForm1::Cell(g, c, r);
+                if ((r == 0 || c == 0) &&
+                    gm.horizontalAdvance(text) + margins > g->columnWidth(c)) {
+                    problems << QStringLiteral("GridMapa shortens ") + text;
+                }
+            }
+        }
+    }
     if (w.PanelNas1->mapTo(w.PanelLeftContent, QPoint(0, 0)).y() != 0) {
         problems << QStringLiteral("PanelNas1 does not start at the top");
     }

@@ -331,6 +331,10 @@ void TForm1::CreateClientArea() {
 
     StatusBar1 = named(new QStatusBar(this), "StatusBar1");
     setStatusBar(StatusBar1);
+    // The status text is a label in the bar, not a passing message: a menu's (empty) status
+    // tips would wipe a message away as soon as the pointer crossed the menu.
+    statusText_ = named(new QLabel(StatusBar1), "StatusText");
+    StatusBar1->addWidget(statusText_, 1);
     ProgressBar1 = named(new QProgressBar(this), "ProgressBar1");
     ProgressBar1->hide();
 
@@ -389,13 +393,9 @@ QString TForm1::Cell(const QTableWidget* grid, int col, int row) {
 }
 
 void TForm1::SetStatusText(const QString& text) {
-    if (text.isEmpty()) {
-        StatusBar1->clearMessage();
-    } else {
-        StatusBar1->showMessage(text);
-    }
+    statusText_->setText(text);
 }
 
 QString TForm1::StatusText() const {
-    return StatusBar1->currentMessage();
+    return statusText_->text();
 }

@@ -248,6 +248,7 @@ private:
     bool panelLeftFills_ = true;
     int panelLeftWidth_ = 533;
     QHBoxLayout* bodyLayout_ = nullptr;
+    QLabel* statusText_ = nullptr; // the status bar's one text
     int busy_ = 0;
     bool serviceTextWanted_ = false; // Ctrl+F came during an exchange: sent when it ends
     // Key events travel up the parent chain; each press is seen once.

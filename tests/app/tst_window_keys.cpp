@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStatusTipEvent>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -194,6 +195,11 @@ private slots:
         QVERIFY(w->Button2->isHidden());
         QCOMPARE(w->StatusText(), w->LangText(730));
         QVERIFY(!w->StatusText().isEmpty());
+        // Pointing at a menu item (its status tip is empty) leaves the text in place.
+        QStatusTipEvent tip{QString()};
+        QApplication::sendEvent(w.get(), &tip);
+        QCOMPARE(w->StatusText(), w->LangText(730));
+        QVERIFY(w->findChild<QLabel*>(QStringLiteral("StatusText"))->isVisible());
 
         QTest::mouseClick(w->ZakladkaParam, Qt::LeftButton);
         QCOMPARE(w->Button1->property("Tag").toInt(), 0);

@@ -16,6 +16,8 @@ QColor buttonFaceColor() {
 void setBackgroundColor(QWidget* widget, const QColor& color) {
     QPalette p = widget->palette();
     p.setColor(QPalette::Window, color);
+    // Buttons (the option boxes) fill their background from the button role, not the window's.
+    p.setColor(widget->backgroundRole(), color);
     widget->setPalette(p);
     widget->setAutoFillBackground(true);
 }

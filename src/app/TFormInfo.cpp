@@ -1,5 +1,6 @@
 #include "TFormInfo.h"
 
+#include <QTextCursor>
 #include <QTextEdit>
 #include <QVBoxLayout>
 
@@ -27,10 +28,20 @@ TFormInfo::TFormInfo(QWidget* parent) : QWidget(parent, Qt::Window | Qt::WindowS
 
 void TFormInfo::Clear() {
     Edit2->clear();
+    lineCount_ = 0;
 }
 
 void TFormInfo::AppendLine(const QString& line) {
-    Edit2->append(line);
+    // Inserted as plain text: the vehicle name comes from the controller, and a "<b>" or "&lt;"
+    // in it must show as typed (QTextEdit::append would take such a line for HTML). Counting
+    // lines keeps an empty first line (an absent title text), which append would drop.
+    QTextCursor cursor(Edit2->document());
+    cursor.movePosition(QTextCursor::End);
+    if (lineCount_ > 0) {
+        cursor.insertBlock();
+    }
+    cursor.insertText(line);
+    ++lineCount_;
 }
 
 QStringList TFormInfo::Lines() const {

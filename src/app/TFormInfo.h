@@ -18,4 +18,7 @@ public:
     void Clear();
     void AppendLine(const QString& line);
     QStringList Lines() const;
+
+private:
+    int lineCount_ = 0;
 };

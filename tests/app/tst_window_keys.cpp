@@ -150,6 +150,19 @@ private slots:
         QCOMPARE(w->Mirror.RxBuffer[300], std::uint8_t{0x66});
     }
 
+    void informationWindowShowsReportLinesAsTheyCame() {
+        // A vehicle name is whatever the controller holds: markup in it is text.
+        const QStringList report{QString(), QString(), QStringLiteral("Wersja :\t\t1.3.1.0"),
+                                 QStringLiteral("Marka/Model :\t  [<b>Fiat</b> &lt;126p&gt;] "),
+                                 QString()};
+        w->FormInfo->AppendLine(QStringLiteral("old report"));
+        w->FormInfo->Clear();
+        for (const QString& line : report) {
+            w->FormInfo->AppendLine(line);
+        }
+        QCOMPARE(w->FormInfo->Lines(), report);
+    }
+
     void f3StepsTheMapModeOnlyWhenItShows() {
         w->PanelMapy->hide();
         w->RGMapa->setItemIndex(1);

@@ -219,6 +219,7 @@ void TForm1::CreateRightPanel() {
     auto* replay = new QVBoxLayout(Panel10);
     replay->setContentsMargins(4, 20, 4, 2);
     ScrollBar1 = named(new QScrollBar(Qt::Horizontal, Panel10), "ScrollBar1");
+    ScrollBar1->hide(); // until a replay shows it
     replay->addWidget(ScrollBar1);
     column->addWidget(Panel10);
 

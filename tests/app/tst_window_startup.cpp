@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
+#include <QScrollBar>
 #include <QSettings>
 #include <QTableWidget>
 #include <QTest>
@@ -235,7 +236,8 @@ private slots:
         for (QWidget* hidden :
              {static_cast<QWidget*>(w.PanelRight), static_cast<QWidget*>(w.Panel2),
               static_cast<QWidget*>(w.TreeView1), static_cast<QWidget*>(w.RichEdit1),
-              static_cast<QWidget*>(w.PanelInne), static_cast<QWidget*>(w.PanelMapy)}) {
+              static_cast<QWidget*>(w.PanelInne), static_cast<QWidget*>(w.PanelMapy),
+              static_cast<QWidget*>(w.ScrollBar1)}) {
             QVERIFY(hidden->isHidden());
         }
         QCOMPARE(w.GridB->columnCount(), 16);

@@ -156,8 +156,9 @@ void ParametersTab::relayoutLeftPanel() {
 
 void ParametersTab::stepLiveMapCell(int column, int row, bool up) {
     // The live cell becomes the selection and is stepped by 0.2 degrees, as Ctrl+Up/Down does
-    // in the map grid; a live cell outside the map (column 0) has nothing to step.
-    if (column < 1 || column > 15 || row < 1 || row > 16) {
+    // in the map grid; a live cell outside the map (column 0), or below the rows the grid shows
+    // (the two-row table), has nothing to step: the user would change a cell they cannot see.
+    if (column < 1 || column > 15 || row < 1 || row > 16 || row >= f_.GridMapa->rowCount()) {
         return;
     }
     f_.GridMapa->setCurrentCell(row, column);

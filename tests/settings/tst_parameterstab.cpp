@@ -423,6 +423,14 @@ void ParametersTabTest::liveMapCellStepStopsAtTheCellLimits() {
     tab->stepLiveMapCell(0, 1, true);
     QCOMPARE(form.Mirror.PendingWrites, 0u);
     QCOMPARE(form.Mirror.MapTable[1], quint8(0));
+    // The two-row table shows row 1 only: a live cell further down is not stepped unseen.
+    form.GridMapa->setRowCount(2);
+    tab->stepLiveMapCell(3, 5, true);
+    QCOMPARE(form.Mirror.PendingWrites, 0u);
+    QCOMPARE(form.Mirror.MapTable[byte], quint8(0x80));
+    tab->stepLiveMapCell(3, 1, true);
+    QCOMPARE(form.Mirror.MapTable[3 * 17 + 1], quint8(1));
+    QCOMPARE(form.Mirror.PendingWrites & 0x2000u, 0x2000u);
 }
 
 void ParametersTabTest::refreshButtonOnTheUpdateTabLeavesTheLinkAlone() {

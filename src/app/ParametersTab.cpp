@@ -26,7 +26,12 @@ ParametersTab::ParametersTab(TForm1& form)
     };
     f_.PanelLeftResizeHandler = [this] { PanelLeftResize(); };
     f_.LiveViewHandler = [this](const LiveView& v) { display_.applyLive(v); };
-    f_.SettingsViewHandler = [this](const SettingsView& v) { display_.applySettings(v); };
+    f_.SettingsViewHandler = [this](const SettingsView& v) {
+        display_.applySettings(v);
+        // The warning colours follow the confirmed options, also when no box changed (as at
+        // start, or after a lost connection took the colours off).
+        editor_.colourBitCheckBoxes();
+    };
     f_.PanelLeft->installEventFilter(this);
     // The map grid gets its final size after the left panel's; its columns follow it.
     f_.GridMapa->installEventFilter(this);

@@ -74,6 +74,7 @@ private slots:
     void setAngleArrowsTuneTheLiveMapCellWhenTheMapIsOn();
     void liveMapCellStepStopsAtTheCellLimits();
     void refreshButtonOnTheUpdateTabLeavesTheLinkAlone();
+    void optionBoxesShowTheirColoursAfterEverySettingsAnswer();
     void nothingOverlapsAndEveryTextFitsAtSmallWindowSizes();
     void leftPanelBoundariesCanBeDragged();
     void screenshots();
@@ -447,6 +448,22 @@ void ParametersTabTest::refreshButtonOnTheUpdateTabLeavesTheLinkAlone() {
     QCOMPARE(form.Mirror.IdentityState, 0);
     QCOMPARE(form.Mirror.SettingIndex, 0);
     QCOMPARE(form.Mirror.RxBuffer[5], quint8(0));
+}
+
+void ParametersTabTest::optionBoxesShowTheirColoursAfterEverySettingsAnswer() {
+    // Relay and shifting off, as the boxes already show at start or after a lost connection
+    // took their colours: no box changes, yet the warnings must show.
+    TForm1 form;
+    SettingsView off;
+    form.SettingsViewHandler(off);
+    auto painted = [](QCheckBox* b) { return b->grab().toImage().pixelColor(b->width() - 2, 1); };
+    QCOMPARE(painted(form.CheckBoxPk), QColor(255, 255, 0));
+    QCOMPARE(painted(form.CheckBoxOn), QColor(255, 0, 0));
+    // The same controller read again after a lost connection.
+    form.Parameters->display().showUnknownState();
+    form.SettingsViewHandler(off);
+    QCOMPARE(painted(form.CheckBoxPk), QColor(255, 255, 0));
+    QCOMPARE(painted(form.CheckBoxOn), QColor(255, 0, 0));
 }
 
 void ParametersTabTest::nothingOverlapsAndEveryTextFitsAtSmallWindowSizes() {

@@ -198,7 +198,8 @@ void ParametersTab::showMeasurement(const LiveView::Measurement& m) {
         return;
     }
     QTableWidget* grid = m.gas ? f_.GridG : f_.GridB;
-    if (m.column >= grid->columnCount() || m.row >= grid->rowCount()) {
+    // Column 0 is no map cell (a 20-byte live body always names it) but the load titles.
+    if (m.column < 1 || m.column >= grid->columnCount() || m.row >= grid->rowCount()) {
         return;
     }
     TForm1::SetCell(grid, m.column, m.row, m.text);

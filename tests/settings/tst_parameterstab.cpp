@@ -75,6 +75,7 @@ private slots:
     void liveMapCellStepStopsAtTheCellLimits();
     void refreshButtonOnTheUpdateTabLeavesTheLinkAlone();
     void optionBoxesShowTheirColoursAfterEverySettingsAnswer();
+    void measuredValueOutsideTheMapLeavesTheLoadTitlesAlone();
     void nothingOverlapsAndEveryTextFitsAtSmallWindowSizes();
     void leftPanelBoundariesCanBeDragged();
     void screenshots();
@@ -464,6 +465,29 @@ void ParametersTabTest::optionBoxesShowTheirColoursAfterEverySettingsAnswer() {
     form.SettingsViewHandler(off);
     QCOMPARE(painted(form.CheckBoxPk), QColor(255, 255, 0));
     QCOMPARE(painted(form.CheckBoxOn), QColor(255, 0, 0));
+}
+
+void ParametersTabTest::measuredValueOutsideTheMapLeavesTheLoadTitlesAlone() {
+    start();
+    waitSettled();
+    w->SetServiceMode(true);
+    QTRY_VERIFY(w->PanelRight->isVisible());
+    // A controller with a 20-byte live body names no map cell (column 0): column 0 holds the
+    // load titles of the measured maps.
+    LiveView::Measurement m;
+    m.column = 0;
+    m.row = 1;
+    m.text = QStringLiteral("12.4");
+    for (const bool gas : {false, true}) {
+        m.gas = gas;
+        w->Parameters->showMeasurement(m);
+    }
+    QCOMPARE(TForm1::Cell(w->GridB, 0, 1), QStringLiteral("6%"));
+    QCOMPARE(TForm1::Cell(w->GridG, 0, 1), QStringLiteral("6%"));
+    m.column = 1;
+    w->Parameters->showMeasurement(m);
+    QCOMPARE(TForm1::Cell(w->GridG, 1, 1), QStringLiteral("12.4"));
+    QCOMPARE(w->Panel1->text(), QStringLiteral("12.4"));
 }
 
 void ParametersTabTest::nothingOverlapsAndEveryTextFitsAtSmallWindowSizes() {

@@ -286,7 +286,7 @@ void TForm1::CreateClientArea() {
     Splitter2->setObjectName(QStringLiteral("Splitter2"));
     PanelMapy->hide(); // shown when a controller offers a map
     PanelInne = panel(PanelLeftContent, "PanelInne");
-    PanelInne->hide(); // hidden by design and never shown: service mode shows its controls, not it
+    PanelInne->hide(); // hidden by design and never shown, so its controls stay out of sight
     stack->addWidget(PanelLeftSplitter, 1);
     stack->addWidget(PanelInne);
     stack->addStretch(0); // takes the free height when the splitter has its maximum

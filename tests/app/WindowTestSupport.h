@@ -1,13 +1,19 @@
 #pragma once
 
 // Helpers shared by the window tests: the settings file of this test's own configuration
-// folder, and a pseudo-terminal pair standing in for a serial device.
+// folder, a window started from no stored settings, and a pseudo-terminal pair standing in for
+// a serial device.
+
+#include "TForm1.h"
+#include "TMySerial.h"
 
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
 #include <QString>
+
+#include <memory>
 
 #include <fcntl.h>
 #include <pty.h>
@@ -33,6 +39,14 @@ inline void writeSettings(const QByteArray& content) {
     if (f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         f.write(content);
     }
+}
+
+// A main window as on a first start, whose failed port opens stay silent.
+inline std::unique_ptr<TForm1> freshWindow() {
+    removeSettings();
+    auto w = std::make_unique<TForm1>();
+    w->Serial1->SetOpenErrorPresenter([](const QString&, const QString&) {});
+    return w;
 }
 
 // A pseudo-terminal: the program opens `slavePath`, the test reads and writes `master`.

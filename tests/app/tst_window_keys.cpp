@@ -41,9 +41,7 @@ private slots:
         EventPump::setSleepHook([](int) {});
     }
     void init() {
-        WindowTest::removeSettings();
-        w = std::make_unique<TForm1>();
-        w->Serial1->SetOpenErrorPresenter([](const QString&, const QString&) {});
+        w = WindowTest::freshWindow();
         opened.clear();
         w->UrlOpener = [this](const QUrl& url) { opened << url; };
         w->show();

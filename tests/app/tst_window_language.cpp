@@ -24,11 +24,7 @@ private slots:
     void initTestCase() {
         EventPump::setSleepHook([](int) {});
     }
-    void init() {
-        WindowTest::removeSettings();
-        w = std::make_unique<TForm1>();
-        w->Serial1->SetOpenErrorPresenter([](const QString&, const QString&) {});
-    }
+    void init() { w = WindowTest::freshWindow(); }
     void cleanup() { w.reset(); }
 
     void controlTextsFollowTheLanguage_data() {

@@ -1,10 +1,8 @@
 // Putting decoded answers on the left panel: the settings answer sets every control (and a
 // control that changes queues its write again), the live answer colours and fills the panel,
 // and a change of configuration source reshapes it in the right order.
-#include "FakeHost.h"
-#include "LeftPanelControls.h"
+#include "PanelFixture.h"
 #include "ParametersDisplay.h"
-#include "SettingsEditor.h"
 #include "SwitchIndicator.h"
 #include "TPanel.h"
 #include "TRadioGroup.h"
@@ -16,22 +14,9 @@
 
 namespace {
 
-struct Panel {
-    QWidget root;
-    QWidget* nas = new QWidget(&root);
-    QWidget* czuj = new QWidget(&root);
-    QWidget* mapy = new QWidget(&root);
-    QWidget* inne = new QWidget(&root);
-    LeftPanelControls c;
-    FakeHost host;
-    std::unique_ptr<SettingsEditor> editor;
-    std::unique_ptr<ParametersDisplay> display;
+struct Panel : PanelFixture {
+    std::unique_ptr<ParametersDisplay> display = std::make_unique<ParametersDisplay>(c, host);
 
-    Panel() {
-        c.createLeftPanelControls({nas, czuj, mapy, inne});
-        editor = std::make_unique<SettingsEditor>(c, host);
-        display = std::make_unique<ParametersDisplay>(c, host);
-    }
     // What the settings answer does first: settings in step.
     void settingsAnswer(const SettingsView& v) {
         host.SettingIndex = -1;

@@ -1,9 +1,7 @@
 // Edits of the settings controls: which setting and value each one queues, the map sensor's
 // 64-step rule, the map source values, the map-editing detour of the set-angle arrows, and the
 // radio group and arrow control behaviour the handlers rely on.
-#include "FakeHost.h"
-#include "LeftPanelControls.h"
-#include "SettingsEditor.h"
+#include "PanelFixture.h"
 #include "TRadioGroup.h"
 #include "TUpDown.h"
 
@@ -14,20 +12,7 @@
 
 namespace {
 
-struct Panel {
-    QWidget root;
-    QWidget* nas = new QWidget(&root);
-    QWidget* czuj = new QWidget(&root);
-    QWidget* mapy = new QWidget(&root);
-    QWidget* inne = new QWidget(&root);
-    LeftPanelControls c;
-    FakeHost host;
-    std::unique_ptr<SettingsEditor> editor;
-
-    Panel() {
-        c.createLeftPanelControls({nas, czuj, mapy, inne});
-        editor = std::make_unique<SettingsEditor>(c, host);
-    }
+struct Panel : PanelFixture {
     TUpDown* arrows(const QString& name) { return root.findChild<TUpDown*>(name); }
 };
 

@@ -285,7 +285,7 @@ void TstLanguageTable::controlTableNamesTheRightTexts_data() {
     const auto H = LangProperty::Hint;
     row("MenuPliki", C, 0, "&Pliki", "&File");
     row("MenuPomoc", C, 0, "Pomo&c", "Help");
-    row("MenuPomocDok", C, 0, "&Dokumentacja", "Specification");
+    row("MenuPomocDok", C, 0, "&Dokumentacja", "&Documentation");
     row("MunuJezykRU", C, 0, "russian", "russian");
     row("ZakladkaProg", C, 0, "Aktualizacja", "Version");
     row("Button1", C, 0, "Odśwież", "Refresh");

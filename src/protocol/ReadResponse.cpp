@@ -12,22 +12,30 @@
 #include "ServiceText.h"
 #include "SettingsDecoder.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr int HeaderWait = 16;
+constexpr int HeaderWaits = 3;
 constexpr int ReplayBody = 16;
 
 using Outcome = ResponseResult::Outcome;
 
+// The header is looked at after each of three 16 ms waits; a header found earlier is taken at
+// once, but the body keeps the time it would have had from the look that would have found it.
+int headerLookAt(int waitedMs) {
+    const int looks = std::max(1, (waitedMs + HeaderWait - 1) / HeaderWait);
+    return looks * HeaderWait;
+}
+
 // Waits for the header (at most three 16 ms waits) and the body (at most two waits of B ms),
-// then reads the body into RxBuffer. Returns false with the outcome set when it gives up.
+// taking each as soon as its bytes are there, then reads the body into RxBuffer. Returns false
+// with the outcome set when it gives up.
 bool receive(ControllerMirror& m, SerialLink& link, std::uint8_t header[3],
              ResponseResult& result) {
-    EventPump::processAndSleep(HeaderWait);
-    for (int i = 0; i < 2 && link.SerialInQueCount() < 4; ++i) {
-        EventPump::processAndSleep(HeaderWait);
-    }
-    if (link.SerialInQueCount() < 4) {
+    int headerWaited = 0;
+    if (!EventPump::waitForBytes(link, 4, HeaderWaits * HeaderWait, &headerWaited)) {
         result.outcome = Outcome::NoAnswer;
         return false;
     }
@@ -43,11 +51,10 @@ bool receive(ControllerMirror& m, SerialLink& link, std::uint8_t header[3],
     result.command = header[2];
     const int body = ControllerFrame::bodyLength(header[1], header[2]);
     result.bodyLength = body;
-    for (int i = 0; i < 2 && link.SerialInQueCount() < body; ++i) {
-        EventPump::sleepBlocking(body);
-    }
+    const int bodyBound = headerLookAt(headerWaited) - headerWaited + 2 * body;
     // A short body stays queued; the next request drains it.
-    if (link.SerialInQueCount() < body || link.SerialRead(m.RxBuffer.data(), body) != body) {
+    if (!EventPump::waitForBytes(link, body, bodyBound) ||
+        link.SerialRead(m.RxBuffer.data(), body) != body) {
         result.outcome = Outcome::ShortBody;
         return false;
     }

@@ -169,13 +169,18 @@ void TForm1::Timer2Timer() {
     if (Serial1 == nullptr) {
         return;
     }
+    // The open pauses with the window running: a close asked for meanwhile waits for it.
+    ExchangeStarted();
     // A failure is not reported here: the poll cycle sees the port closed.
     if (!sessionDevice_.isEmpty()) {
         Serial1->SerialOpenDevice(sessionDevice_, 9600);
     } else {
         Serial1->SerialOpen(startPortNumber_, 9600);
     }
-    Timer1->start();
+    if (!closing_) {
+        Timer1->start();
+    }
+    ExchangeFinished();
 }
 
 void TForm1::FormCloseQuery() {
@@ -215,6 +220,12 @@ void TForm1::closeEvent(QCloseEvent* event) {
         // close once it has finished instead of pulling the port away from under it.
         closePending_ = true;
         event->ignore();
+        return;
+    }
+    if (Serial1 != nullptr && Serial1->Opening()) {
+        // A port chosen in the menu is being opened further down this call stack.
+        event->ignore();
+        QTimer::singleShot(20, this, &QWidget::close);
         return;
     }
     if (!closed_) {

@@ -120,7 +120,9 @@ bool TMySerial::SerialOpen(int port, int baud) {
         baud = 9600;
     }
     SerialClose();
-    EventPump::sleepBlocking(kOpenPauseMs);
+    if (!PauseBeforeOpen()) {
+        return SerialConnected(); // a newer open made during the pause has decided
+    }
 
     bool opened = false;
     if (port >= FtdiPortBase) {
@@ -175,6 +177,16 @@ bool TMySerial::SerialOpen(int port, int baud) {
     return opened;
 }
 
+bool TMySerial::PauseBeforeOpen() {
+    // The window keeps running during the pause, so the user may pick another port meanwhile:
+    // the open asked for last is the one carried out.
+    const int mine = ++openRequests_;
+    ++pausing_;
+    EventPump::pause(kOpenPauseMs);
+    --pausing_;
+    return openRequests_ == mine;
+}
+
 bool TMySerial::SerialOpenDevice(const QString& path, int baud) {
     const int number = ComPortMap::AddSessionDevice(path);
     if (number == 0) {
@@ -190,7 +202,9 @@ bool TMySerial::PortIsSessionOnly() const {
 
 bool TMySerial::SerialOpenFtdiByDescription(const QString& description, int baud) {
     SerialClose();
-    EventPump::sleepBlocking(kOpenPauseMs);
+    if (!PauseBeforeOpen()) {
+        return SerialConnected();
+    }
     bool result = false;
     if (FFtdi->Present()) {
         FT_DWORD count = 0;

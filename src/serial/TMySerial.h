@@ -56,6 +56,9 @@ public:
     void InternalPortClick(QAction* sender);
 
     int PortNumber() const { return FPortNumber; }
+    // True while an open waits out its pause before opening; the window keeps processing events
+    // then, and must not destroy the facade until it returns.
+    bool Opening() const { return pausing_ > 0; }
     // True when the current port number was given for this run only (--device, demo): the window
     // should not store it as the user's port.
     bool PortIsSessionOnly() const;
@@ -78,6 +81,8 @@ private:
     QString FtdiDescription(int index);
     void FillMenu(QMenu* menu);
     void ReportOpenFailure(const QString& text);
+    // The pause between closing and opening; false when a newer open was asked for during it.
+    bool PauseBeforeOpen();
 
     std::unique_ptr<TMyComm> FComm;
     std::unique_ptr<TMyFtdi> FFtdi;
@@ -87,4 +92,6 @@ private:
     QString FDisconnectCaption;
     QString FOpenErrorText;
     Presenter FPresenter;
+    int openRequests_ = 0;
+    int pausing_ = 0;
 };

@@ -2,6 +2,7 @@
 // settings, live values, the service text and frame log, a lost and regained link, and close.
 #include "BgrColor.h"
 #include "DemoSession.h"
+#include "PendingWrites.h"
 #include "PersistedSettings.h"
 #include "SimController.h"
 #include "TForm1.h"
@@ -35,8 +36,8 @@ private:
     std::unique_ptr<TForm1> w;
     QStringList boxes;
 
-    void start(SimConfig config = {}) {
-        config.pacing = false; // timing is not what these tests are about
+    void start(SimConfig config = {}, bool pacing = false) {
+        config.pacing = pacing; // timing is not what most of these tests are about
         sim = std::make_unique<SimController>(config);
         QVERIFY2(sim->start(), qPrintable(sim->errorString()));
         w = std::make_unique<TForm1>();
@@ -220,6 +221,57 @@ private slots:
         QVERIFY(!closedInside);
         QTRY_VERIFY(w->Serial() == nullptr); // closed once the tick was over
         QVERIFY(!w->isVisible());
+    }
+
+    void aMapReadLetsTheWindowsTimersRunWhileItsAnswerComes() {
+        start({}, true); // the 247-byte map answer takes about a quarter second on the line
+        waitConnected();
+        // The map read of the connection is done once the table holds the controller's cells.
+        const auto holds = [this](const QByteArray& cells) {
+            return std::int8_t(w->Mirror.MapTable[18]) == std::int8_t(cells[0]) &&
+                   std::int8_t(w->Mirror.MapTable[271]) == std::int8_t(cells[239]);
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(holds(sim->mapCells()), 5000);
+
+        QByteArray cells = sim->mapCells();
+        cells[0] = char(~cells[0]);
+        cells[239] = char(~cells[239]);
+        sim->setMapCells(cells);
+        // A timer of the window's, counting its runs between the request and the stored answer.
+        int runsDuringRead = 0;
+        QTimer beat(w.get());
+        connect(&beat, &QTimer::timeout, [&] {
+            if ((w->Mirror.PendingWrites & PW_MAP_READ) == 0 && !holds(cells)) {
+                ++runsDuringRead;
+            }
+        });
+        beat.start(5);
+        w->Mirror.PendingWrites |= PW_MAP_READ;
+        QTRY_VERIFY_WITH_TIMEOUT(holds(cells), 5000);
+        beat.stop();
+        // Blocking body waits let it run at most once or twice; a loaded machine still runs it
+        // far more often than this.
+        QVERIFY2(runsDuringRead >= 8, qPrintable(QString::number(runsDuringRead)));
+    }
+
+    void closeAskedForDuringThePortOpenPauseWaitsForTheOpen() {
+        start();
+        // The opener pauses before opening with the window running: the user closes it then.
+        bool asked = false;
+        bool closedInside = true;
+        QTimer user;
+        connect(&user, &QTimer::timeout, [&] {
+            if (!asked && w->Serial() != nullptr && w->Serial()->Opening()) {
+                asked = true;
+                closedInside = w->close();
+            }
+        });
+        user.start(5);
+        QTRY_VERIFY_WITH_TIMEOUT(asked, 5000);
+        QVERIFY(!closedInside);
+        QTRY_VERIFY_WITH_TIMEOUT(w->Serial() == nullptr, 5000); // closed once the open returned
+        QVERIFY(!w->isVisible());
+        QVERIFY(!w->Timer1->isActive());
     }
 
     void demoSessionServesItsOwnTerminal() {

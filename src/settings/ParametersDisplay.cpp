@@ -28,6 +28,13 @@ void setPair(QLineEdit* edit, TUpDown* arrows, const std::optional<SettingsView:
     }
 }
 
+// QLineEdit repaints (and resets its cursor) on every setText, even to the same text.
+void setEditText(QLineEdit* edit, const QString& text) {
+    if (edit->text() != text) {
+        edit->setText(text);
+    }
+}
+
 } // namespace
 
 ParametersDisplay::ParametersDisplay(LeftPanelControls& controls, ParametersHost& host)
@@ -58,6 +65,9 @@ void ParametersDisplay::applyRefresh(const LiveView::Refresh& r) {
 }
 
 void ParametersDisplay::applyLive(const LiveView& v) {
+    // Most live frames repeat most of the last one: a control is touched only when what it
+    // shows changes, so an unchanged frame repaints nothing. (Labels and panels skip an equal
+    // text or colour themselves; the edit boxes are checked here.)
     const std::uint8_t oldCursor = v.oldLiveCell;
     if (v.refresh) {
         applyRefresh(*v.refresh);
@@ -73,17 +83,17 @@ void ParametersDisplay::applyLive(const LiveView& v) {
     c_.PanelTPS->setColor(colorFromBgr(v.PanelTPS));
     c_.PanelKAT->setColor(colorFromBgr(v.PanelKAT));
     c_.LabelKat->setColor(colorFromBgr(v.PanelKAT));
-    c_.EditKat->setText(v.EditKat);
+    setEditText(c_.EditKat, v.EditKat);
     if (v.EditTPS) {
-        c_.EditTPS->setText(*v.EditTPS);
+        setEditText(c_.EditTPS, *v.EditTPS);
     }
 
     c_.LabelTps->setText(v.LabelTps);
     c_.LabelRpm->setText(v.LabelRpm);
     c_.LabelObc->setText(v.LabelObc);
-    // The switch picture follows the mode byte of this very frame.
+    // The switch picture follows the mode byte of this very frame (it repaints when that
+    // changed).
     c_.PaintBox2->setLiveMode(host_.liveMode());
-    c_.PaintBox2->update();
     c_.LabelRoz->setText(v.LabelRoz);
     c_.LabelSyg->setText(v.LabelSyg);
     c_.LabelMap->setText(v.LabelMap);
@@ -97,7 +107,7 @@ void ParametersDisplay::applyLive(const LiveView& v) {
     c_.PanelPrzeb->setVisible(!v.PanelPrzeb.isEmpty() && c_.RGWyjKor->isHidden());
     c_.LabelZap->setText(v.LabelZap);
 
-    if (v.cursorMoved) {
+    if (v.cursorMoved && oldCursor != host_.liveCell()) {
         host_.moveMapCursor(oldCursor, host_.liveCell());
     }
     host_.showMeasurement(v.measure);

@@ -14,6 +14,10 @@ TPanel::TPanel(QWidget* parent) : QLabel(parent) {
 }
 
 void TPanel::setColor(const QColor& color) {
+    // Live frames set the same colour again and again: only a change is worth a repaint.
+    if (testAttribute(Qt::WA_SetPalette) && this->color() == color) {
+        return;
+    }
     setBackgroundColor(this, color);
 }
 

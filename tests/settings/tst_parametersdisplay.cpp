@@ -93,6 +93,7 @@ private slots:
     void configurationRefreshReshapesThePanelInOrder();
     void switchConfigurationHidesOptionsAndLocksGroups();
     void lostConnectionReturnsStatePanelsToNeutral();
+    void aRepeatedLiveFrameRepaintsNothingAChangedOneOnlyWhatChanged();
     void serviceModeShowsItsControls();
 };
 
@@ -273,6 +274,78 @@ void ParametersDisplayTest::switchConfigurationHidesOptionsAndLocksGroups() {
     }
     QVERIFY(p.c.UpDownNar->isHidden());
     QVERIFY(p.c.RGMapa->isEnabled()); // the map choice is not one of the locked groups
+}
+
+namespace {
+
+// Counts the paint events of every widget under a root, by object name.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QWidget* root) {
+        for (QWidget* w : root->findChildren<QWidget*>()) {
+            w->installEventFilter(this);
+        }
+    }
+    QMap<QString, int> painted;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            ++painted[watched->objectName()];
+        }
+        return false;
+    }
+};
+
+void paintPending() {
+    for (int i = 0; i < 3; ++i) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
+}
+
+} // namespace
+
+void ParametersDisplayTest::aRepeatedLiveFrameRepaintsNothingAChangedOneOnlyWhatChanged() {
+    Panel p;
+    p.root.resize(900, 700);
+    // Side by side, so that no control hides another one's painting.
+    int y = 0;
+    for (QWidget* panel : {p.nas, p.czuj, p.mapy, p.inne}) {
+        panel->setGeometry(0, y, 900, 170);
+        y += 175;
+        int i = 0;
+        for (QWidget* w : panel->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            w->setGeometry((i % 8) * 112, (i / 8) * 24, 110, 22);
+            ++i;
+        }
+    }
+    p.root.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&p.root));
+    p.host.LiveMode = 0x01;
+    p.host.LiveCell = 0x25;
+    LiveView v = typicalLive();
+    v.cursorMoved = true;
+    v.oldLiveCell = 0x25;
+    v.EditTPS = QStringLiteral("2.56");
+    p.display->applyLive(v);
+    paintPending();
+
+    PaintCounter counter(&p.root);
+    p.display->applyLive(v); // the same frame again, cursor on the same cell
+    paintPending();
+    QVERIFY2(counter.painted.isEmpty(), qPrintable(counter.painted.keys().join(u' ')));
+    QVERIFY(p.host.cursorMoves.isEmpty());
+
+    v.LabelRpm = QStringLiteral(" 2100 obr/min");
+    v.PanelSta = 0x0000FF;
+    v.EditKat = QStringLiteral("-2.2");
+    p.display->applyLive(v);
+    paintPending();
+    QVERIFY(counter.painted.value(QStringLiteral("LabelRpm")) > 0);
+    QVERIFY(counter.painted.value(QStringLiteral("PanelSta")) > 0);
+    QVERIFY(counter.painted.value(QStringLiteral("EditKat")) > 0);
+    QCOMPARE(counter.painted.value(QStringLiteral("LabelTps")), 0);
+    QCOMPARE(counter.painted.value(QStringLiteral("EditTPS")), 0);
+    QCOMPARE(counter.painted.value(QStringLiteral("PaintBox2")), 0);
 }
 
 void ParametersDisplayTest::lostConnectionReturnsStatePanelsToNeutral() {

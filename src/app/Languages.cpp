@@ -121,4 +121,5 @@ void TForm1::ApplyLanguage(int language) {
         RGWyjKor->setItems(polarity);
         RGWyjKor->setItemIndex(index);
     }
+    ApplyMeasurementTexts();
 }

@@ -8,6 +8,7 @@
 #include "TFormAboud.h"
 #include "TFormInfo.h"
 #include "TMySerial.h"
+#include "TNvScope.h"
 
 #include <QAction>
 #include <QApplication>
@@ -59,6 +60,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     FormAboud->UrlOpener = [this](const QUrl& url) { UrlOpener(url); };
 
     ConnectHandlers();
+    CreateMeasurements();
     // The window sees every key first, whichever control has the focus.
     qApp->installEventFilter(this);
 
@@ -90,6 +92,9 @@ void TForm1::FormCreate() {
 
     Serial1 = std::make_unique<TMySerial>();
     Serial1->setObjectName("Serial1");
+    Scope1 = new TNvScope(this);
+    Scope1->setObjectName(QStringLiteral("Scope1"));
+    Scope1->hide();
 
     // Measurement grids: rows twice the font size, columns 3.4 times it.
     // They hold short numbers in 16 narrow columns: a small font, cells without padding.
@@ -187,6 +192,7 @@ void TForm1::FormCloseQuery() {
     Timer1->stop();
     Timer2->stop();
     closing_ = true; // no layout code runs while the window is torn down
+    Measurements.RecordingFile.close();
     EventPump::sleepBlocking(200);
     EventPump::processEvents();
 }
@@ -203,6 +209,8 @@ void TForm1::FormClose() {
     } catch (...) {
         // Closing a port that vanished must not stop the program from closing.
     }
+    delete Scope1;
+    Scope1 = nullptr;
     EventPump::processEvents();
 }
 

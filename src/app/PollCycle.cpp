@@ -103,6 +103,9 @@ void TForm1::ApplyResponse(const ResponseResult& result) {
     if (result.live && LiveViewHandler) {
         LiveViewHandler(*result.live);
     }
+    if (result.live) {
+        LiveAnswerShown(*result.live);
+    }
     if (result.map) {
         ApplyMapUpdate(*result.map);
     }

@@ -3,6 +3,8 @@
 #include "ControllerMirror.h"
 #include "LanguageTable.h"
 #include "LeftPanelControls.h"
+#include "Recordings.h"
+#include "RecordingsHost.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -38,6 +40,8 @@ class QToolBar;
 class TFormAboud;
 class TFormInfo;
 class TMySerial;
+class TNvScope;
+class ScopeChart;
 class ParametersTab;
 struct ControlStates;
 struct IdentityResult;
@@ -50,7 +54,7 @@ struct SettingsView;
 // The main window. Its controls keep their design names as member names and objectName; its
 // handlers are spread over several files by concern (start-up and close, poll cycle, languages,
 // keyboard and tabs, help, port menu).
-class TForm1 : public QMainWindow, public LeftPanelControls {
+class TForm1 : public QMainWindow, public LeftPanelControls, public RecordingsHost {
     Q_OBJECT
 
 public:
@@ -225,6 +229,49 @@ public:
     void SetStatusText(const QString& text);
     QString StatusText() const;
 
+    // --- recordings, replay and the live chart (Measurements.cpp)
+    // The scope component "Scope1": created hidden at start, destroyed by FormClose.
+    TNvScope* Scope1 = nullptr;
+    Recordings Measurements{*this};
+    void PlikiUstawZapisClick();
+    void MenuPikiOtworzPomClick();
+    void ScrollBar1Change(int position);
+    // After every live answer shown (from the line or a replay): the chart and the recording.
+    void LiveAnswerShown(const LiveView& view);
+    QMenu* MenuWidok = nullptr;
+    QAction* WidokWykres = nullptr;
+    QFrame* PanelScope = nullptr;
+    ScopeChart* ChartScope = nullptr;
+    // The file dialogs of the recordings; tests replace them.
+    std::function<QString()> AskRecordingToSave;
+    std::function<QString()> AskRecordingToOpen;
+    std::function<void(const QString&)> WarningBox;
+
+    // RecordingsHost
+    ControllerMirror& mirror() override { return Mirror; }
+    const LangSource& lang() const override { return Lang; }
+    ControlStates controlStates() const override;
+    QString askRecordingToSave() override;
+    QString askRecordingToOpen() override;
+    void warningBox(const QString& text) override;
+    void setStatusText(const QString& text) override { SetStatusText(text); }
+    bool recordingChecked() const override;
+    void setRecordingChecked(bool checked) override;
+    void closePort() override;
+    void stopPolling() override;
+    void startPolling() override;
+    void exchangeStarted() override { ExchangeStarted(); }
+    void exchangeFinished() override { ExchangeFinished(); }
+    bool closeRequested() const override { return closePending_ || closing_; }
+    void showReplayControls(const QString& caption, const QString& title) override;
+    void setReplayRange(int maximum) override;
+    void showProgress(qint64 maximum) override;
+    void setProgress(qint64 position) override;
+    void hideProgress() override;
+    void showRecord(const ResponseResult& result) override;
+    void showRecordingTrace(std::vector<LiveTracePoint> points) override;
+    void showReplayPosition(int record) override;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -237,6 +284,9 @@ private:
     void CreateRightPanel();
     void CreateMapPanel();
     void ConnectHandlers();
+    void CreateMeasurements();
+    void ApplyMeasurementTexts();
+    void ShowScopePanel(bool show);
 
     LanguageTable Lang;
     int startPortNumber_ = 1; // the port read from the store, kept when a session device runs

@@ -120,6 +120,7 @@ LiveView LiveDecoder::Decode(ControllerMirror& m, int bodyLength, const LangSour
 
     const bool gas = bit(b[0], 4);
     v.PanelGAZ = StateColour::of(gas);
+    v.gas = gas;
     const bool gasText = states.CheckBoxBG ? !gas : gas;
     v.LabelGaz = QLatin1Char(' ') + lang.LangText(gasText ? 144 : 142);
     v.PanelRPM = StateColour::of(bit(b[0], 5));
@@ -141,6 +142,8 @@ LiveView LiveDecoder::Decode(ControllerMirror& m, int bodyLength, const LangSour
     const int z = 5 * states.UpDownGMP - m13;
     v.advance = z;
 
+    v.tps = b[6] * 0.02;
+    v.angle = static_cast<std::int8_t>(b[2]) * 0.2;
     v.LabelTps = spaced(GeneralText(b[6] * 0.02), QStringLiteral(" V"));
     v.LabelRpm = QLatin1Char(' ') + QString::number(static_cast<qint64>(rpm)) + lang.LangText(150);
     v.LabelObc = spaced(QString::number(b[4] * 100 / 255), QStringLiteral(" %"));

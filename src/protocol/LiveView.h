@@ -80,5 +80,8 @@ struct LiveView {
 
     // Decoded figures, for the window's own use (and tests).
     double rpm = 0.0;
-    int advance = 0; // Z, in 0.2 degree steps
+    int advance = 0;    // Z, in 0.2 degree steps
+    bool gas = false;   // running on gas (byte 0 bit 4, as PanelGAZ shows it)
+    double tps = 0.0;   // throttle voltage, as LabelTps shows it
+    double angle = 0.0; // current shift angle in degrees, as LabelKat shows it
 };

@@ -4,6 +4,7 @@
 #include <QSet>
 #include <QTest>
 
+#include <algorithm>
 #include <climits>
 
 namespace {
@@ -34,6 +35,15 @@ const QList<int> germanIds = ids(
      {720, 726}, {741, 741}, {900, 903}, {909, 911}, {920, 924}, {930, 932}, {959, 959}});
 
 const QList<int> notInRussian{548, 734, 745, 746, 750, 751, 752, 753, 959};
+
+// Texts this program added for its own controls, in every language.
+const QList<int> addedIds = ids({{600, 606}});
+
+QList<int> withAdded(QList<int> list) {
+    list.append(addedIds);
+    std::sort(list.begin(), list.end());
+    return list;
+}
 
 QString textIn(int language, int id) {
     LanguageTable t;
@@ -91,10 +101,10 @@ void TstLanguageTable::everyLanguageHoldsExactlyItsIds() {
         russianIds.removeOne(id);
     QCOMPARE(russianIds.size(), 125);
 
-    QCOMPARE(LanguageTable::textIds(LanguagePolish), allIds);
-    QCOMPARE(LanguageTable::textIds(LanguageEnglish), allIds);
-    QCOMPARE(LanguageTable::textIds(LanguageGerman), germanIds);
-    QCOMPARE(LanguageTable::textIds(LanguageRussian), russianIds);
+    QCOMPARE(LanguageTable::textIds(LanguagePolish), withAdded(allIds));
+    QCOMPARE(LanguageTable::textIds(LanguageEnglish), withAdded(allIds));
+    QCOMPARE(LanguageTable::textIds(LanguageGerman), withAdded(germanIds));
+    QCOMPARE(LanguageTable::textIds(LanguageRussian), withAdded(russianIds));
     QVERIFY(LanguageTable::textIds(3).isEmpty());
 }
 

@@ -1,0 +1,39 @@
+#include "RecordingWriter.h"
+
+#include "MeasurementRecord.h"
+
+bool RecordingWriter::open(const QString& fileName) {
+    close();
+    error_.clear();
+    file_.setFileName(fileName);
+    if (!file_.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
+        error_ = file_.errorString();
+        return false;
+    }
+    sizeAtOpen_ = file_.size();
+    written_ = sizeAtOpen_;
+    return true;
+}
+
+bool RecordingWriter::append(const std::uint8_t* record) {
+    if (!file_.isOpen()) {
+        return false;
+    }
+    const qint64 n = file_.write(reinterpret_cast<const char*>(record), MeasurementRecord::Size);
+    if (n == MeasurementRecord::Size) {
+        written_ += n;
+        return true;
+    }
+    error_ = file_.errorString();
+    // Half a record would shift every record after it on a later append.
+    if (file_.size() > written_) {
+        file_.resize(written_);
+    }
+    return false;
+}
+
+void RecordingWriter::close() {
+    if (file_.isOpen()) {
+        file_.close();
+    }
+}

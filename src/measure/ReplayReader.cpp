@@ -1,0 +1,103 @@
+#include "ReplayReader.h"
+
+#include "ControlStates.h"
+#include "ControllerFrame.h"
+#include "ControllerMirror.h"
+#include "EventPump.h"
+#include "MeasurementRecord.h"
+#include "ReadResponse.h"
+#include "SerialLink.h"
+
+#include <QFile>
+
+namespace {
+
+using Outcome = ReplayResult::Outcome;
+constexpr int Size = MeasurementRecord::Size;
+
+// Replayed records never touch the line: the decoding is handed a link that has nothing.
+class NoLink : public SerialLink {
+public:
+    bool SerialConnected() override { return false; }
+    int SerialInQueCount() override { return 0; }
+    int SerialRead(std::uint8_t*, int) override { return 0; }
+    int SerialWrite(const std::uint8_t*, int) override { return -1; }
+};
+
+bool openForReading(QFile& file, const QString& fileName, ReplayResult& result) {
+    file.setFileName(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        result.outcome = Outcome::CannotOpen;
+        result.error = file.errorString();
+        return false;
+    }
+    result.size = file.size();
+    return true;
+}
+
+// Reads the record at `offset` into RxBuffer (a short read keeps the bytes already there) and
+// decodes it as `command`.
+void decodeAt(QFile& file, qint64 offset, std::uint8_t command, ControllerMirror& m,
+              const LangSource& lang, ReplaySink& sink, ReplayResult& result) {
+    if (file.pos() != offset) {
+        file.seek(offset);
+    }
+    file.read(reinterpret_cast<char*>(m.RxBuffer.data()), Size);
+    NoLink none;
+    const ResponseResult decoded = ReadResponse(m, none, lang, sink.replayStates(), command);
+    ++result.records;
+    sink.replayRecord(decoded, offset);
+}
+
+} // namespace
+
+ReplayResult ReplayRecording(ControllerMirror& m, const QString& fileName, const LangSource& lang,
+                             ReplaySink& sink, ReplayPace pace) {
+    ReplayResult result;
+    QFile file;
+    if (!openForReading(file, fileName, result)) {
+        return result;
+    }
+    if (result.size < Size) {
+        result.outcome = Outcome::TooShort;
+        return result;
+    }
+    sink.replayOpened(result.size);
+    decodeAt(file, 0, CMD_SETTINGS, m, lang, sink, result);
+    for (qint64 b = Size; b < result.size; b += Size) {
+        decodeAt(file, b, CMD_LIVE, m, lang, sink, result);
+        if (pace == ReplayPace::NoPause) {
+            continue;
+        }
+        EventPump::processEvents();
+        EventPump::sleepBlocking(0);
+        if (sink.replayCancelled()) {
+            break;
+        }
+        const qint64 jump = sink.replayJump();
+        if (jump >= Size && jump < result.size) {
+            b = jump / Size * Size - Size; // continue with the record the user chose
+        }
+    }
+    result.outcome = Outcome::Played;
+    return result;
+}
+
+ReplayResult ReplayRecordAt(ControllerMirror& m, const QString& fileName, int position,
+                            const LangSource& lang, ReplaySink& sink) {
+    ReplayResult result;
+    QFile file;
+    if (!openForReading(file, fileName, result)) {
+        return result;
+    }
+    if (position < 0 || result.size - Size < qint64{Size} * position) {
+        result.outcome = Outcome::NoSuchRecord;
+        return result;
+    }
+    sink.replayOpened(result.size);
+    decodeAt(file, 0, CMD_SETTINGS, m, lang, sink, result);
+    decodeAt(file, qint64{Size} * position, CMD_LIVE, m, lang, sink, result);
+    EventPump::processEvents();
+    result.outcome = Outcome::Played;
+    return result;
+}

@@ -1,0 +1,346 @@
+// Recording live answers to a file and replaying it, with the window replaced by plain fields:
+// the file layout, appending, failures while writing, and what a replay decodes in which order.
+#include "ControlStates.h"
+#include "ControllerMirror.h"
+#include "FakeLang.h"
+#include "LiveTrace.h"
+#include "Recordings.h"
+#include "RecordingsHost.h"
+#include "ResponseResult.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/fsuid.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace {
+
+class FakeHost : public RecordingsHost {
+public:
+    ControllerMirror m;
+    FakeLang texts;
+    QString saveAnswer;
+    QString openAnswer;
+    bool checked = false;
+    QStringList boxes;
+    QString status;
+    int portCloses = 0;
+    bool polling = true;
+    int busy = 0;
+    QString caption;
+    int range = -1;
+    bool progressShown = false;
+    // What was shown: the command of each decoded record and RxBuffer byte 2 at that time.
+    QList<int> commands;
+    QList<int> byte2;
+    QList<int> positions;
+    std::vector<LiveTracePoint> trace;
+
+    ControllerMirror& mirror() override { return m; }
+    const LangSource& lang() const override { return texts; }
+    ControlStates controlStates() const override { return {}; }
+    QString askRecordingToSave() override { return saveAnswer; }
+    QString askRecordingToOpen() override { return openAnswer; }
+    void warningBox(const QString& text) override { boxes << text; }
+    void setStatusText(const QString& text) override { status = text; }
+    bool recordingChecked() const override { return checked; }
+    void setRecordingChecked(bool c) override { checked = c; }
+    void closePort() override { ++portCloses; }
+    void stopPolling() override { polling = false; }
+    void startPolling() override { polling = true; }
+    void exchangeStarted() override { ++busy; }
+    void exchangeFinished() override { --busy; }
+    void showReplayControls(const QString& c, const QString&) override { caption = c; }
+    void setReplayRange(int maximum) override { range = maximum; }
+    void showProgress(qint64) override { progressShown = true; }
+    void setProgress(qint64) override {}
+    void hideProgress() override { progressShown = false; }
+    void showRecord(const ResponseResult& r) override {
+        QCOMPARE(r.outcome, ResponseResult::Outcome::Accepted);
+        commands << r.command;
+        byte2 << m.RxBuffer[2];
+    }
+    void showRecordingTrace(std::vector<LiveTracePoint> points) override {
+        trace = std::move(points);
+    }
+    void showReplayPosition(int record) override { positions << record; }
+};
+
+QByteArray record(int first) {
+    QByteArray r(16, '\0');
+    for (int i = 0; i < 16; ++i) {
+        r[i] = static_cast<char>(first + i);
+    }
+    return r;
+}
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<cannot read>");
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+// Starts a recording into `path` with the settings image and appends `count` live answers,
+// each RxBuffer starting with 0x40 + its number.
+void record(FakeHost& host, Recordings& r, const QString& path, int count) {
+    host.saveAnswer = path;
+    host.checked = true;
+    r.PlikiUstawZapisClick();
+    for (int k = 1; k <= count; ++k) {
+        std::fill(host.m.RxBuffer.begin(), host.m.RxBuffer.begin() + 32,
+                  static_cast<std::uint8_t>(0x40 + k));
+        r.AppendLiveRecord();
+    }
+}
+
+} // namespace
+
+class TstRecordings : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir;
+    QString path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(dir.isValid());
+        chmod(QFile::encodeName(dir.path()).constData(), 0755);
+    }
+
+    void newRecordingIsSettingsRecordThenOneRecordPerLiveAnswer() {
+        FakeHost host;
+        for (int i = 0; i < 32; ++i) {
+            host.m.SettingsImage[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
+        }
+        Recordings r(host);
+        record(host, r, path("new.bin"), 5);
+        QVERIFY(r.Recording());
+        // Answers while the item is unchecked are not recorded.
+        host.checked = false;
+        r.AppendLiveRecord();
+        host.checked = true;
+        r.AppendLiveRecord();
+        host.checked = false;
+        r.PlikiUstawZapisClick();
+        QVERIFY(!r.Recording());
+
+        const QByteArray bytes = readAll(path("new.bin"));
+        QCOMPARE(bytes.size(), 16 * (6 + 1));
+        QCOMPARE(bytes.left(16), record(0)); // settings image bytes 0..15, not 16..31
+        QCOMPARE(bytes.mid(16, 16), QByteArray(16, '\x41'));
+        QCOMPARE(bytes.mid(16 * 6, 16), QByteArray(16, '\x45'));
+    }
+
+    void appendingToARecordingAddsNoSecondSettingsRecord() {
+        FakeHost host;
+        host.m.SettingsImage.fill(0x11);
+        writeFile(path("old.bin"), QByteArray(16, '\x22') + QByteArray(16, '\x33'));
+        Recordings r(host);
+        record(host, r, path("old.bin"), 2);
+        r.StopRecording();
+        const QByteArray bytes = readAll(path("old.bin"));
+        QCOMPARE(bytes.size(), 16 * 4);
+        QCOMPARE(bytes.left(32), QByteArray(16, '\x22') + QByteArray(16, '\x33'));
+        QVERIFY(!bytes.contains('\x11'));
+        QVERIFY(!host.checked);
+    }
+
+    void cancelledSaveDialogLeavesTheItemUnchecked() {
+        FakeHost host;
+        Recordings r(host);
+        host.checked = true;
+        host.saveAnswer.clear();
+        r.PlikiUstawZapisClick();
+        QVERIFY(!host.checked);
+        QVERIFY(!r.Recording());
+        QVERIFY(host.status.isEmpty());
+    }
+
+    void recordingThatCannotBeCreatedSaysSoAndUnchecks() {
+        FakeHost host;
+        Recordings r(host);
+        record(host, r, path("no/such/folder/x.bin"), 1);
+        QVERIFY(!host.checked);
+        QVERIFY(!r.Recording());
+        QVERIFY2(host.status.startsWith(QStringLiteral("#606")), qPrintable(host.status));
+        QVERIFY(host.status.contains(QStringLiteral("x.bin")));
+    }
+
+    void fullDeviceStopsTheRecordingAtOnce() {
+        FakeHost host;
+        Recordings r(host);
+        record(host, r, QStringLiteral("/dev/full"), 3);
+        QVERIFY(!host.checked);
+        QVERIFY(!r.Recording());
+        QVERIFY2(host.status.startsWith(QStringLiteral("#602")), qPrintable(host.status));
+    }
+
+    void fullDiskStopsTheRecordingAndKeepsWhatWasWritten() {
+        // The file may not grow beyond 3 records and a half: the settings record and two live
+        // records fit, the third live record is cut off by the "disk".
+        FakeHost host;
+        host.m.SettingsImage.fill(0x01);
+        Recordings r(host);
+        const QString file = path("full.bin");
+        QFile::remove(file);
+        rlimit old{};
+        getrlimit(RLIMIT_FSIZE, &old);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = old;
+        small.rlim_cur = 16 * 3 + 8;
+        setrlimit(RLIMIT_FSIZE, &small);
+        record(host, r, file, 5);
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+
+        QVERIFY(!host.checked);
+        QVERIFY(!r.Recording());
+        QVERIFY2(host.status.startsWith(QStringLiteral("#602")), qPrintable(host.status));
+        QVERIFY(host.status.contains(QStringLiteral("full.bin")));
+        // Whole records only: the half-written third one is taken back.
+        const QByteArray bytes = readAll(file);
+        QCOMPARE(bytes.size(), 16 * 3);
+        QCOMPARE(bytes.mid(16, 16), QByteArray(16, '\x41'));
+        QCOMPARE(bytes.mid(32, 16), QByteArray(16, '\x42'));
+    }
+
+    void fullReplayDecodesSettingsThenEveryLiveRecord() {
+        FakeHost host;
+        const QString file = path("three.bin");
+        writeFile(file, record(0x10) + record(0x20) + record(0x30));
+        Recordings r(host);
+        host.checked = true; // a recording runs: the replay stops it first
+        r.ReplayRecording(file);
+        QVERIFY(!host.checked);
+        QCOMPARE(host.portCloses, 1);
+        QVERIFY(host.polling);
+        QCOMPARE(host.busy, 0);
+        QVERIFY(!host.progressShown);
+        QCOMPARE(host.caption, QStringLiteral("Orvex V1.03 - three.bin"));
+        QCOMPARE(host.range, 3);
+        QCOMPARE(host.commands, (QList<int>{0x56, 0x50, 0x50}));
+        QCOMPARE(host.byte2, (QList<int>{0x12, 0x22, 0x32}));
+        QCOMPARE(host.positions, (QList<int>{1, 2}));
+        QCOMPARE(host.trace.size(), std::size_t{2});
+        QVERIFY(host.boxes.isEmpty());
+    }
+
+    void scrollBarPositionsShowTheirRecord_data() {
+        QTest::addColumn<int>("position");
+        QTest::addColumn<QList<int>>("commands");
+        QTest::addColumn<QList<int>>("byte2");
+        // Position 0 decodes the settings record a second time, as live values.
+        QTest::newRow("0") << 0 << QList<int>{0x56, 0x50} << QList<int>{0x12, 0x12};
+        QTest::newRow("1") << 1 << QList<int>{0x56, 0x50} << QList<int>{0x12, 0x22};
+        QTest::newRow("2") << 2 << QList<int>{0x56, 0x50} << QList<int>{0x12, 0x32};
+        QTest::newRow("3 is past the end") << 3 << QList<int>{} << QList<int>{};
+    }
+    void scrollBarPositionsShowTheirRecord() {
+        QFETCH(int, position);
+        QFETCH(QList<int>, commands);
+        QFETCH(QList<int>, byte2);
+        FakeHost host;
+        const QString file = path("three.bin");
+        writeFile(file, record(0x10) + record(0x20) + record(0x30));
+        Recordings r(host);
+        r.ScrollBar1Change(position); // nothing before a replay
+        QVERIFY(host.commands.isEmpty());
+        QCOMPARE(host.portCloses, 0);
+        r.ReplayFileName = file;
+        r.ScrollBar1Change(position);
+        QCOMPARE(host.commands, commands);
+        QCOMPARE(host.byte2, byte2);
+        QCOMPARE(host.portCloses, 1);
+        QVERIFY(host.polling);
+        QVERIFY(host.boxes.isEmpty());
+    }
+
+    void partialLastRecordKeepsTheBytesOfTheRecordBefore() {
+        FakeHost host;
+        const QString file = path("partial.bin");
+        writeFile(file, record(0x10) + record(0x20) + QByteArray("\x77\x77\x77", 3));
+        Recordings r(host);
+        r.ReplayRecording(file);
+        QCOMPARE(host.commands, (QList<int>{0x56, 0x50, 0x50}));
+        // Bytes 0..2 from the short record, byte 3 onwards still those of record 1.
+        QCOMPARE(host.byte2, (QList<int>{0x12, 0x22, 0x77}));
+        QCOMPARE(host.m.RxBuffer[3], std::uint8_t{0x23});
+        QCOMPARE(host.range, 2);
+    }
+
+    void replayOfAShortOrMissingFileSaysSoAndDecodesNothing_data() {
+        QTest::addColumn<QByteArray>("content"); // null: no file at all
+        QTest::addColumn<QString>("message");
+        QTest::newRow("missing") << QByteArray() << QStringLiteral("#702");
+        QTest::newRow("empty") << QByteArray("") << QStringLiteral("#603");
+        QTest::newRow("15 bytes") << QByteArray(15, 'x') << QStringLiteral("#603");
+    }
+    void replayOfAShortOrMissingFileSaysSoAndDecodesNothing() {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, message);
+        FakeHost host;
+        const QString file = path("short.bin");
+        QFile::remove(file);
+        if (!content.isNull()) {
+            writeFile(file, content);
+        }
+        Recordings r(host);
+        r.ReplayRecording(file);
+        QCOMPARE(host.boxes, QStringList{message});
+        QVERIFY(host.commands.isEmpty());
+        QVERIFY(host.polling); // the poll cycle goes on (on the closed port)
+        QCOMPARE(host.busy, 0);
+    }
+
+    void readOnlyRecordingReplays() {
+        FakeHost host;
+        const QString file = path("readonly.bin");
+        writeFile(file, record(0x10) + record(0x20));
+        chmod(QFile::encodeName(file).constData(), 0444);
+        // As an ordinary user even when the tests run as root, who may write anywhere.
+        const int previous = setfsuid(65534);
+        Recordings r(host);
+        r.ReplayRecording(file);
+        r.ScrollBar1Change(1);
+        setfsuid(static_cast<uid_t>(previous));
+        QVERIFY2(host.boxes.isEmpty(), qPrintable(host.boxes.join(u',')));
+        QCOMPARE(host.commands, (QList<int>{0x56, 0x50, 0x56, 0x50}));
+    }
+
+    void aReplayIgnoresASecondReplayAndJumpsWhereTheScrollBarAsks() {
+        // Jumping: while record 1 is shown, the user asks for record 4; records 2 and 3 are
+        // skipped.
+        class JumpingHost : public FakeHost {
+        public:
+            Recordings* r = nullptr;
+            void showRecord(const ResponseResult& result) override {
+                FakeHost::showRecord(result);
+                if (m.RxBuffer[0] == 0x20) {
+                    r->ReplayRecording(QStringLiteral("/nonexistent")); // ignored
+                    r->ScrollBar1Change(4);
+                }
+            }
+        } host;
+        const QString file = path("five.bin");
+        writeFile(file, record(0x10) + record(0x20) + record(0x30) + record(0x40) + record(0x50));
+        Recordings r(host);
+        host.r = &r;
+        r.ReplayRecording(file);
+        QCOMPARE(host.byte2, (QList<int>{0x12, 0x22, 0x52}));
+        QVERIFY(host.boxes.isEmpty());
+        QCOMPARE(r.ReplayFileName, file);
+    }
+};
+
+QTEST_GUILESS_MAIN(TstRecordings)
+#include "tst_recordings.moc"

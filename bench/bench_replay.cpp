@@ -150,6 +150,8 @@ int main(int argc, char** argv) {
     {
         ScopeChart chart;
         chart.resize(1920, 1080);
+        chart.show();
+        QApplication::processEvents();
         std::vector<ScopeChart::Values> points(Records);
         for (int k = 0; k < Records; ++k) {
             auto& p = points[static_cast<std::size_t>(k)];

@@ -122,6 +122,9 @@ void ScopeChart::setTexts(const QStringList& labels, const QString& gas, const Q
 
 void ScopeChart::redraw() {
     redrawTimer_.stop();
+    if (!isVisible()) {
+        return; // drawn when it is shown
+    }
     Render();
     update();
 }
@@ -179,6 +182,11 @@ void ScopeChart::resizeEvent(QResizeEvent* event) {
     TNvScope::resizeEvent(event);
     // The chart is its own canvas; drawn here without processing events in a resize.
     SetScopeBounds(this, 0, 0, width(), height());
+    redraw();
+}
+
+void ScopeChart::showEvent(QShowEvent* event) {
+    TNvScope::showEvent(event);
     redraw();
 }
 

@@ -6,6 +6,7 @@
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace {
@@ -23,6 +24,7 @@ ScopeChart::ScopeChart(QWidget* parent) : TNvScope(parent) {
     MarginRight = 170;
     setMinimumSize(320, 160);
     setCursor(Qt::CrossCursor);
+    TraceFrom = 1; // the first live value goes to sample 1
     redrawTimer_.setSingleShot(true);
     redrawTimer_.setInterval(30);
     connect(&redrawTimer_, &QTimer::timeout, this, &ScopeChart::redraw);
@@ -48,6 +50,7 @@ void ScopeChart::appendLive(const Values& v) {
     ++WriteIndex;
     if (WriteIndex >= RingSize()) {
         WriteIndex = 0;
+        TraceFrom = INT_MIN; // the whole ring holds values now
     }
     sample(WriteIndex) = sampleOf(v);
     scheduleRedraw();
@@ -59,10 +62,12 @@ void ScopeChart::showRecording(const std::vector<Values>& points) {
     if (points.empty()) {
         SetRingSize(DefaultRingSize);
         FollowWrite = true;
+        TraceFrom = 1;
         redraw();
         return;
     }
     SetRingSize(recordCount_ + 1);
+    TraceFrom = 1;
     for (int k = 0; k < recordCount_; ++k) {
         sample(k + 1) = sampleOf(points[static_cast<std::size_t>(k)]);
     }

@@ -334,6 +334,9 @@ void TNvScope::drawAnalogView(QPainter& p) {
     std::vector<QLine> ticks;
     std::vector<std::pair<int, int>> labels;
     for (int i = first; i < ViewEnd; i += step) {
+        if (i < TraceFrom) {
+            continue;
+        }
         const int px = PosX(i);
         ticks.emplace_back(px, MarginTop, px, height_ - MarginBottom);
         labels.emplace_back(px, i / 10);
@@ -357,11 +360,12 @@ void TNvScope::drawTraces(QPainter& p) {
         p.drawLine(MarginLeft, y0, plotRight, y0);
 
         lines.clear();
-        int lastX = std::max(PosX(ViewStart), MarginLeft);
-        int lastY = PosY(ViewStart, c);
+        const int from = std::max(ViewStart, TraceFrom);
+        int lastX = std::max(PosX(from), MarginLeft);
+        int lastY = PosY(from, c);
         int low = lastY;
         int high = lastY;
-        for (int i = ViewStart; i <= ViewEnd; ++i) {
+        for (int i = from; i <= ViewEnd; ++i) {
             const int x = PosX(i);
             const int y = PosY(i, c);
             if (x == lastX) {

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <array>
+#include <climits>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -102,6 +103,8 @@ public:
     // Analog view: the newest sample stands at the right edge, one sample per pixel. Off, the
     // view keeps the range its user set.
     bool FollowWrite = true;
+    // Samples before this index hold nothing yet: no trace and no time label there.
+    int TraceFrom = INT_MIN;
     std::vector<Sample> SampleRing;
 
     std::function<void(TNvScope* sender, const QString& text, const QColor& colour, int number)>

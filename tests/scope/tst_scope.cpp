@@ -235,11 +235,14 @@ private slots:
         ScopeChart::Values v;
         v.gas = true;
         chart.appendLive(v);
+        chart.appendLive(v);
         chart.redraw();
         QCOMPARE(chart.ViewEnd, chart.WriteIndex);
-        QCOMPARE(chart.Bitmap().pixelColor(chart.PosX(chart.WriteIndex),
-                                           chart.PosY(chart.WriteIndex, 0)),
+        // The newest value stands on the frame's right edge; the one before it left of it.
+        const int newest = chart.WriteIndex - 1;
+        QCOMPARE(chart.Bitmap().pixelColor(chart.PosX(newest), chart.PosY(newest, 0)),
                  chart.ChannelColors[0]);
+        QCOMPARE(chart.PosY(newest, 0), chart.PosY0(0) - 200 * (chart.PlotHeight() / 5) / 256);
     }
 };
 

@@ -47,7 +47,8 @@ void Recordings::PlikiUstawZapisClick() {
 }
 
 void Recordings::AppendLiveRecord() {
-    if (!host_.recordingChecked() || !RecordingFile.isOpen()) {
+    // Replayed records pass here too; a recording started during a replay must not get them.
+    if (replaying_ || !host_.recordingChecked() || !RecordingFile.isOpen()) {
         return;
     }
     if (!RecordingFile.append(host_.mirror().RxBuffer.data())) {

@@ -13,7 +13,9 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
+#include <QProgressBar>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -119,6 +121,10 @@ private slots:
         QCOMPARE(w->LabelKat->text(), last.kat);
         QCOMPARE(w->LabelGaz->text(), last.gaz);
         QVERIFY(w->Timer1->isActive());
+        // The progress went to the status bar and is gone again.
+        QCOMPARE(w->ProgressBar1->parentWidget(), static_cast<QWidget*>(w->StatusBar1));
+        QCOMPARE(w->ProgressBar1->maximum(), bytes.size());
+        QVERIFY(w->ProgressBar1->isHidden());
 
         // Record 1 through the scroll bar.
         w->ScrollBar1->setValue(1);
@@ -149,6 +155,10 @@ private slots:
         w->MenuPortZmienClick();
         QTRY_VERIFY_WITH_TIMEOUT(!chart->showsRecording(), 10000);
         w->LiveViewHandler = inner;
+
+        // The scope goes with the window.
+        w->close();
+        QVERIFY(w->Scope1 == nullptr);
     }
 };
 

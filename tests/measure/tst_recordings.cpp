@@ -317,6 +317,38 @@ private slots:
         QCOMPARE(host.commands, (QList<int>{0x56, 0x50, 0x56, 0x50}));
     }
 
+    void recordingStartedDuringAReplayGetsNoReplayedRecordAndACloseEndsTheReplay() {
+        // At record 1 the user starts a recording; at record 2 closes the window.
+        class BusyUserHost : public FakeHost {
+        public:
+            Recordings* r = nullptr;
+            bool closing = false;
+            void showRecord(const ResponseResult& result) override {
+                FakeHost::showRecord(result);
+                r->AppendLiveRecord(); // as the window does after every live answer
+                if (m.RxBuffer[0] == 0x20) {
+                    checked = true;
+                    r->PlikiUstawZapisClick();
+                } else if (m.RxBuffer[0] == 0x30) {
+                    closing = true;
+                }
+            }
+            bool closeRequested() const override { return closing; }
+        } host;
+        const QString file = path("four.bin");
+        const QString side = path("side.bin");
+        QFile::remove(side);
+        writeFile(file, record(0x10) + record(0x20) + record(0x30) + record(0x40));
+        host.saveAnswer = side;
+        Recordings r(host);
+        host.r = &r;
+        r.ReplayRecording(file);
+        QCOMPARE(host.byte2, (QList<int>{0x12, 0x22, 0x32})); // record 3 never shown
+        QCOMPARE(host.busy, 0);
+        QVERIFY(r.Recording());
+        QCOMPARE(readAll(side).size(), 16); // the settings record only
+    }
+
     void aReplayIgnoresASecondReplayAndJumpsWhereTheScrollBarAsks() {
         // Jumping: while record 1 is shown, the user asks for record 4; records 2 and 3 are
         // skipped.

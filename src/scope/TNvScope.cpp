@@ -350,6 +350,15 @@ void TNvScope::drawAnalogView(QPainter& p) {
 
 void TNvScope::drawTraces(QPainter& p) {
     const int plotRight = width_ - MarginRight;
+    const int from = std::max(ViewStart, TraceFrom);
+    // Every channel's samples share their x: worked out once (a long recording has many).
+    std::vector<int> xs;
+    if (ViewEnd >= from) {
+        xs.resize(static_cast<std::size_t>(ViewEnd - from) + 1);
+        for (int i = from; i <= ViewEnd; ++i) {
+            xs[static_cast<std::size_t>(i - from)] = PosX(i);
+        }
+    }
     std::vector<QLine> lines;
     for (int c = 0; c < ChannelCount && c < 8; ++c) {
         const QColor colour = ChannelColors[static_cast<std::size_t>(c)];
@@ -360,13 +369,12 @@ void TNvScope::drawTraces(QPainter& p) {
         p.drawLine(MarginLeft, y0, plotRight, y0);
 
         lines.clear();
-        const int from = std::max(ViewStart, TraceFrom);
         int lastX = std::max(PosX(from), MarginLeft);
         int lastY = PosY(from, c);
         int low = lastY;
         int high = lastY;
         for (int i = from; i <= ViewEnd; ++i) {
-            const int x = PosX(i);
+            const int x = xs[static_cast<std::size_t>(i - from)];
             const int y = PosY(i, c);
             if (x == lastX) {
                 low = std::min(low, y);

@@ -187,6 +187,46 @@ private slots:
         QCOMPARE(QString::fromLatin1("3.14"), TNvScope::DouPreToStr(3.14159));
     }
 
+    void marginTextsLandInTheRightMarginInTheirColour() {
+        TNvScope s;
+        QImage canvas(600, 400, QImage::Format_RGB32);
+        s.SetScopeBounds(&canvas, 0, 0, 600, 400);
+        s.ScopeUpdate();
+        // Text is smoothed: count the pixels of the colour's hue, not of the exact colour.
+        const auto count = [&](const QRect& area, bool (*like)(const QColor&)) {
+            int n = 0;
+            for (int y = area.top(); y <= area.bottom(); ++y)
+                for (int x = area.left(); x <= area.right(); ++x)
+                    n += like(s.Bitmap().pixelColor(x, y)) ? 1 : 0;
+            return n;
+        };
+        const auto greenish = [](const QColor& c) {
+            return c.green() > c.red() + 40 && c.green() > c.blue() + 40;
+        };
+        const auto dark = [](const QColor& c) {
+            return c.red() < 128 && c.red() == c.green() && c.green() == c.blue();
+        };
+        const QRect below(542, 300, 58, 16);
+        QCOMPARE(count(below, greenish), 0);
+        s.TextEx(QStringLiteral("U"), 2, 0.5, QStringLiteral("V"), 300, QColor(0, 128, 0));
+        QVERIFY(count(below, greenish) > 5);
+        QCOMPARE(count(QRect(6, 300, 530, 16), greenish), 0); // nothing on the plot
+        // Row 2: the label 65 px below the top, the value 12 px lower still.
+        const QRect row(542, 65, 58, 26);
+        const int darkBefore = count(row, dark);
+        s.RightMarginText(QStringLiteral("Obroty"), 300, 10, QStringLiteral(" rpm"), 2);
+        QVERIFY(count(row, dark) > darkBefore + 10);
+
+        QStringList told;
+        s.CallOnTekst(QStringLiteral("x"), Qt::red, 1); // nobody listens: nothing happens
+        s.OnTekst = [&](TNvScope* sender, const QString& text, const QColor&, int number) {
+            QCOMPARE(sender, &s);
+            told << text + QString::number(number);
+        };
+        s.CallOnTekst(QStringLiteral("trigger "), Qt::red, 7);
+        QCOMPARE(told, QStringList{QStringLiteral("trigger 7")});
+    }
+
     void chartZoomsScrollsAndTellsTheClickedRecord() {
         ScopeChart chart;
         chart.resize(800, 300);

@@ -8,6 +8,7 @@
 #include "ResponseResult.h"
 #include "ScopeChart.h"
 #include "TMySerial.h"
+#include "TNvScope.h"
 
 #include <QAction>
 #include <QFileDialog>
@@ -115,8 +116,15 @@ void TForm1::ApplyMeasurementTexts() {
     MenuPikiOtworzPom->setText(LangText(601));
     MenuWidok->setTitle(LangText(604));
     WidokWykres->setText(LangText(605));
-    ChartScope->setTexts({LangText(209), LangText(211), LangText(212), LangText(213)},
-                         LangText(144), LangText(142), LangText(150));
+    // A language without one of these texts keeps the component's own label for it.
+    QStringList labels = TNvScope::DefaultAnalogLabels();
+    const int ids[] = {209, 211, 212, 213};
+    for (int c = 0; c < 4; ++c) {
+        if (!LangText(ids[c]).isEmpty()) {
+            labels[c] = LangText(ids[c]);
+        }
+    }
+    ChartScope->setTexts(labels, LangText(144), LangText(142), LangText(150));
 }
 
 void TForm1::ShowScopePanel(bool show) {
@@ -207,8 +215,8 @@ void TForm1::startPolling() {
 }
 
 void TForm1::showReplayControls(const QString& caption, const QString& title) {
+    // The scroll bar stands under the chart, not in Panel10: that panel keeps its height.
     ScrollBar1->show();
-    Panel10->setFixedHeight(112);
     setWindowTitle(caption);
     SetApplicationTitle(title);
     ShowScopePanel(true);

@@ -15,8 +15,7 @@ TNvScope::TNvScope(QWidget* parent) : QFrame(parent) {
     ChannelColors = {QColor(255, 0, 0),   QColor(0, 0, 255),   QColor(0, 128, 0),
                      QColor(255, 0, 255), QColor(0, 128, 128), QColor(128, 0, 0),
                      QColor(128, 0, 128), QColor(128, 0, 128)};
-    AnalogLabels = {QStringLiteral("Paliwo"), QStringLiteral("TPS"), QStringLiteral("Obroty"),
-                    QStringLiteral("KĄT")};
+    AnalogLabels = DefaultAnalogLabels();
     BitLabels = {QStringLiteral("WEJ KOR"), QStringLiteral("WEJ ROZ"),
                  QStringLiteral("WYJ KOR"), QStringLiteral("WYJ ROZ"),
                  QStringLiteral("ZAPŁON"),  QStringLiteral("IMPULSY OK")};
@@ -25,6 +24,11 @@ TNvScope::TNvScope(QWidget* parent) : QFrame(parent) {
     WarningBox = [](const QString& text, const QString& caption) {
         QMessageBox::warning(nullptr, caption, text);
     };
+}
+
+QStringList TNvScope::DefaultAnalogLabels() {
+    return {QStringLiteral("Paliwo"), QStringLiteral("TPS"), QStringLiteral("Obroty"),
+            QStringLiteral("KĄT")};
 }
 
 TNvScope::~TNvScope() {

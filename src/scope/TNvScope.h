@@ -65,6 +65,7 @@ public:
     void RightMarginText(const QString& label, double value, double scale, const QString& unit,
                          int row);
     static QString DouPreToStr(double value);
+    static QStringList DefaultAnalogLabels();
     void CallOnTekst(const QString& text, const QColor& colour, int number);
 
     // The sample ring; sample i's value 0 is also the bit word of the bit view.

@@ -66,10 +66,17 @@ private slots:
                 QVERIFY(a->isVisible());
                 QVERIFY2(!a->text().trimmed().isEmpty(), qPrintable(a->objectName()));
             }
+            // German lacks the fuel caption: the chart keeps its own label there.
+            QCOMPARE(w->ChartScope->AnalogLabels.size(), 4);
+            for (const QString& label : w->ChartScope->AnalogLabels) {
+                QVERIFY2(!label.isEmpty(), qPrintable(QString::number(language)));
+            }
         }
         w->ApplyLanguage(0);
         QCOMPARE(w->PlikiUstawZapis->text(), QStringLiteral("Zapis do pliku"));
         QCOMPARE(w->MenuPikiOtworzPom->text(), QString::fromUtf8("Otwórz pomiary"));
+        w->ApplyLanguage(2);
+        QCOMPARE(w->ChartScope->AnalogLabels, (QStringList{"Fuel", "TPS", "Rpm", "Angle"}));
         // The hidden scope exists from the start.
         QVERIFY(w->Scope1 != nullptr);
         QCOMPARE(w->Scope1->objectName(), QStringLiteral("Scope1"));

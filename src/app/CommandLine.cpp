@@ -21,6 +21,10 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
     parser.addOption(help);
     parser.addOption(demo);
     parser.addOption(device);
+    parser.addPositionalArgument(
+        QStringLiteral("FILE"),
+        QStringLiteral("A map file to open (.orvx, or a .csv text map), as the Open button would."),
+        QStringLiteral("[FILE]"));
     result.helpText =
         parser.helpText().replace(QStringLiteral("<executable_name>"), QStringLiteral("orvex"));
 
@@ -35,9 +39,11 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
         result.error = QStringLiteral("--device needs the path of a serial device.");
     } else if (result.demo && !result.device.isEmpty()) {
         result.error = QStringLiteral("--demo and --device cannot be used together.");
-    } else if (!parser.positionalArguments().isEmpty()) {
+    } else if (parser.positionalArguments().size() > 1) {
         result.error =
-            QStringLiteral("Unexpected argument: ") + parser.positionalArguments().first();
+            QStringLiteral("Only one file can be opened: ") + parser.positionalArguments().at(1);
+    } else if (!parser.positionalArguments().isEmpty()) {
+        result.file = parser.positionalArguments().first();
     }
     return result;
 }

@@ -7,10 +7,12 @@
 //   orvex                 open the port saved from the last run
 //   orvex --device PATH   open that serial device for this run (the saved port is kept)
 //   orvex --demo          play against the built-in simulated controller
+//   orvex [...] FILE      open a map file (.orvx, or a .csv text map) once the window is up
 //   orvex --help
 struct CommandLine {
     bool demo = false;
     QString device;
+    QString file; // a map file to open at start
     bool help = false;
     QString error; // set when the arguments make no sense; the program says so and stops
     QString helpText;

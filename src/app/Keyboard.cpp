@@ -7,6 +7,7 @@
 #include "ReadResponse.h"
 #include "Requests.h"
 #include "ResponseResult.h"
+#include "TChart3D.h"
 #include "TFormInfo.h"
 #include "TMySerial.h"
 #include "TPanel.h"
@@ -219,6 +220,11 @@ void TForm1::SetServiceMode(bool on) {
     for (QWidget* w : {static_cast<QWidget*>(PanelRight), static_cast<QWidget*>(SplitterRight),
                        static_cast<QWidget*>(Panel1)}) {
         w->setVisible(on);
+    }
+    if (MapChart != nullptr) {
+        // Service mode shows the measured angles beside the map.
+        MapChart->ViewMode = on ? 2 : 0;
+        MapChart->RefreshChart();
     }
     ApplyLanguage(-1);
 }

@@ -122,4 +122,5 @@ void TForm1::ApplyLanguage(int language) {
         RGWyjKor->setItemIndex(index);
     }
     ApplyMeasurementTexts();
+    SetMapChartTexts(); // titles and axis captions, when the chart exists
 }

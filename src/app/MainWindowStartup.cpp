@@ -3,6 +3,7 @@
 
 #include "BgrColor.h"
 #include "EventPump.h"
+#include "MapGridEditor.h"
 #include "ParametersTab.h"
 #include "PersistedSettings.h"
 #include "TFormAboud.h"
@@ -52,6 +53,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     CreateMapPanel();
     createLeftPanelControls({PanelNas1, PanelCzuj, PanelMapyTop, PanelInne});
     Parameters = new ParametersTab(*this);
+    CreateMapEditor();
 
     // The small windows exist for the whole run and are only shown and hidden.
     FormInfo = new TFormInfo();
@@ -69,6 +71,9 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
 
 TForm1::~TForm1() {
     qApp->removeEventFilter(this);
+    // The map editor watches GridMapa: it goes before the window's controls do.
+    delete MapEditor;
+    MapEditor = nullptr;
     if (!closed_) {
         // Destroyed without a close (tests, or the application quitting): still release the port.
         Timer1->stop();

@@ -3,8 +3,9 @@
 #include "GeneralText.h"
 #include "LeftPanelLayout.h"
 #include "MapCells.h"
-#include "MapGridDelegate.h"
+#include "MapGridEditor.h"
 #include "PendingWrites.h"
+#include "TChart3D.h"
 #include "TForm1.h"
 #include "TRadioGroup.h"
 
@@ -38,14 +39,6 @@ ParametersTab::ParametersTab(TForm1& form)
     // Captions of another language need other font sizes; the language is applied first.
     connect(f_.JezykGroup, &QActionGroup::triggered, this, &ParametersTab::PanelLeftResize,
             Qt::QueuedConnection);
-    MapGridDelegate::Source cells;
-    cells.value = [this](int column, int row) {
-        return int{static_cast<std::int8_t>(
-            f_.Mirror.MapTable[static_cast<std::size_t>(MapCells::byteAt(column, row))])};
-    };
-    cells.liveCell = [this] { return f_.Mirror.LiveCell; };
-    cells.mapOn = [this] { return f_.RGMapa->ItemIndex() != 0; };
-    f_.GridMapa->setItemDelegate(new MapGridDelegate(cells, f_.GridMapa));
     connect(f_.Button1, &QPushButton::clicked, this, &ParametersTab::Button1Click);
     connect(f_.Button2, &QPushButton::clicked, this, &ParametersTab::Button2Click);
 }
@@ -73,6 +66,7 @@ void ParametersTab::PanelLeftResize() {
     frame.Content = f_.PanelLeftContent;
     LeftPanelLayout::apply(f_, frame, (f_.Mirror.OpcjeL & 0x04) != 0, f_.Mirror.PcConfig);
     inLayout_ = false;
+    f_.FitPanelLeftBesideChart(); // the rows may need another width beside the chart
 }
 
 void ParametersTab::Button1Click() {
@@ -137,18 +131,7 @@ void ParametersTab::setMapPanelVisible(bool visible) {
 }
 
 void ParametersTab::showChartPanel(bool show) {
-    // The chart panel takes a third of the window only when there is a chart to show in it.
-    const bool haveChart = !f_.Panel2->findChildren<QWidget*>().isEmpty();
-    if (show && haveChart) {
-        f_.SetPanelLeftWidth(f_.width() * 2 / 3);
-        f_.SetPanelLeftFills(false);
-        f_.SplitterLeft->show();
-        f_.Panel2->show();
-        return;
-    }
-    f_.Panel2->hide();
-    f_.SetPanelLeftFills(true);
-    f_.SplitterLeft->hide();
+    f_.ShowChartPanel(show);
 }
 
 void ParametersTab::repaintMapGrid() {
@@ -167,19 +150,7 @@ void ParametersTab::stepLiveMapCell(int column, int row, bool up) {
         return;
     }
     f_.GridMapa->setCurrentCell(row, column);
-    auto& cell = f_.Mirror.MapTable[static_cast<std::size_t>(MapCells::byteAt(column, row))];
-    int v = static_cast<std::int8_t>(cell);
-    if (up && v < 127) {
-        ++v;
-    } else if (!up && v > -128) {
-        --v;
-    }
-    cell = static_cast<std::uint8_t>(static_cast<std::int8_t>(v));
-    TForm1::SetCell(f_.GridMapa, column, row, GeneralText(v * 0.2));
-    const int n = (column - 1) * 16 + (row - 1);
-    f_.Mirror.MapWriteFirst = n;
-    f_.Mirror.MapWriteLast = n;
-    f_.Mirror.PendingWrites |= PW_MAP_WRITE;
+    f_.MapEditor->StepSelectedCells(up);
 }
 
 void ParametersTab::moveMapCursor(std::uint8_t oldCell, std::uint8_t newCell) {
@@ -196,6 +167,9 @@ void ParametersTab::moveMapCursor(std::uint8_t oldCell, std::uint8_t newCell) {
 void ParametersTab::showMeasurement(const LiveView::Measurement& m) {
     if (f_.PanelRight->isHidden()) {
         return;
+    }
+    if (m.chartSample && f_.MapChart != nullptr) {
+        f_.MapChart->AddSample(1, m.column, m.row, m.chartValue);
     }
     QTableWidget* grid = m.gas ? f_.GridG : f_.GridB;
     // Column 0 is no map cell (a 20-byte live body always names it) but the load titles.

@@ -5,6 +5,7 @@
 #include "ParametersTab.h"
 #include "PollCycle.h"
 #include "PollTickResult.h"
+#include "TChart3D.h"
 #include "TFormInfo.h"
 #include "TMySerial.h"
 #include "TPanel.h"
@@ -40,7 +41,7 @@ ControlStates TForm1::CurrentControlStates() const {
     ParametersDisplay::fillControlStates(*this, s);
     s.PanelMapyVisible = !PanelMapy->isHidden();
     s.PanelRightVisible = !PanelRight->isHidden();
-    s.MapChartExists = false; // the 3-D chart is not part of this build yet
+    s.MapChartExists = MapChart != nullptr;
     s.InfoWindowExists = FormInfo != nullptr;
     s.InfoReportTag = FormInfo != nullptr ? FormInfo->Edit2->property("Tag").toInt() : 0;
     s.Image1Visible = !Image1->isHidden();
@@ -72,6 +73,10 @@ void TForm1::ApplyLossReset(const QString& caption, const QString& title, bool s
     // State panels and the two coloured option boxes back to the button face.
     Parameters->display().showUnknownState();
     Panel1->hide();
+    if (MapChart != nullptr) {
+        MapChart->SetCursor(-1, -1, -1);
+        MapChart->RefreshChart();
+    }
     if (switchToParameters) {
         ZakladkaParam->setChecked(true);
         ShowTab(0);
@@ -143,6 +148,12 @@ void TForm1::ApplyIdentity(const IdentityResult& identity) {
 void TForm1::ApplyMapUpdate(const MapUpdate& update) {
     for (const MapCellUpdate& cell : update.cells) {
         SetCell(GridMapa, cell.column, cell.row, cell.text);
+        if (MapChart != nullptr) {
+            MapChart->SetPoint(0, cell.column, cell.row, cell.chartValue);
+        }
+    }
+    if (MapChart != nullptr) {
+        MapChart->RefreshChart();
     }
 }
 

@@ -3,6 +3,7 @@
 #include "ControllerMirror.h"
 #include "LanguageTable.h"
 #include "LeftPanelControls.h"
+#include "MapHost.h"
 #include "Recordings.h"
 #include "RecordingsHost.h"
 
@@ -39,6 +40,9 @@ class QWidget;
 class QToolBar;
 class TFormAboud;
 class TFormInfo;
+class MapFileCommands;
+class MapGridEditor;
+class TChart3D;
 class TMySerial;
 class TNvScope;
 class ScopeChart;
@@ -54,7 +58,10 @@ struct SettingsView;
 // The main window. Its controls keep their design names as member names and objectName; its
 // handlers are spread over several files by concern (start-up and close, poll cycle, languages,
 // keyboard and tabs, help, port menu).
-class TForm1 : public QMainWindow, public LeftPanelControls, public RecordingsHost {
+class TForm1 : public QMainWindow,
+               public LeftPanelControls,
+               public RecordingsHost,
+               public MapHost {
     Q_OBJECT
 
 public:
@@ -272,10 +279,32 @@ public:
     void showRecordingTrace(std::vector<LiveTracePoint> points) override;
     void showReplayPosition(int record) override;
 
+    // --- ignition maps (Maps.cpp): the grid editor, the map files, the 3-D chart
+    MapGridEditor* MapEditor = nullptr;
+    MapFileCommands* MapFiles = nullptr;
+    TChart3D* MapChart = nullptr; // created the first time the map is shown in 3-D
+    // Panel2 with the chart beside PanelLeft (show), or PanelLeft alone.
+    void ShowChartPanel(bool show);
+    bool ChartPanelShown() const { return chartPanelShown_; }
+    // Beside the chart: PanelLeft's share of the width, never narrower than its rows.
+    void FitPanelLeftBesideChart();
+    // MapHost (mirror(), setStatusText() and closePort() are shared with RecordingsHost)
+    QString mapText(int id) const override { return LangText(id); }
+    bool mapOn() const override;
+    bool mapEditable() const override;
+    TChart3D* mapChart() override { return MapChart; }
+    void beep() override;
+    QString askFileName(bool save, const QString& title, const QString& filter,
+                        const QString& defaultSuffix) override;
+    void showFileError(const QString& text) override;
+    void setFileCaption(const QString& caption, const QString& title) override;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // Beside the chart PanelLeft keeps its share of the window's width (Maps.cpp).
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void CreateMenus();
@@ -287,6 +316,8 @@ private:
     void CreateMeasurements();
     void ApplyMeasurementTexts();
     void ShowScopePanel(bool show);
+    void CreateMapEditor();
+    void SetMapChartTexts();
 
     LanguageTable Lang;
     int startPortNumber_ = 1; // the port read from the store, kept when a session device runs
@@ -296,6 +327,8 @@ private:
     bool closing_ = false;
     bool closePending_ = false;
     bool panelLeftFills_ = true;
+    bool chartPanelShown_ = false;
+    double panelLeftShare_ = 2.0 / 3.0; // of the window's width, beside the chart
     int panelLeftWidth_ = 533;
     QHBoxLayout* bodyLayout_ = nullptr;
     QLabel* statusText_ = nullptr; // the status bar's one text

@@ -1,6 +1,8 @@
 // The two tabs of the window: parameters (0) and firmware update (2).
 #include "TForm1.h"
 
+#include <algorithm>
+
 #include <QBoxLayout>
 #include <QFrame>
 #include <QLabel>
@@ -29,10 +31,14 @@ void TForm1::ShowTab(int tab) {
         Button2->setText(LangText(549));
         Button2->setToolTip(LangText(550));
         TreeView1->hide();
+        if (chartPanelShown_) {
+            ShowChartPanel(true); // the chart comes back with its tab
+        }
         SetStatusText(QString());
     } else if (tab == 2) {
         PanelLeft->hide();
         SplitterLeft->hide();
+        Panel2->hide(); // the chart belongs to the parameters tab
         PanelRight->hide();
         SplitterRight->hide();
         Button1->show();
@@ -49,6 +55,7 @@ void TForm1::ShowTab(int tab) {
 
 void TForm1::SetPanelLeftWidth(int width) {
     panelLeftWidth_ = width;
+    panelLeftShare_ = static_cast<double>(width) / std::max(1, this->width());
     if (panelLeftFills_) {
         return; // filling the client area, the width follows the window
     }

@@ -1,8 +1,11 @@
 #include "CommandLine.h"
 #include "TForm1.h"
 
+#include "MapFileCommands.h"
+
 #include <QApplication>
 #include <QTextStream>
+#include <QTimer>
 
 #include <memory>
 
@@ -54,6 +57,13 @@ int main(int argc, char** argv) {
             window.UseSessionDevice(sessionDevice);
         }
         window.showMaximized();
+        if (!args.file.isEmpty()) {
+            // Once the window is up, as the toolbar button (or, for a text map, the menu item)
+            // would open it; a file that cannot be read gets the same message and the program
+            // goes on.
+            QTimer::singleShot(0, &window,
+                               [&window, &args] { window.MapFiles->OpenAnyFile(args.file); });
+        }
         rc = QApplication::exec();
     }
     return rc;

@@ -279,8 +279,10 @@ private slots:
             << QStringLiteral("/dev/ttyUSB0") << true;
         QTest::newRow("unknown option")
             << QStringList{"orvex", "--fast"} << false << QString() << true;
-        QTest::newRow("stray argument")
-            << QStringList{"orvex", "COM3"} << false << QString() << true;
+        QTest::newRow("a map file")
+            << QStringList{"orvex", "map.orvx"} << false << QString() << false;
+        QTest::newRow("two files")
+            << QStringList{"orvex", "a.orvx", "b.csv"} << false << QString() << true;
     }
     void commandLineOptions() {
         QFETCH(QStringList, args);

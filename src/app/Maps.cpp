@@ -1,0 +1,150 @@
+// The ignition map in the window: the grid editor, the chart panel beside the left panel and
+// what the map code asks of the window (MapHost).
+#include "TForm1.h"
+
+#include "MapCellValue.h"
+#include "MapCells.h"
+#include "MapFileCommands.h"
+#include "MapGridEditor.h"
+#include "TChart3D.h"
+#include "TMySerial.h"
+#include "TRadioGroup.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFileDialog>
+#include <QFrame>
+#include <QMessageBox>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+void TForm1::CreateMapEditor() {
+    MapEditor = new MapGridEditor(*this, GridMapa, this);
+    connect(ToolBtnMapKasuj, &QAction::triggered, MapEditor, &MapGridEditor::ToolBtnMapKasujClick);
+    MapFiles = new MapFileCommands(*this, *MapEditor, GridB, GridG, this);
+    connect(ToolBtnOpen, &QAction::triggered, MapFiles, &MapFileCommands::ToolBtnOpenClick);
+    connect(ToolBtnSave, &QAction::triggered, MapFiles, &MapFileCommands::ToolBtnSaveClick);
+    connect(MenuPikiOtworz, &QAction::triggered, MapFiles, &MapFileCommands::MenuPikiOtworzClick);
+    connect(MenuPlikiZapisz, &QAction::triggered, MapFiles, &MapFileCommands::MenuPlikiZapiszClick);
+    auto* column = new QVBoxLayout(Panel2);
+    column->setContentsMargins(0, 0, 0, 0);
+}
+
+void TForm1::ShowChartPanel(bool show) {
+    chartPanelShown_ = show;
+    if (!show) {
+        Panel2->hide();
+        SetPanelLeftFills(true);
+        SplitterLeft->hide();
+        return;
+    }
+    SetPanelLeftWidth(width() * 2 / 3);
+    SetPanelLeftFills(false);
+    FitPanelLeftBesideChart();
+    SplitterLeft->show();
+    Panel2->show();
+    if (MapChart != nullptr) {
+        return;
+    }
+    MapChart = new TChart3D(Panel2);
+    Panel2->layout()->addWidget(MapChart);
+    MapChart->PointsX = 16;
+    MapChart->PointsY = 17;
+    MapChart->AxisMin = {400, 0, 0};
+    MapChart->AxisMax = {6400, 100, 50};
+    MapChart->TickStep = {1000, 10, 5};
+    MapChart->ViewMode = ServiceMode ? 2 : 0;
+    SetMapChartTexts();
+    for (int i = 1; i <= 15; ++i) {
+        for (int j = 1; j <= 16; ++j) {
+            const int v = static_cast<std::int8_t>(
+                Mirror.MapTable[static_cast<std::size_t>(MapCells::byteAt(i, j))]);
+            MapChart->SetPoint(0, i, j, MapCellValue::chartValue(v));
+        }
+    }
+    MapChart->show();
+}
+
+void TForm1::SetMapChartTexts() {
+    if (MapChart == nullptr) {
+        return;
+    }
+    MapChart->SetChartText(23, LangText(300));
+    MapChart->SetChartText(24, LangText(302));
+    MapChart->SetChartText(20, LangText(304));
+    MapChart->SetChartText(21, LangText(305));
+    MapChart->SetChartText(22, LangText(306));
+    MapChart->RefreshChart();
+}
+
+void TForm1::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    FitPanelLeftBesideChart();
+}
+
+void TForm1::FitPanelLeftBesideChart() {
+    if (panelLeftFills_) {
+        return;
+    }
+    // The chart and the panel grow and shrink together. The panel never gets narrower than
+    // its rows (it would scroll sideways); the chart keeps at least a usable strip.
+    const int w = width();
+    const int rows = PanelLeftContent->minimumWidth() +
+                     PanelLeftScroll->verticalScrollBar()->sizeHint().width() + 2;
+    const int chartLeast = std::min(220, w / 3);
+    panelLeftWidth_ =
+        std::min(std::max(static_cast<int>(panelLeftShare_ * w), rows), w - chartLeast);
+    PanelLeft->setFixedWidth(panelLeftWidth_);
+}
+
+bool TForm1::mapOn() const {
+    return RGMapa->ItemIndex() != 0;
+}
+
+bool TForm1::mapEditable() const {
+    return true;
+}
+
+void TForm1::beep() {
+    QApplication::beep();
+}
+
+QString TForm1::askFileName(bool save, const QString& title, const QString& filter,
+                            const QString& defaultSuffix) {
+    QFileDialog* dialog = save ? SaveDialog1 : OpenDialog1;
+    dialog->setWindowTitle(title);
+    // The filters are written "name|pattern|name|pattern".
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        filters << parts[i];
+    }
+    dialog->setNameFilters(filters);
+    if (!filters.isEmpty()) {
+        dialog->selectNameFilter(filters.first());
+    }
+    dialog->setDefaultSuffix(defaultSuffix);
+    dialog->setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) {
+        return {};
+    }
+    return dialog->selectedFiles().first();
+}
+
+void TForm1::showFileError(const QString& text) {
+    if (ErrorBox) {
+        ErrorBox(text);
+        return;
+    }
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Orvex"), text, QMessageBox::Ok, this);
+    box.exec();
+}
+
+void TForm1::setFileCaption(const QString& caption, const QString& title) {
+    setWindowTitle(caption);
+    SetApplicationTitle(title);
+}
+

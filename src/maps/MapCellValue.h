@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QRect>
+#include <QString>
+#include <optional>
+
+// The rules of a map cell's text and value. A cell holds v (-128..127), an advance change of
+// v * 0.2 degrees; the grid shows v * 0.2, the chart gets (v + 128) * 0.2.
+namespace MapCellValue {
+
+QString text(int v);         // v * 0.2 in the general number form of the user's locale
+double chartValue(int v);    // (v + 128) * 0.2
+int stepped(int v, bool up); // one step, held at -128 and 127
+
+// The longest leading decimal number of the text, "." as the only separator (leading blanks
+// skipped); text that does not start with a number gives 0.
+double leadingNumber(const QString& text);
+// The angle of a cell's text as shown (first "," read as "."): for the chart cursor.
+double angleOf(const QString& cellText);
+
+// A value being typed into a cell. Nothing while the user is obviously still typing (empty,
+// a lone sign, or a trailing "." or ","); otherwise the value clamped to -25.6..25.4 and
+// v = value * 5 truncated toward zero.
+struct Typed {
+    double angle = 0.0; // the clamped value, degrees
+    int v = 0;
+};
+std::optional<Typed> typed(const QString& text);
+
+// Cell numbers the controller rewrites for a selection (columns left..right, rows
+// top..bottom of the grid): every cell from the first selected to the last, unselected cells
+// of the columns in between included.
+struct WriteRange {
+    int first = 0;
+    int last = 0;
+};
+WriteRange writeRange(const QRect& selection);
+
+} // namespace MapCellValue

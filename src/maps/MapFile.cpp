@@ -1,0 +1,97 @@
+#include "MapFile.h"
+
+#include "ControllerMirror.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <algorithm>
+
+namespace MapFile {
+
+namespace {
+
+void putBigEndian(QByteArray& out, int offset, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) {
+        out[offset + i] = static_cast<char>((value >> (24 - 8 * i)) & 0xFF);
+    }
+}
+
+// Writes everything or says why not. Unbuffered, so that a short write (a full disk) is seen
+// here and not lost in a buffer flushed on close.
+QString writeAll(QFileDevice& file, const QByteArray& content) {
+    qint64 done = 0;
+    while (done < content.size()) {
+        const qint64 n = file.write(content.constData() + done, content.size() - done);
+        if (n <= 0) {
+            const QString reason = file.errorString();
+            return reason.isEmpty() ? QStringLiteral("write error") : reason;
+        }
+        done += n;
+    }
+    return {};
+}
+
+} // namespace
+
+QByteArray compose(const ControllerMirror& m) {
+    QByteArray out(FileSize, '\0');
+    std::copy(m.SettingsImage.begin(), m.SettingsImage.end(), out.begin());
+    putBigEndian(out, 32, m.DeviceId);
+    putBigEndian(out, 36, m.DeviceVersion);
+    out[MarkerOffset] = 1;
+    std::copy(m.MapTable.begin(), m.MapTable.end(), out.begin() + HeaderSize);
+    return out;
+}
+
+Read apply(const QByteArray& bytes, ControllerMirror& m) {
+    if (bytes.size() < HeaderSize || bytes.at(MarkerOffset) != 1) {
+        return Read::Refused;
+    }
+    const qsizetype mapBytes =
+        std::min<qsizetype>(bytes.size() - HeaderSize, ControllerMirror::MapTableSize);
+    std::copy_n(bytes.constBegin() + HeaderSize, mapBytes, m.MapTable.begin());
+    return Read::Loaded;
+}
+
+QString saveWhole(const QString& path, const QByteArray& content) {
+    const QFileInfo target(path);
+    if (target.exists() && !target.isFile()) {
+        QFile direct(path);
+        if (!direct.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+            return direct.errorString();
+        }
+        return writeAll(direct, content);
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        return file.errorString();
+    }
+    const QString reason = writeAll(file, content);
+    if (!reason.isEmpty()) {
+        file.cancelWriting(); // the old file stays as it was
+        return reason;
+    }
+    if (!file.commit()) {
+        return file.errorString();
+    }
+    return {};
+}
+
+QByteArray readWhole(const QString& path, QString* error, qint64 limit) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = file.errorString();
+        return {};
+    }
+    QByteArray content = file.read(limit);
+    if (file.error() != QFileDevice::NoError) {
+        *error = file.errorString();
+        return {};
+    }
+    error->clear();
+    return content;
+}
+
+} // namespace MapFile

@@ -1,0 +1,177 @@
+#include "MapFileCommands.h"
+
+#include "ControllerMirror.h"
+#include "CsvMapFile.h"
+#include "MapFile.h"
+#include "MapGridEditor.h"
+#include "MapHost.h"
+#include "PendingWrites.h"
+#include "TChart3D.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QTableWidget>
+
+namespace {
+
+const char* const MapFilter = "plik mapy (*.orvx)|*.orvx|wszystki pliki|*.*";
+
+void setCell(QTableWidget* grid, int column, int row, const QString& text) {
+    if (row >= grid->rowCount() || column >= grid->columnCount()) {
+        return;
+    }
+    QTableWidgetItem* cell = grid->item(row, column);
+    if (cell == nullptr) {
+        cell = new QTableWidgetItem();
+        grid->setItem(row, column, cell);
+    }
+    cell->setText(text);
+}
+
+CsvMapFile::Block rowsOf(const QTableWidget* grid) {
+    CsvMapFile::Block block;
+    for (int r = 1; r < grid->rowCount(); ++r) {
+        QStringList row;
+        for (int c = 1; c < grid->columnCount(); ++c) {
+            const QTableWidgetItem* cell = grid->item(r, c);
+            row << (cell != nullptr ? cell->text() : QString());
+        }
+        block << row;
+    }
+    return block;
+}
+
+} // namespace
+
+MapFileCommands::MapFileCommands(MapHost& host, MapGridEditor& editor, QTableWidget* gridB,
+                                 QTableWidget* gridG, QObject* parent)
+    : QObject(parent), host_(host), editor_(editor), gridB_(gridB), gridG_(gridG) {
+    setObjectName(QStringLiteral("MapFiles"));
+}
+
+QString MapFileCommands::cannotOpen(const QString& path, const QString& reason) const {
+    return host_.mapText(702) + QStringLiteral("\n") + QDir::toNativeSeparators(path) +
+           QStringLiteral("\n") + reason;
+}
+
+void MapFileCommands::ToolBtnOpenClick() {
+    const QString path = host_.askFileName(false, host_.mapText(700), QString::fromUtf8(MapFilter),
+                                           QStringLiteral("orvx"));
+    if (!path.isEmpty()) {
+        OpenMapFile(path);
+    }
+}
+
+void MapFileCommands::ToolBtnSaveClick() {
+    const QString path = host_.askFileName(true, host_.mapText(701), QString::fromUtf8(MapFilter),
+                                           QStringLiteral("orvx"));
+    if (!path.isEmpty()) {
+        SaveMapFile(path);
+    }
+}
+
+void MapFileCommands::MenuPikiOtworzClick() {
+    const QString path =
+        host_.askFileName(false, host_.mapText(700), host_.mapText(710), QStringLiteral("csv"));
+    if (!path.isEmpty()) {
+        OpenCsvFile(path);
+    }
+}
+
+void MapFileCommands::MenuPlikiZapiszClick() {
+    const QString path =
+        host_.askFileName(true, host_.mapText(701), host_.mapText(710), QStringLiteral("csv"));
+    if (!path.isEmpty()) {
+        SaveCsvFile(path);
+    }
+}
+
+bool MapFileCommands::SaveMapFile(const QString& path) {
+    const QString reason = MapFile::saveWhole(path, MapFile::compose(host_.mirror()));
+    if (!reason.isEmpty()) {
+        host_.showFileError(cannotOpen(path, reason));
+        return false;
+    }
+    return true;
+}
+
+bool MapFileCommands::OpenMapFile(const QString& path) {
+    QString reason;
+    // Read only: a reference map on a write-protected stick opens as well.
+    const QByteArray bytes = MapFile::readWhole(path, &reason, MapFile::FileSize);
+    if (!reason.isEmpty()) {
+        host_.showFileError(cannotOpen(path, reason));
+        return false;
+    }
+    ControllerMirror& m = host_.mirror();
+    if (MapFile::apply(bytes, m) != MapFile::Read::Loaded) {
+        host_.showFileError(host_.mapText(703));
+        return false;
+    }
+    editor_.showMapTable();
+    if (TChart3D* chart = host_.mapChart()) {
+        chart->RefreshChart();
+    }
+    // The whole map goes to the controller; its identity and settings are read again.
+    m.MapWriteFirst = 0;
+    m.MapWriteLast = 271;
+    m.PendingWrites |= PW_MAP_WRITE;
+    m.SettingIndex = 0;
+    m.IdentityState = 0;
+    return true;
+}
+
+bool MapFileCommands::SaveCsvFile(const QString& path) {
+    const QString text = CsvMapFile::compose(rowsOf(gridB_), rowsOf(gridG_));
+    const QString reason = MapFile::saveWhole(path, text.toUtf8());
+    if (!reason.isEmpty()) {
+        host_.showFileError(cannotOpen(path, reason));
+        return false;
+    }
+    host_.beep();
+    return true;
+}
+
+bool MapFileCommands::OpenCsvFile(const QString& path) {
+    QString reason;
+    const QByteArray bytes = MapFile::readWhole(path, &reason);
+    if (!reason.isEmpty()) {
+        host_.showFileError(cannotOpen(path, reason));
+        return false;
+    }
+    // The whole file is read before anything changes: a bad field leaves grids and chart alone.
+    const CsvMapFile::Parsed parsed = CsvMapFile::parse(QString::fromUtf8(bytes));
+    if (parsed.badLine != 0) {
+        host_.showFileError(host_.mapText(703) + QStringLiteral("\n") +
+                            host_.mapText(260).arg(parsed.badLine).arg(parsed.badField));
+        return false;
+    }
+    host_.setFileCaption(QStringLiteral("Orvex V1.03 - ") + QFileInfo(path).fileName(),
+                         QStringLiteral("Orvex"));
+    host_.closePort(); // the window shows file data now, not a live controller
+    TChart3D* chart = host_.mapChart();
+    if (chart != nullptr) {
+        chart->ClearLayers(-1);
+    }
+    for (int layer = 0; layer < 2; ++layer) {
+        QTableWidget* grid = layer == 0 ? gridB_ : gridG_;
+        for (const CsvMapFile::Cell& cell : layer == 0 ? parsed.petrol : parsed.gas) {
+            setCell(grid, cell.column, cell.row, cell.text);
+            if (chart != nullptr && cell.hasValue) {
+                chart->SetPoint(layer, cell.column, cell.row, cell.value);
+            }
+        }
+    }
+    if (chart != nullptr) {
+        chart->RefreshChart();
+    }
+    return true;
+}
+
+bool MapFileCommands::OpenAnyFile(const QString& path) {
+    if (path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)) {
+        return OpenCsvFile(path);
+    }
+    return OpenMapFile(path);
+}

@@ -1,0 +1,336 @@
+#include "MapGridEditor.h"
+
+#include "ControllerMirror.h"
+#include "MapCellDelegate.h"
+#include "MapCellValue.h"
+#include "MapCells.h"
+#include "MapHost.h"
+#include "PendingWrites.h"
+#include "TChart3D.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QTableWidget>
+
+namespace {
+
+void setCell(QTableWidget* grid, int column, int row, const QString& text) {
+    if (row >= grid->rowCount() || column >= grid->columnCount()) {
+        return;
+    }
+    QTableWidgetItem* cell = grid->item(row, column);
+    if (cell == nullptr) {
+        cell = new QTableWidgetItem();
+        grid->setItem(row, column, cell);
+    }
+    cell->setText(text);
+}
+
+bool isStepKey(const QKeyEvent* e) {
+    if (e->key() != Qt::Key_Up && e->key() != Qt::Key_Down) {
+        return false;
+    }
+    return e->modifiers().testFlag(Qt::ControlModifier) ||
+           QApplication::mouseButtons().testFlag(Qt::RightButton);
+}
+
+} // namespace
+
+MapGridEditor::MapGridEditor(MapHost& host, QTableWidget* grid, QObject* parent)
+    : QObject(parent), host_(host), grid_(grid) {
+    setObjectName(QStringLiteral("MapGridEditor"));
+    grid_->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    grid_->setSelectionBehavior(QAbstractItemView::SelectItems);
+    grid_->setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |
+                           QAbstractItemView::EditKeyPressed);
+    grid_->setTabKeyNavigation(true);
+
+    MapGridDelegate::Source cells;
+    cells.value = [this](int column, int row) { return value(column, row); };
+    cells.liveCell = [this] { return host_.mirror().LiveCell; };
+    cells.mapOn = [this] { return host_.mapOn(); };
+    grid_->setItemDelegate(new MapCellDelegate(cells, *this, grid_));
+
+    viewport_ = grid_->viewport();
+    grid_->installEventFilter(this);
+    viewport_->installEventFilter(this);
+    connect(static_cast<MapCellDelegate*>(grid_->itemDelegate()),
+            &QAbstractItemDelegate::closeEditor, this, [this] { typing_ = nullptr; });
+    connect(grid_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this] { GridMapaClick(); });
+    // Header cells (speeds, loads, the two-row titles) can be neither selected nor typed into,
+    // also when rows come back after the two-row table.
+    connect(grid_->model(), &QAbstractItemModel::dataChanged, this, [this] { markHeaderCells(); });
+    markHeaderCells();
+}
+
+// A deleted filter drops out of the grid's filter lists by itself.
+MapGridEditor::~MapGridEditor() = default;
+
+void MapGridEditor::markHeaderCells() {
+    for (int r = 0; r < grid_->rowCount(); ++r) {
+        for (int c = 0; c < grid_->columnCount(); ++c) {
+            if (r != 0 && c != 0) {
+                continue;
+            }
+            QTableWidgetItem* cell = grid_->item(r, c);
+            if (cell != nullptr && cell->flags() != Qt::NoItemFlags) {
+                cell->setFlags(Qt::NoItemFlags);
+            }
+        }
+    }
+}
+
+int MapGridEditor::value(int column, int row) const {
+    return static_cast<std::int8_t>(
+        host_.mirror().MapTable[static_cast<std::size_t>(MapCells::byteAt(column, row))]);
+}
+
+void MapGridEditor::setValue(int column, int row, int v) {
+    host_.mirror().MapTable[static_cast<std::size_t>(MapCells::byteAt(column, row))] =
+        static_cast<std::uint8_t>(static_cast<std::int8_t>(v));
+    setCell(grid_, column, row, MapCellValue::text(v));
+    if (TChart3D* chart = host_.mapChart()) {
+        chart->SetPoint(0, column, row, MapCellValue::chartValue(v));
+    }
+}
+
+QString MapGridEditor::cellText(int column, int row) const {
+    return MapCellValue::text(value(column, row));
+}
+
+QRect MapGridEditor::selection() const {
+    QRect r;
+    for (const QItemSelectionRange& range : grid_->selectionModel()->selection()) {
+        r |= QRect(QPoint(range.left(), range.top()), QPoint(range.right(), range.bottom()));
+    }
+    if (r.isEmpty()) {
+        const QModelIndex current = grid_->currentIndex();
+        r = QRect(current.column(), current.row(), 1, 1);
+    }
+    const int lastColumn = std::min(15, grid_->columnCount() - 1);
+    const int lastRow = std::min(16, grid_->rowCount() - 1);
+    QPoint tl(std::clamp(r.left(), 1, lastColumn), std::clamp(r.top(), 1, lastRow));
+    QPoint br(std::clamp(r.right(), 1, lastColumn), std::clamp(r.bottom(), 1, lastRow));
+    return QRect(tl, br);
+}
+
+void MapGridEditor::queueWrite() {
+    const MapCellValue::WriteRange range = MapCellValue::writeRange(selection());
+    ControllerMirror& m = host_.mirror();
+    m.MapWriteFirst = range.first;
+    m.MapWriteLast = range.last;
+    m.PendingWrites |= PW_MAP_WRITE;
+}
+
+void MapGridEditor::moveChartCursor(int column, int row, double angle) {
+    if (TChart3D* chart = host_.mapChart()) {
+        chart->SetCursor(column * 400 + 400, row * 100 / 16, angle + 25.6);
+    }
+}
+
+void MapGridEditor::StepSelectedCells(bool up) {
+    if (!host_.mapEditable()) {
+        host_.beep(); // nothing to step before the controller's map was read
+        return;
+    }
+    if (typing_ != nullptr) {
+        // A value being typed is stored first; the step then applies to it.
+        auto* delegate = static_cast<MapCellDelegate*>(grid_->itemDelegate());
+        emit delegate->commitData(typing_);
+        emit delegate->closeEditor(typing_, QAbstractItemDelegate::NoHint);
+    }
+    const QRect sel = selection();
+    for (int i = sel.left(); i <= sel.right(); ++i) {
+        for (int j = sel.top(); j <= sel.bottom(); ++j) {
+            setValue(i, j, MapCellValue::stepped(value(i, j), up));
+        }
+    }
+    const MapCellValue::WriteRange range = MapCellValue::writeRange(sel);
+    ControllerMirror& m = host_.mirror();
+    m.MapWriteFirst = range.first;
+    m.MapWriteLast = range.last;
+    const QModelIndex current = grid_->currentIndex();
+    if (current.isValid() && current.row() >= 1 && current.column() >= 1) {
+        moveChartCursor(
+            current.column(), current.row(),
+            MapCellValue::angleOf(grid_->item(current.row(), current.column()) != nullptr
+                                      ? grid_->item(current.row(), current.column())->text()
+                                      : QString()));
+    }
+    m.PendingWrites |= PW_MAP_WRITE;
+}
+
+bool MapGridEditor::mayType(int column, int row) const {
+    if (column < 1 || row < 1 || column > 15 || row > 16) {
+        return false;
+    }
+    if (!host_.mapEditable()) {
+        host_.beep();
+        return false;
+    }
+    return true;
+}
+
+void MapGridEditor::editorOpened(QLineEdit* editor) {
+    typing_ = editor;
+    editor->installEventFilter(this);
+}
+
+void MapGridEditor::GridMapaKeyUp() {
+    if (typing_ != nullptr) {
+        CommitCellText(typing_->text());
+    }
+}
+
+bool MapGridEditor::CommitCellText(const QString& text) {
+    const auto typed = MapCellValue::typed(text);
+    const QModelIndex current = grid_->currentIndex();
+    if (!typed || !current.isValid() || current.column() < 1 || current.row() < 1 ||
+        !host_.mapEditable()) {
+        return false;
+    }
+    const int i = current.column();
+    const int j = current.row();
+    host_.mirror().MapTable[static_cast<std::size_t>(MapCells::byteAt(i, j))] =
+        static_cast<std::uint8_t>(static_cast<std::int8_t>(typed->v));
+    const QString shown = MapCellValue::text(typed->v);
+    if (shown != text) {
+        if (typing_ != nullptr) {
+            typing_->setText(shown);
+        }
+        setCell(grid_, i, j, shown);
+    }
+    if (TChart3D* chart = host_.mapChart()) {
+        chart->SetPoint(0, i, j, MapCellValue::chartValue(typed->v));
+    }
+    const MapCellValue::WriteRange range = MapCellValue::writeRange(selection());
+    ControllerMirror& m = host_.mirror();
+    m.MapWriteFirst = range.first;
+    m.MapWriteLast = range.last;
+    moveChartCursor(i, j, typed->angle);
+    m.PendingWrites |= PW_MAP_WRITE;
+    return true;
+}
+
+void MapGridEditor::GridMapaClick() {
+    const QModelIndex current = grid_->currentIndex();
+    if (!current.isValid() || current.column() < 1 || current.row() < 1) {
+        return;
+    }
+    const QTableWidgetItem* cell = grid_->item(current.row(), current.column());
+    moveChartCursor(current.column(), current.row(),
+                    MapCellValue::angleOf(cell != nullptr ? cell->text() : QString()));
+    host_.setStatusText(host_.mapText(734));
+}
+
+void MapGridEditor::ToolBtnMapKasujClick() {
+    ControllerMirror& m = host_.mirror();
+    m.PendingWrites |= PW_CLEAR_MAP;
+    // Read the cleared map back, so the grid shows what the controller now holds.
+    m.PendingWrites |= PW_MAP_READ;
+    m.clearRxHead();
+    m.SettingIndex = 0;
+    m.IdentityState = 0;
+}
+
+void MapGridEditor::showMapTable() {
+    TChart3D* chart = host_.mapChart();
+    for (int i = 1; i <= 15; ++i) {
+        for (int j = 1; j <= 16; ++j) {
+            const int v = value(i, j);
+            setCell(grid_, i, j, MapCellValue::text(v));
+            if (chart != nullptr) {
+                chart->SetPoint(0, i, j, MapCellValue::chartValue(v));
+            }
+        }
+    }
+}
+
+QPoint MapGridEditor::dataCellAt(const QPoint& pos) const {
+    int column = grid_->columnAt(pos.x());
+    int row = grid_->rowAt(pos.y());
+    if (column < 0) {
+        column = pos.x() < 0 ? 1 : grid_->columnCount() - 1;
+    }
+    if (row < 0) {
+        row = pos.y() < 0 ? 1 : grid_->rowCount() - 1;
+    }
+    return {std::clamp(column, 1, std::min(15, grid_->columnCount() - 1)),
+            std::clamp(row, 1, std::min(16, grid_->rowCount() - 1))};
+}
+
+bool MapGridEditor::viewportMouse(QMouseEvent* e) {
+    const QPoint pos = e->position().toPoint();
+    switch (e->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        if (e->button() == Qt::RightButton) {
+            LastDragY = pos.y(); // dragging with the right button steps; a click selects nothing
+            return true;
+        }
+        if (e->button() == Qt::LeftButton) {
+            const int column = grid_->columnAt(pos.x());
+            const int row = grid_->rowAt(pos.y());
+            if (column < 1 || row < 1) {
+                return true; // header cells are not map cells
+            }
+            if (!e->modifiers().testFlag(Qt::ShiftModifier)) {
+                SelectionAnchor = QPoint(column, row);
+            }
+        }
+        return false;
+    case QEvent::MouseMove:
+        if (e->buttons().testFlag(Qt::LeftButton)) {
+            const QPoint cell = dataCellAt(pos);
+            const QRect span(QPoint(std::min(SelectionAnchor.x(), cell.x()),
+                                    std::min(SelectionAnchor.y(), cell.y())),
+                             QPoint(std::max(SelectionAnchor.x(), cell.x()),
+                                    std::max(SelectionAnchor.y(), cell.y())));
+            QAbstractItemModel* model = grid_->model();
+            grid_->selectionModel()->select(
+                QItemSelection(model->index(span.top(), span.left()),
+                               model->index(span.bottom(), span.right())),
+                QItemSelectionModel::ClearAndSelect);
+            return true;
+        }
+        if (e->buttons().testFlag(Qt::RightButton)) {
+            if (pos.y() < LastDragY) {
+                StepSelectedCells(true);
+            } else if (pos.y() > LastDragY) {
+                StepSelectedCells(false);
+            }
+            LastDragY = pos.y();
+            return true;
+        }
+        return false;
+    case QEvent::MouseButtonRelease:
+        return e->button() == Qt::RightButton;
+    default:
+        return false;
+    }
+}
+
+bool MapGridEditor::eventFilter(QObject* watched, QEvent* event) {
+    // Only pointers are compared before the event is known to be the user's: the grid may be
+    // in the middle of its destruction when other events arrive.
+    const QEvent::Type type = event->type();
+    if (watched == viewport_ &&
+        (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick ||
+         type == QEvent::MouseMove || type == QEvent::MouseButtonRelease)) {
+        return viewportMouse(static_cast<QMouseEvent*>(event));
+    }
+    if ((watched == grid_ || (typing_ != nullptr && watched == typing_)) &&
+        type == QEvent::KeyPress && isStepKey(static_cast<QKeyEvent*>(event))) {
+        StepSelectedCells(static_cast<QKeyEvent*>(event)->key() == Qt::Key_Up);
+        return true; // the selection stays where it is for the next step
+    }
+    // The release of the key that opened the editor still goes to the grid.
+    if (typing_ != nullptr && (watched == typing_ || watched == grid_) &&
+        type == QEvent::KeyRelease) {
+        GridMapaKeyUp();
+    }
+    return QObject::eventFilter(watched, event);
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+
+struct ControllerMirror;
+class TChart3D;
+
+// What the map editor, the map files and the chart need from the main window: the controller
+// mirror (map, write range, pending writes, identity), texts, the chart when it exists, and the
+// few window-level actions around them. The window implements it over its mirror and widgets;
+// tests implement it with plain fields.
+class MapHost {
+public:
+    virtual ~MapHost() = default;
+
+    virtual ControllerMirror& mirror() = 0;
+    virtual QString mapText(int id) const = 0; // LangText
+    // RGMapa is not at "off": the cells are drawn in colour and can be edited.
+    virtual bool mapOn() const = 0;
+    // The controller's map has been read: before that the cells hold nothing the user may
+    // change or write back.
+    virtual bool mapEditable() const = 0;
+    // MapChart, or null while the 3-D view has never been opened.
+    virtual TChart3D* mapChart() = 0;
+
+    virtual void beep() = 0;
+    virtual void setStatusText(const QString& text) = 0;
+
+    // Files: a file name from the open or save dialog (empty when cancelled), a message box
+    // with the stop icon and the caption "Orvex", the window caption and application title,
+    // and closing the serial port.
+    virtual QString askFileName(bool save, const QString& title, const QString& filter,
+                                const QString& defaultSuffix) = 0;
+    virtual void showFileError(const QString& text) = 0;
+    virtual void setFileCaption(const QString& caption, const QString& title) = 0;
+    virtual void closePort() = 0;
+};

@@ -1,0 +1,58 @@
+#pragma once
+
+// The map code's view of the window, with plain fields: what the window would show is recorded.
+#include "ControllerMirror.h"
+#include "MapHost.h"
+
+#include <QStringList>
+
+class FakeMapHost : public MapHost {
+public:
+    ControllerMirror m;
+    bool on = true;
+    bool editable = true;
+    TChart3D* chart = nullptr;
+    int beeps = 0;
+    QString status;
+    QStringList errors;
+    QString caption;
+    QString title;
+    int portCloses = 0;
+    QString nextFileName; // what the dialog "returns"
+    QStringList dialogs;  // titles of the dialogs run
+
+    ControllerMirror& mirror() override { return m; }
+    QString mapText(int id) const override {
+        switch (id) {
+        case 260:
+            return QStringLiteral("Line %1: \"%2\" is not a number.");
+        case 700:
+            return QStringLiteral("Open map file");
+        case 701:
+            return QStringLiteral("Save map file");
+        case 702:
+            return QStringLiteral(" Cannot open file ");
+        case 703:
+            return QStringLiteral(" Erroneous data ");
+        case 710:
+            return QStringLiteral("csv file (*.csv)|*.csv|all files|*.*");
+        default:
+            return QStringLiteral("text %1").arg(id);
+        }
+    }
+    bool mapOn() const override { return on; }
+    bool mapEditable() const override { return editable; }
+    TChart3D* mapChart() override { return chart; }
+    void beep() override { ++beeps; }
+    void setStatusText(const QString& text) override { status = text; }
+    QString askFileName(bool, const QString& t, const QString&, const QString&) override {
+        dialogs << t;
+        return nextFileName;
+    }
+    void showFileError(const QString& text) override { errors << text; }
+    void setFileCaption(const QString& c, const QString& t) override {
+        caption = c;
+        title = t;
+    }
+    void closePort() override { ++portCloses; }
+};

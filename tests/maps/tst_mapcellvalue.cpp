@@ -1,0 +1,98 @@
+// The rules of a map cell's value: typing, stepping at the limits, the controller's write
+// range of a selection, and the number reading shared by typing and the chart cursor.
+#include "MapCellValue.h"
+
+#include <QLocale>
+#include <QtTest>
+
+class MapCellValueTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale::c()); }
+    void typedTextBecomesAStep_data();
+    void typedTextBecomesAStep();
+    void stepsStopAtTheCellLimits();
+    void selectionWritesEveryCellFromItsFirstToItsLast_data();
+    void selectionWritesEveryCellFromItsFirstToItsLast();
+    void leadingNumberReadsWhatAPersonWouldRead_data();
+    void leadingNumberReadsWhatAPersonWouldRead();
+};
+
+void MapCellValueTest::typedTextBecomesAStep_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("stored");
+    QTest::addColumn<int>("v");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("decimal point still to come") << "12." << false << 0 << "";
+    QTest::newRow("decimal comma still to come") << "3," << false << 0 << "";
+    QTest::newRow("empty") << "" << false << 0 << "";
+    QTest::newRow("a lone minus: a negative value on its way") << "-" << false << 0 << "";
+    QTest::newRow("truncated toward zero") << "1.3" << true << 6 << "1.2";
+    QTest::newRow("negative truncated toward zero") << "-0.3" << true << -1 << "-0.2";
+    QTest::newRow("comma as the decimal separator") << "2,4" << true << 12 << "2.4";
+    QTest::newRow("below the range") << "-30" << true << -128 << "-25.6";
+    QTest::newRow("above the range") << "99" << true << 127 << "25.4";
+    QTest::newRow("top of the range lands on its step") << "25.4" << true << 127 << "25.4";
+    QTest::newRow("every 0.2 step lands on itself") << "-7.8" << true << -39 << "-7.8";
+    QTest::newRow("not a number") << "abc" << true << 0 << "0";
+    QTest::newRow("a number and more") << "4x" << true << 20 << "4";
+}
+
+void MapCellValueTest::typedTextBecomesAStep() {
+    QFETCH(QString, text);
+    QFETCH(bool, stored);
+    const auto t = MapCellValue::typed(text);
+    QCOMPARE(t.has_value(), stored);
+    if (stored) {
+        QTEST(t->v, "v");
+        QTEST(MapCellValue::text(t->v), "shown");
+    }
+}
+
+void MapCellValueTest::stepsStopAtTheCellLimits() {
+    QCOMPARE(MapCellValue::stepped(127, true), 127);
+    QCOMPARE(MapCellValue::stepped(-128, false), -128);
+    QCOMPARE(MapCellValue::stepped(126, true), 127);
+    QCOMPARE(MapCellValue::stepped(-127, false), -128);
+    QCOMPARE(MapCellValue::chartValue(-128), 0.0);
+    QCOMPARE(MapCellValue::chartValue(127), 51.0);
+}
+
+void MapCellValueTest::selectionWritesEveryCellFromItsFirstToItsLast_data() {
+    QTest::addColumn<QRect>("selection");
+    QTest::addColumn<int>("first");
+    QTest::addColumn<int>("last");
+    QTest::newRow("column 2 row 5 to column 3 row 2")
+        << QRect(QPoint(2, 2), QPoint(3, 5)) << 17 << 36;
+    QTest::newRow("one cell") << QRect(1, 1, 1, 1) << 0 << 0;
+    QTest::newRow("whole map") << QRect(QPoint(1, 1), QPoint(15, 16)) << 0 << 239;
+}
+
+void MapCellValueTest::selectionWritesEveryCellFromItsFirstToItsLast() {
+    QFETCH(QRect, selection);
+    const auto r = MapCellValue::writeRange(selection);
+    QTEST(r.first, "first");
+    QTEST(r.last, "last");
+}
+
+void MapCellValueTest::leadingNumberReadsWhatAPersonWouldRead_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("value");
+    QTest::newRow("plain") << "12.5" << 12.5;
+    QTest::newRow("blanks before") << "  -3" << -3.0;
+    QTest::newRow("trailing text") << "7.2abc" << 7.2;
+    QTest::newRow("comma is not a separator here") << "7,2" << 7.0;
+    QTest::newRow("exponent") << "1e1" << 10.0;
+    QTest::newRow("dangling exponent") << "2e" << 2.0;
+    QTest::newRow("only a sign") << "-" << 0.0;
+    QTest::newRow("leading point") << ".5" << 0.5;
+    QTest::newRow("no digits") << "." << 0.0;
+}
+
+void MapCellValueTest::leadingNumberReadsWhatAPersonWouldRead() {
+    QFETCH(QString, text);
+    QTEST(MapCellValue::leadingNumber(text), "value");
+}
+
+QTEST_MAIN(MapCellValueTest)
+#include "tst_mapcellvalue.moc"

@@ -1,0 +1,323 @@
+// Map files on the disk: the binary map file round trip, refused and short files, read-only
+// files, saves that fail without harming the file they were to replace, and the text map of
+// the measured grids.
+#include "FakeMapHost.h"
+#include "MapFileCommands.h"
+#include "MapGridEditor.h"
+#include "TChart3D.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <memory>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeAll(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+// Writes beyond `bytes` fail (EFBIG) for as long as the object lives, also for root.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &old_);
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = old_;
+        limit.rlim_cur = bytes;
+        set = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    }
+    bool set = false;
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old_); }
+
+private:
+    rlimit old_{};
+};
+
+QTableWidget* makeGrid(const char* name) {
+    auto* g = new QTableWidget(17, 16);
+    g->setObjectName(QString::fromLatin1(name));
+    return g;
+}
+
+} // namespace
+
+class MapFilesTest : public QObject {
+    Q_OBJECT
+
+    FakeMapHost host;
+    std::unique_ptr<QTableWidget> gridMapa;
+    std::unique_ptr<QTableWidget> gridB;
+    std::unique_ptr<QTableWidget> gridG;
+    std::unique_ptr<MapGridEditor> editor;
+    std::unique_ptr<MapFileCommands> files;
+    QTemporaryDir dir;
+
+    QString path(const QString& name) const { return dir.filePath(name); }
+    static QString text(const QTableWidget* g, int column, int row) {
+        const QTableWidgetItem* item = g->item(row, column);
+        return item != nullptr ? item->text() : QString();
+    }
+    void fillMirror() {
+        for (int i = 0; i < 32; ++i) {
+            host.m.SettingsImage[static_cast<std::size_t>(i)] =
+                static_cast<quint8>(i < 16 ? i * 7 : 0xFF);
+        }
+        for (int i = 0; i < 272; ++i) {
+            host.m.MapTable[static_cast<std::size_t>(i)] = static_cast<quint8>(i * 37 + 11);
+        }
+        host.m.DeviceId = 0x01020304;
+        host.m.DeviceVersion = 0x0A0B0C0D;
+    }
+
+private slots:
+    void init();
+    void cleanup();
+    void mapFileSavedAndOpenedIsTheSameByteForByte();
+    void refusedFilesChangeNothing_data();
+    void refusedFilesChangeNothing();
+    void shortFilesLoadWhatTheyHold();
+    void readOnlyFileOpensAndAMissingOneIsNamed();
+    void failedSaveSaysSoAndLeavesTheOldFile();
+    void textMapRoundTrip();
+    void textMapWithABadFieldLoadsNothing();
+    void textMapWithSeventeenRowsPerBlock();
+};
+
+void MapFilesTest::init() {
+    QLocale::setDefault(QLocale::c());
+    host = FakeMapHost{};
+    gridMapa.reset(makeGrid("GridMapa"));
+    gridB.reset(makeGrid("GridB"));
+    gridG.reset(makeGrid("GridG"));
+    editor = std::make_unique<MapGridEditor>(host, gridMapa.get());
+    files = std::make_unique<MapFileCommands>(host, *editor, gridB.get(), gridG.get());
+}
+
+void MapFilesTest::cleanup() {
+    files.reset();
+    editor.reset();
+    gridMapa.reset();
+    gridB.reset();
+    gridG.reset();
+}
+
+void MapFilesTest::mapFileSavedAndOpenedIsTheSameByteForByte() {
+    fillMirror();
+    const auto map = host.m.MapTable;
+    host.nextFileName = path("a.orvx");
+    files->ToolBtnSaveClick();
+    QCOMPARE(host.dialogs, QStringList{"Save map file"});
+    const QByteArray saved = readAll(path("a.orvx"));
+    QCOMPARE(saved.size(), 320);
+    QCOMPARE(saved.mid(0, 3), QByteArray::fromHex("00070e"));
+    QCOMPARE(saved.mid(16, 1), QByteArray::fromHex("ff"));
+    QCOMPARE(saved.mid(32, 16), QByteArray::fromHex("010203040a0b0c0d0100000000000000"));
+    QCOMPARE(saved.mid(48, 2), QByteArray::fromHex("0b30"));
+
+    host.m.MapTable.fill(0);
+    host.m.IdentityState = -1;
+    host.m.SettingIndex = -1;
+    files->ToolBtnOpenClick();
+    QVERIFY(host.errors.isEmpty());
+    QCOMPARE(host.m.MapTable, map);
+    QCOMPARE(host.m.PendingWrites & 0x2000u, 0x2000u);
+    QCOMPARE(host.m.MapWriteFirst, 0);
+    QCOMPARE(host.m.MapWriteLast, 271); // widened to every cell by the map write
+    QCOMPARE(host.m.IdentityState, 0);
+    QCOMPARE(host.m.SettingIndex, 0);
+    // The grid shows the file's map: byte 1*17+1 holds (18*37+11) & 0xFF = 165, -91 steps.
+    QCOMPARE(text(gridMapa.get(), 1, 1), QStringLiteral("-18.2"));
+
+    host.nextFileName = path("b.orvx");
+    files->ToolBtnSaveClick();
+    QCOMPARE(readAll(path("b.orvx")), saved);
+}
+
+void MapFilesTest::refusedFilesChangeNothing_data() {
+    QTest::addColumn<QByteArray>("content");
+    QByteArray wrongMarker(320, '\x05');
+    wrongMarker[40] = 2;
+    QByteArray shortHeader(47, '\x01');
+    QTest::newRow("marker 2") << wrongMarker;
+    QTest::newRow("47 bytes") << shortHeader;
+    QTest::newRow("empty") << QByteArray();
+}
+
+void MapFilesTest::refusedFilesChangeNothing() {
+    QFETCH(QByteArray, content);
+    fillMirror();
+    editor->showMapTable();
+    const auto map = host.m.MapTable;
+    writeAll(path("bad.orvx"), content);
+    QVERIFY(!files->OpenMapFile(path("bad.orvx")));
+    QCOMPARE(host.errors, QStringList{" Erroneous data "});
+    QCOMPARE(host.m.MapTable, map);
+    QCOMPARE(host.m.PendingWrites, 0u);
+    QCOMPARE(text(gridMapa.get(), 1, 1), QStringLiteral("-18.2"));
+}
+
+void MapFilesTest::shortFilesLoadWhatTheyHold() {
+    fillMirror();
+    const auto map = host.m.MapTable;
+    QByteArray header(48, '\0');
+    header[40] = 1;
+    writeAll(path("48.orvx"), header);
+    QVERIFY(files->OpenMapFile(path("48.orvx")));
+    QCOMPARE(host.m.MapTable, map);
+    QCOMPARE(host.m.PendingWrites & 0x2000u, 0x2000u); // the current map is written all the same
+    writeAll(path("100.orvx"), header + QByteArray(52, '\x02'));
+    QVERIFY(files->OpenMapFile(path("100.orvx")));
+    QCOMPARE(host.m.MapTable[51], quint8(2));
+    QCOMPARE(host.m.MapTable[52], map[52]);
+    QVERIFY(host.errors.isEmpty());
+}
+
+void MapFilesTest::readOnlyFileOpensAndAMissingOneIsNamed() {
+    fillMirror();
+    const QByteArray bytes = [this] {
+        host.nextFileName = path("ro.orvx");
+        files->ToolBtnSaveClick();
+        return readAll(path("ro.orvx"));
+    }();
+    QVERIFY(QFile::setPermissions(path("ro.orvx"), QFile::ReadOwner | QFile::ReadGroup));
+    host.m.MapTable.fill(0);
+    QVERIFY(files->OpenMapFile(path("ro.orvx")));
+    QCOMPARE(QByteArray(reinterpret_cast<const char*>(host.m.MapTable.data()), 272), bytes.mid(48));
+
+    QVERIFY(!files->OpenMapFile(path("missing.orvx")));
+    QCOMPARE(host.errors.size(), 1);
+    QVERIFY(host.errors[0].startsWith(" Cannot open file \n"));
+    QVERIFY(host.errors[0].contains("missing.orvx"));
+}
+
+void MapFilesTest::failedSaveSaysSoAndLeavesTheOldFile() {
+    fillMirror();
+    const QByteArray old = QByteArray("an older map that must survive").repeated(20);
+    writeAll(path("keep.orvx"), old);
+    {
+        const FileSizeLimit limit(100); // the disk fills up after 100 bytes
+        QVERIFY(limit.set);
+        QVERIFY(!files->SaveMapFile(path("keep.orvx")));
+    }
+    QCOMPARE(readAll(path("keep.orvx")), old);
+    QCOMPARE(host.errors.size(), 1);
+    QVERIFY(host.errors[0].startsWith(" Cannot open file "));
+    QCOMPARE(QDir(dir.path()).entryList({"keep.orvx*"}, QDir::Files),
+             QStringList{"keep.orvx"}); // no half-written copy left behind
+
+    // A device that is always full: written directly, and the failure is reported.
+    QVERIFY(!files->SaveMapFile(QStringLiteral("/dev/full")));
+    QCOMPARE(host.errors.size(), 2);
+    QVERIFY(QFileInfo(QStringLiteral("/dev/full")).exists() &&
+            !QFileInfo(QStringLiteral("/dev/full")).isFile());
+
+    if (geteuid() != 0) { // root writes anywhere
+        QDir(dir.path()).mkdir("locked");
+        writeAll(path("locked/keep.orvx"), old);
+        QFile::setPermissions(path("locked"), QFile::ReadOwner | QFile::ExeOwner);
+        QVERIFY(!files->SaveMapFile(path("locked/keep.orvx")));
+        QCOMPARE(readAll(path("locked/keep.orvx")), old);
+        QFile::setPermissions(path("locked"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+}
+
+void MapFilesTest::textMapRoundTrip() {
+    for (int r = 1; r < 17; ++r) {
+        for (int c = 1; c < 16; ++c) {
+            const QString t =
+                (r + c) % 4 == 0 ? QString() : QString::number((r - c) * 0.2, 'g', 15);
+            gridB->setItem(r, c, new QTableWidgetItem(t));
+            gridG->setItem(r, c, new QTableWidgetItem(t.isEmpty() ? "1" : t + "1"));
+        }
+    }
+    host.nextFileName = path("m.csv");
+    files->MenuPlikiZapiszClick();
+    QCOMPARE(host.beeps, 1);
+    const QString saved = QString::fromUtf8(readAll(path("m.csv")));
+    QStringList lines = saved.split("\r\n");
+    QCOMPARE(lines.takeLast(), QString());
+    QCOMPARE(lines.size(), 33);
+    QCOMPARE(lines[0], QStringLiteral("#16;17;6400;100;50"));
+    for (int i = 1; i < 33; ++i) {
+        QCOMPARE(lines[i].count(';'), 15);
+        QVERIFY(lines[i].endsWith(';'));
+    }
+    QCOMPARE(lines[1], QStringLiteral("0;-0.2;;-0.6;-0.8;-1;;-1.4;-1.6;-1.8;;-2.2;-2.4;-2.6;;"));
+
+    TChart3D chart;
+    host.chart = &chart;
+    chart.SetPoint(1, 9, 9, 3);
+    const auto before = [this] {
+        QStringList all;
+        for (QTableWidget* g : {gridB.get(), gridG.get()}) {
+            for (int r = 1; r < 17; ++r) {
+                for (int c = 1; c < 16; ++c) {
+                    all << text(g, c, r);
+                }
+            }
+        }
+        return all;
+    };
+    const QStringList expected = before();
+    gridB->clearContents();
+    gridG->clearContents();
+    host.nextFileName = path("m.csv");
+    files->MenuPikiOtworzClick();
+    QVERIFY(host.errors.isEmpty());
+    QCOMPARE(before(), expected);
+    QCOMPARE(host.caption, QStringLiteral("Orvex V1.03 - m.csv"));
+    QCOMPARE(host.title, QStringLiteral("Orvex"));
+    QCOMPARE(host.portCloses, 1);
+    QCOMPARE(chart.Value(0, 2, 1), -0.2);
+    QCOMPARE(chart.Value(1, 2, 1), -0.21);
+    QCOMPARE(chart.Value(0, 4, 1), -0.6);
+    QCOMPARE(chart.Value(0, 1, 3), -1.0); // an empty field is no point
+    QCOMPARE(chart.Value(1, 9, 9), 1.0);  // the old layer was cleared first
+}
+
+void MapFilesTest::textMapWithABadFieldLoadsNothing() {
+    gridB->setItem(1, 1, new QTableWidgetItem("7"));
+    TChart3D chart;
+    host.chart = &chart;
+    chart.SetPoint(0, 1, 1, 5);
+    QString file = "#16;17;6400;100;50\n1;2;\n3;4;\n5;6;\nseven;8;\n";
+    writeAll(path("bad.csv"), file.toUtf8());
+    QVERIFY(!files->OpenCsvFile(path("bad.csv")));
+    QCOMPARE(host.errors.size(), 1);
+    QVERIFY(host.errors[0].contains("Line 5: \"seven\" is not a number."));
+    QCOMPARE(text(gridB.get(), 1, 1), QStringLiteral("7"));
+    QCOMPARE(chart.Value(0, 1, 1), 5.0);
+    QCOMPARE(host.portCloses, 0);
+    QVERIFY(host.caption.isEmpty());
+}
+
+void MapFilesTest::textMapWithSeventeenRowsPerBlock() {
+    QString file = "#16;17;6400;100;50\n";
+    for (int n = 1; n <= 34; ++n) {
+        file += QString::number(n) + ";2,5;\n"; // a comma from a machine set up for Polish
+    }
+    writeAll(path("17.csv"), file.toUtf8());
+    QVERIFY(files->OpenAnyFile(path("17.csv")));
+    QCOMPARE(text(gridB.get(), 1, 16), QStringLiteral("16"));
+    QCOMPARE(text(gridG.get(), 1, 1), QStringLiteral("18"));
+    QCOMPARE(text(gridG.get(), 1, 16), QStringLiteral("33"));
+    QCOMPARE(text(gridG.get(), 2, 16), QStringLiteral("2,5"));
+}
+
+QTEST_MAIN(MapFilesTest)
+#include "tst_mapfiles.moc"

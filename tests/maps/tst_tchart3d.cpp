@@ -1,0 +1,192 @@
+// The 3-D chart: where points land on the screen, turning the view by its handles within the
+// angle bounds, averaging of samples, a chart that cannot be scaled, the colour of a face seen
+// from above and from below, the texts and the range checks.
+#include "MapColorRamp.h"
+#include "TChart3D.h"
+
+#include <QMouseEvent>
+#include <QPolygon>
+#include <QtTest>
+
+class TChart3DTest : public QObject {
+    Q_OBJECT
+
+    static void drag(TChart3D& c, QPoint from, QPoint to) {
+        QMouseEvent press(QEvent::MouseButtonPress, from, c.mapToGlobal(from), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&c, &press);
+        QMouseEvent move(QEvent::MouseMove, to, c.mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(&c, &move);
+        QMouseEvent release(QEvent::MouseButtonRelease, to, c.mapToGlobal(to), Qt::LeftButton,
+                            Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(&c, &release);
+    }
+
+private slots:
+    void axisEndsLandWhereTheDefaultViewPutsThem();
+    void draggingTheAxisEndsStaysWithinTheAngleBounds();
+    void sixtyFiveSamplesAverageTheLastSixtyFour();
+    void aChartWithoutAZRangeOnlyBeeps();
+    void facesAreColouredFromAboveAndGreyFromBelow_data();
+    void facesAreColouredFromAboveAndGreyFromBelow();
+    void textsAndRangeChecks();
+};
+
+void TChart3DTest::axisEndsLandWhereTheDefaultViewPutsThem() {
+    TChart3D c;
+    c.resize(400, 300);
+    c.RefreshChart();
+    // s = 300: 125 pixels for the 255 units of x and y, the origin in the middle.
+    QCOMPARE(c.HandleOrigin(), QPoint(200, 150));
+    QCOMPARE(c.HandleX(), QPoint(91, 212));  // 150 degrees: left and down
+    QCOMPARE(c.HandleY(), QPoint(308, 212)); // 30 degrees: right and down
+    QCOMPARE(c.HandleXY(), QPoint(200, 275));
+    // z points up: 120 pixels for 255 units (the sums are truncated toward zero).
+    QCOMPARE(c.Project(0, 0, 255), QPoint(199, 30));
+    QCOMPARE(c.Image().size(), QSize(400, 300));
+}
+
+void TChart3DTest::draggingTheAxisEndsStaysWithinTheAngleBounds() {
+    TChart3D c;
+    c.resize(400, 400);
+    c.RefreshChart();
+    const QPoint origin = c.HandleOrigin();
+    // The x end dragged straight below the origin (90 degrees) stops at 1.6.
+    drag(c, c.HandleX(), origin + QPoint(0, 100));
+    QCOMPARE(c.AxisAngle[0], 1.6);
+    QCOMPARE(c.DragMode, 0);
+    // Within the bounds the angle follows the pointer: 135 degrees.
+    drag(c, c.HandleX(), origin + QPoint(-100, 100));
+    QVERIFY(qAbs(c.AxisAngle[0] - 3 * M_PI / 4) < 1e-9);
+    // The y end dragged above the origin (an angle beyond 3.14) snaps to 0.
+    drag(c, c.HandleY(), origin + QPoint(100, -40));
+    QCOMPARE(c.AxisAngle[1], 0.0);
+    // ...and below it, past 1.54, holds at 1.54.
+    drag(c, c.HandleY(), origin + QPoint(-5, 100));
+    QCOMPARE(c.AxisAngle[1], 1.54);
+    // A press away from every handle turns nothing.
+    const auto before = c.AxisAngle;
+    drag(c, origin + QPoint(3, 3), origin + QPoint(150, -150));
+    QCOMPARE(c.AxisAngle, before);
+}
+
+void TChart3DTest::sixtyFiveSamplesAverageTheLastSixtyFour() {
+    TChart3D c;
+    c.resize(200, 200);
+    for (int i = 1; i <= 65; ++i) {
+        QCOMPARE(c.AddSample(1, 3, 4, i), 0);
+    }
+    QCOMPARE(c.Value(1, 4, 5), 33.5); // mean of 2..65
+    QCOMPARE(c.Value(0, 4, 5), -1.0);
+    QCOMPARE(c.LastLayer, 1);
+    // A shorter depth averages the last few.
+    c.AverageDepth = 4;
+    for (int i = 1; i <= 6; ++i) {
+        c.AddSample(0, 0, 0, i * 10);
+    }
+    QCOMPARE(c.Value(0, 1, 1), 45.0); // 30, 40, 50, 60
+    // Emptied rings start again.
+    QCOMPARE(c.ClearLayers(-1), 0);
+    c.AddSample(0, 0, 0, 7);
+    QCOMPARE(c.Value(0, 1, 1), 7.0);
+    QCOMPARE(c.AddSample(2, 0, 0, 1), 1);
+    QCOMPARE(c.AddSample(0, 255, 0, 1), 2);
+}
+
+void TChart3DTest::aChartWithoutAZRangeOnlyBeeps() {
+    TChart3D c;
+    c.resize(300, 300);
+    c.RefreshChart();
+    const quint64 renders = c.RenderCount();
+    c.AxisMin[2] = 50;
+    c.AxisMax[2] = 50;
+    c.RefreshChart();
+    c.SetCursor(1, 1, 1);
+    QCOMPARE(c.RenderCount(), renders);
+    c.AxisMin[2] = 0;
+    c.RefreshChart();
+    QCOMPARE(c.RenderCount(), renders + 1);
+}
+
+void TChart3DTest::facesAreColouredFromAboveAndGreyFromBelow_data() {
+    QTest::addColumn<bool>("nearCornerHigh");
+    QTest::addColumn<QColor>("colour");
+    // One face; its four corners sum to 50, shade 50 * 64 / 50 = 64.
+    QTest::newRow("far corner high: seen from above") << false << mapColorRamp(64);
+    QTest::newRow("near corner high: seen from below") << true << QColor(64, 64, 64);
+}
+
+void TChart3DTest::facesAreColouredFromAboveAndGreyFromBelow() {
+    QFETCH(bool, nearCornerHigh);
+    QFETCH(QColor, colour);
+    TChart3D c;
+    c.resize(400, 400);
+    c.PointsX = 3;
+    c.PointsY = 3;
+    c.AxisMax[2] = 50;
+    for (int ix = 1; ix <= 2; ++ix) {
+        for (int iy = 1; iy <= 2; ++iy) {
+            c.SetPoint(0, ix, iy, 0);
+        }
+    }
+    if (nearCornerHigh) {
+        c.SetPoint(0, 1, 1, 50);
+    } else {
+        c.SetPoint(0, 2, 2, 50);
+    }
+    c.RefreshChart();
+    const double step = 255 / 2.0;
+    QPolygon face;
+    face << c.Project(255 - step, 255 - step, c.Value(0, 1, 1))
+         << c.Project(255 - 2 * step, 255 - step, c.Value(0, 2, 1))
+         << c.Project(255 - 2 * step, 255 - 2 * step, c.Value(0, 2, 2))
+         << c.Project(255 - step, 255 - 2 * step, c.Value(0, 1, 2));
+    // A point well inside the face (off its outline).
+    QPoint inside;
+    for (const QPoint candidate :
+         {(face[0] + face[1] + face[2] + face[3]) / 4, (face[0] + face[2]) / 2,
+          (face[1] + face[3]) / 2, (face[0] + face[1] + face[3]) / 3,
+          (face[1] + face[2] + face[3]) / 3}) {
+        bool clear = true;
+        for (const QPoint d :
+             {QPoint(0, 0), QPoint(3, 0), QPoint(-3, 0), QPoint(0, 3), QPoint(0, -3)}) {
+            clear = clear && face.containsPoint(candidate + d, Qt::OddEvenFill);
+        }
+        if (clear) {
+            inside = candidate;
+            break;
+        }
+    }
+    QVERIFY(!inside.isNull());
+    QCOMPARE(c.Image().pixelColor(inside), colour);
+}
+
+void TChart3DTest::textsAndRangeChecks() {
+    TChart3D c;
+    c.SetChartText(20, QStringLiteral("Engine RPM [rpm]"));
+    QCOMPARE(c.AxisName(0), QStringLiteral("Engine RPM [rpm]"));
+    QCOMPARE(c.AxisUnit(0), QString());
+    c.SetChartText(22, QStringLiteral("Kąt|[ ' ]|x"));
+    QCOMPARE(c.AxisName(2), QStringLiteral("Kąt"));
+    QCOMPARE(c.AxisUnit(2), QStringLiteral("[ ' ]|x"));
+    c.SetChartText(24, QStringLiteral("Gas"));
+    c.SetChartText(25, QStringLiteral("ignored"));
+    QCOMPARE(c.Title(2), QStringLiteral("Gas"));
+    QCOMPARE(c.Title(1), QString());
+
+    QCOMPARE(c.SetPoint(0, 255, 255, 3), 0);
+    QCOMPARE(c.SetPoint(2, 0, 0, 3), 1);
+    QCOMPARE(c.SetPoint(-1, 0, 0, 3), 1);
+    QCOMPARE(c.SetPoint(0, 256, 0, 3), 2);
+    QCOMPARE(c.SetPoint(1, 0, -1, 3), 2);
+    c.SetPoint(1, 7, 7, 9);
+    QCOMPARE(c.ClearLayers(0), 0);
+    QCOMPARE(c.Value(0, 255, 255), -1.0);
+    QCOMPARE(c.Value(1, 7, 7), 9.0);
+    QCOMPARE(c.ClearLayers(2), 1);
+    QCOMPARE(c.Value(1, 7, 7), 9.0);
+}
+
+QTEST_MAIN(TChart3DTest)
+#include "tst_tchart3d.moc"

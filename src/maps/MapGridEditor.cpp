@@ -50,7 +50,8 @@ MapGridEditor::MapGridEditor(MapHost& host, QTableWidget* grid, QObject* parent)
     MapGridDelegate::Source cells;
     cells.value = [this](int column, int row) { return value(column, row); };
     cells.liveCell = [this] { return host_.mirror().LiveCell; };
-    cells.mapOn = [this] { return host_.mapOn(); };
+    // A map not read yet has no values to colour: its cells stay plain.
+    cells.mapOn = [this] { return host_.mapOn() && host_.mapEditable(); };
     grid_->setItemDelegate(new MapCellDelegate(cells, *this, grid_));
 
     viewport_ = grid_->viewport();

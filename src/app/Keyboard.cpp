@@ -226,5 +226,6 @@ void TForm1::SetServiceMode(bool on) {
         MapChart->ViewMode = on ? 2 : 0;
         MapChart->RefreshChart();
     }
+    FitPanelLeftBesideChart(); // the measured maps take their room from the chart's side
     ApplyLanguage(-1);
 }

@@ -91,7 +91,10 @@ void TForm1::FitPanelLeftBesideChart() {
     }
     // The chart and the panel grow and shrink together. The panel never gets narrower than
     // its rows (it would scroll sideways); the chart keeps at least a usable strip.
-    const int w = width();
+    // Service mode's measured maps stand at the right with a width of their own.
+    const int right =
+        PanelRight->isHidden() ? 0 : PanelRight->minimumWidth() + SplitterRight->width();
+    const int w = width() - right;
     const int rows = PanelLeftContent->minimumWidth() +
                      PanelLeftScroll->verticalScrollBar()->sizeHint().width() + 2;
     const int chartLeast = std::min(220, w / 3);

@@ -5,8 +5,9 @@
 #include "LiveView.h"
 #include "SettingsView.h"
 #include "TForm1.h"
-
+#include "TMySerial.h"
 #include "TPanel.h"
+
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -49,11 +50,14 @@ DemoWindowRig::~DemoWindowRig() {
     current_ = nullptr;
 }
 
-// Notes the long blocking pause of the port opener, then sleeps as the program would.
+// Notes the port opener's pause (the steps it sleeps while the facade is opening, before the
+// first live frame), then sleeps as the program would.
 void DemoWindowRig::sleepHook(int ms) {
     DemoWindowRig* rig = current_;
-    const bool openPause = rig != nullptr && ms >= 400 && rig->openPauseStartMs < 0.0;
-    if (openPause) {
+    const bool openPause = rig != nullptr && rig->window_ != nullptr &&
+                           rig->window_->Serial() != nullptr && rig->window_->Serial()->Opening() &&
+                           rig->firstLiveMs < 0.0;
+    if (openPause && rig->openPauseStartMs < 0.0) {
         rig->openPauseStartMs = rig->clock_.elapsedMs();
     }
     QThread::msleep(static_cast<unsigned long>(ms));

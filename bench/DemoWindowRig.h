@@ -35,6 +35,7 @@ public:
     void close();
 
     TForm1& window() { return *window_; }
+    DemoSession& demoSession() { return *demo_; }
     int liveFrames() const { return liveFrames_; }
     double sinceConstructionMs() const { return clock_.elapsedMs(); }
 

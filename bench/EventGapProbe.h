@@ -22,15 +22,21 @@ public:
     // While running: the longest gap so far, and when it ended (ms since start()).
     double maxGapMs() const { return maxGapMs_; }
     double maxGapEndMs() const { return maxGapEndMs_; }
+    // CPU time the probe's thread used during that longest gap: close to the gap when the
+    // program was busy, far below it when the machine did not give the thread a core.
+    double maxGapCpuMs() const { return maxGapCpuMs_; }
     // Starts a new stretch of the measurement without stopping the timer.
     void resetMax();
 
 private:
     void fired();
+    void note(double nowMs);
     QTimer timer_;
     BenchClock clock_;
     double lastMs_ = 0.0;
     double maxGapMs_ = 0.0;
     double maxGapEndMs_ = 0.0;
+    double maxGapCpuMs_ = 0.0;
+    double lastCpuMs_ = 0.0;
     int firings_ = 0;
 };

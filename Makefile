@@ -4,7 +4,7 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: deps configure build run test clean format
+.PHONY: deps configure build run test clean format sanitize sanitize-build fuzz soak mutate
 
 deps:
 	@scripts/install-deps
@@ -26,3 +26,44 @@ clean:
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+# The suite built with AddressSanitizer and UndefinedBehaviorSanitizer in a folder of its own
+# (SANITIZE=thread for ThreadSanitizer; TESTS=regex to run a part of the suite).
+SANITIZE ?= address,undefined
+SAN_DIR ?= build-asan
+TESTS ?= .
+sanitize-build: deps
+	@cmake -S . -B $(SAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVEX_WERROR=ON \
+		-DORVEX_SANITIZE=$(SANITIZE) $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(SAN_DIR) -j $(JOBS)
+
+sanitize: sanitize-build
+	@cd $(SAN_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 600 -R '$(TESTS)'
+
+# Coverage-guided fuzzing with libFuzzer (clang): every harness for FUZZ_SECONDS (or those
+# named in FUZZERS), then a table of executions, coverage and findings.
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZERS ?=
+fuzz:
+	@scripts/install-deps fuzz
+	@cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DORVEX_FUZZ=ON \
+		-DORVEX_SANITIZE=address,undefined $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(FUZZ_DIR) -j $(JOBS) --target orvex_fuzzers
+	@scripts/run-fuzz $(FUZZ_DIR) $(FUZZ_SECONDS) $(FUZZERS)
+
+# The demo polling for SOAK_MINUTES (default 10) with memory and open files every SOAK_EVERY s.
+SOAK_MINUTES ?= 10
+SOAK_EVERY ?= 60
+soak: build
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target bench_soak
+	@QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/bench_soak --minutes $(SOAK_MINUTES) --every $(SOAK_EVERY)
+
+# Mutation testing of one source folder: MUTATE_COUNT sampled mutants, the tests that link the
+# folder's library rebuilt and run for each; prints the score and every survivor.
+MUTATE_FOLDER ?= src/protocol
+MUTATE_COUNT ?= 60
+MUTATE_SEED ?= 1
+mutate: build
+	@scripts/mutate $(MUTATE_FOLDER) --count $(MUTATE_COUNT) --seed $(MUTATE_SEED) --build $(BUILD_DIR) --jobs $(JOBS)

@@ -10,10 +10,13 @@ function(orvex_add_test name)
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 120)
   endif()
+  if(ORVEX_SANITIZE)
+    math(EXPR T_TIMEOUT "${T_TIMEOUT} * 3") # instrumented code runs a few times slower
+  endif()
   set(cfg ${CMAKE_BINARY_DIR}/test-home/${name})
   file(MAKE_DIRECTORY ${cfg})
   set_tests_properties(${name} PROPERTIES
     TIMEOUT ${T_TIMEOUT}
     LABELS "${T_LABELS}"
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_CONFIG_HOME=${cfg}/config;XDG_DATA_HOME=${cfg}/data;HOME=${cfg}")
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_CONFIG_HOME=${cfg}/config;XDG_DATA_HOME=${cfg}/data;HOME=${cfg};${ORVEX_SANITIZER_ENV}")
 endfunction()

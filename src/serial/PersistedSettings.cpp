@@ -26,7 +26,9 @@ PersistedSettings::Values PersistedSettings::Read() {
     Values values;
     QSettings settings(QStringLiteral("Merka"), QStringLiteral("Durorude"));
     // Reading only: a missing file stays missing. QSettings does not create it on read.
-    if (settings.status() != QSettings::NoError) {
+    // A file that cannot be read gives the defaults; a damaged line (FormatError) costs only
+    // itself: the values on the good lines around it are still the user's.
+    if (settings.status() == QSettings::AccessError) {
         return values;
     }
     int comm = values.Comm;
@@ -46,5 +48,12 @@ bool PersistedSettings::Write(int comm, int lang) {
     settings.setValue(QStringLiteral("Comm"), comm);
     settings.setValue(QStringLiteral("Lang"), lang);
     settings.sync();
-    return settings.status() == QSettings::NoError;
+    // A FormatError here is the old file's (its damaged lines are dropped by this write); only
+    // reading both values back from the store proves that they were stored.
+    if (settings.status() == QSettings::AccessError) {
+        return false;
+    }
+    const QSettings stored(QStringLiteral("Merka"), QStringLiteral("Durorude"));
+    return stored.value(QStringLiteral("Comm")).toString() == QString::number(comm) &&
+           stored.value(QStringLiteral("Lang")).toString() == QString::number(lang);
 }

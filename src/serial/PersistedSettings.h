@@ -3,11 +3,11 @@
 // The two values kept between runs: the port number "Comm" and the language "Lang", stored with
 // QSettings("Merka", "Durorude") (~/.config/Merka/Durorude.conf).
 //
-// Reading never creates anything. The values are read in order, "Comm" then "Lang"; the first one
-// that is missing or not a whole 32-bit number ends the reading, and it and the rest keep their
-// defaults (port 1, language 0). So "Lang" without "Comm" gives language 0. Any number is taken as
-// it stands: the port opener turns a port below 1 into 1, and the language switch shows English
-// for a number that names no language.
+// Reading never creates anything; a damaged line in the file loses only itself. The values are
+// read in order, "Comm" then "Lang"; the first one that is missing or not a whole 32-bit number
+// ends the reading, and it and the rest keep their defaults (port 1, language 0). So "Lang" without
+// "Comm" gives language 0. Any number is taken as it stands: the port opener turns a port below 1
+// into 1, and the language switch shows English for a number that names no language.
 class PersistedSettings {
 public:
     struct Values {
@@ -16,6 +16,7 @@ public:
     };
 
     static Values Read();
-    // Writes both values (creating the file when it is missing). False when the store failed.
+    // Writes both values (creating the file when it is missing, dropping damaged lines of an
+    // existing one). False when they could not be stored (the folder or file is not writable).
     static bool Write(int comm, int lang);
 };

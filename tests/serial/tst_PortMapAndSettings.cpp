@@ -76,6 +76,33 @@ private slots:
         QCOMPARE(got, QStringList({"1=cable", "2=ttyS0", "4=ttyUSB0", "9=ttyUSB1"}));
     }
 
+    void overrideKeysOutsideCom1ToCom1023AreIgnored_data() {
+        QTest::addColumn<QByteArray>("key");
+        QTest::addColumn<int>("number"); // 0: ignored
+        QTest::newRow("COM1") << QByteArray("COM1") << 1;
+        QTest::newRow("COM1023") << QByteArray("COM1023") << 1023;
+        QTest::newRow("lower case") << QByteArray("com12") << 12;
+        QTest::newRow("COM0") << QByteArray("COM0") << 0;
+        QTest::newRow("COM1024") << QByteArray("COM1024") << 0;
+        QTest::newRow("COM-5") << QByteArray("COM-5") << 0;
+        QTest::newRow("no number") << QByteArray("COM") << 0;
+        QTest::newRow("not COM") << QByteArray("TTY5") << 0;
+        QTest::newRow("letters after the number") << QByteArray("COM5x") << 0;
+    }
+    void overrideKeysOutsideCom1ToCom1023AreIgnored() {
+        QFETCH(QByteArray, key);
+        QFETCH(int, number);
+        touch(root.path() + "/by-id/cable");
+        writeSettingsFile("[Ports]\n" + key + "=" + (root.path() + "/by-id/cable").toUtf8() + "\n");
+        const auto entries = ComPortMap::Scan(dev(), sys());
+        if (number == 0) {
+            QVERIFY(entries.isEmpty());
+        } else {
+            QCOMPARE(entries.size(), 1);
+            QCOMPARE(entries.first().number, number);
+        }
+    }
+
     void onlySerialNodesWithAUartBehindThemArePresent() {
         for (const char* name : {"ttyS0", "ttyS1", "ttyS2", "ttyUSB0"}) {
             touch(dev() + "/" + name);
@@ -142,6 +169,12 @@ private slots:
             << QByteArray("[General]\nComm=3\nLang=9\n") << 3 << 9;
         QTest::newRow("lang a list") << QByteArray("[General]\nComm=3\nLang=1, 2\n") << 3 << 0;
         QTest::newRow("garbage file") << QByteArray("\x01\x02garbage\n==\n[") << 1 << 0;
+        QTest::newRow("good values before a broken line")
+            << QByteArray("[General]\nComm=5\nLang=2\n\x01\x02=\n[broken") << 5 << 2;
+        QTest::newRow("binary junk after good lines")
+            << QByteArray("Comm=6\nLang=1\n\xff\xfe\x00\x01junk\n[[[\n", 29) << 6 << 1;
+        QTest::newRow("broken group header between the values")
+            << QByteArray("[General]\nComm=4\n[Ports\nLang=3\n") << 4 << 0;
     }
     void storedValuesAreReadInOrderAndTheFirstBadOneEndsTheReading() {
         QFETCH(QByteArray, file);
@@ -162,6 +195,35 @@ private slots:
         const auto values = PersistedSettings::Read();
         QCOMPARE(values.Comm, 1026);
         QCOMPARE(values.Lang, 2);
+    }
+
+    void writingOverADamagedFileStoresBoth() {
+        writeSettingsFile(QByteArray("Comm=6\n\xff\xfe\x00\x01junk\n[[[\n", 23));
+        QVERIFY(PersistedSettings::Write(9, 3));
+        const auto values = PersistedSettings::Read();
+        QCOMPARE(values.Comm, 9);
+        QCOMPARE(values.Lang, 3);
+    }
+
+    // Root ignores permission bits, so the store is made unwritable by its shape.
+    void writingWhereTheStoreCannotBeReportsFailure_data() {
+        QTest::addColumn<bool>("folderIsAFile");
+        QTest::newRow("settings folder is a file") << true;
+        QTest::newRow("settings file is a folder") << false;
+    }
+    void writingWhereTheStoreCannotBeReportsFailure() {
+        QFETCH(bool, folderIsAFile);
+        const QString file = settingsFile();
+        const QString folder = QFileInfo(file).path();
+        QDir(folder).removeRecursively();
+        if (folderIsAFile) {
+            touch(folder, "not a folder");
+        } else {
+            QVERIFY(QDir().mkpath(file));
+        }
+        QVERIFY(!PersistedSettings::Write(4, 1));
+        QFile::remove(folder);
+        QDir(folder).removeRecursively();
     }
 
     void writingKeepsThePortOverrides() {

@@ -29,6 +29,12 @@ void writeSettingsFile(const QByteArray& text) {
     touch(settingsFile(), text);
 }
 
+// The bytes of a literal that has a NUL inside.
+template <std::size_t N>
+QByteArray withNul(const char (&text)[N]) {
+    return QByteArray(text, qsizetype(N - 1));
+}
+
 } // namespace
 
 class PortMapAndSettingsTest : public QObject {
@@ -172,7 +178,7 @@ private slots:
         QTest::newRow("good values before a broken line")
             << QByteArray("[General]\nComm=5\nLang=2\n\x01\x02=\n[broken") << 5 << 2;
         QTest::newRow("binary junk after good lines")
-            << QByteArray("Comm=6\nLang=1\n\xff\xfe\x00\x01junk\n[[[\n", 29) << 6 << 1;
+            << withNul("Comm=6\nLang=1\n\xff\xfe\x00\x01junk\n[[[\n") << 6 << 1;
         QTest::newRow("broken group header between the values")
             << QByteArray("[General]\nComm=4\n[Ports\nLang=3\n") << 4 << 0;
     }
@@ -198,7 +204,7 @@ private slots:
     }
 
     void writingOverADamagedFileStoresBoth() {
-        writeSettingsFile(QByteArray("Comm=6\n\xff\xfe\x00\x01junk\n[[[\n", 23));
+        writeSettingsFile(withNul("Comm=6\n\xff\xfe\x00\x01junk\n[[[\n"));
         QVERIFY(PersistedSettings::Write(9, 3));
         const auto values = PersistedSettings::Read();
         QCOMPARE(values.Comm, 9);

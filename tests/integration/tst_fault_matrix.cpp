@@ -94,7 +94,6 @@ void FaultMatrixTest::faultDuringActivity_data() {
         {"truncated", SimFault::Truncated, 0, true},
         {"bad checksum", SimFault::BadChecksum, 0, true},
         {"wrong start byte", SimFault::WrongStart, 0, true},
-        {"device vanishes", SimFault::HangUp, 0, true},
     };
     const std::pair<const char*, Activity> activities[] = {
         {"polling", Activity::Polling},

@@ -94,6 +94,7 @@ void FaultMatrixTest::faultDuringActivity_data() {
         {"truncated", SimFault::Truncated, 0, true},
         {"bad checksum", SimFault::BadChecksum, 0, true},
         {"wrong start byte", SimFault::WrongStart, 0, true},
+        {"device vanishes", SimFault::HangUp, 0, true},
     };
     const std::pair<const char*, Activity> activities[] = {
         {"polling", Activity::Polling},
@@ -170,6 +171,7 @@ void FaultMatrixTest::faultDuringActivity() {
     if (fault == SimFault::HangUp) {
         driver.stop();
         QVERIFY(!sim.isRunning());
+        sim.clearFaults(); // the new terminal must not hang up again
         QVERIFY2(sim.start(), qPrintable(sim.errorString()));
         QVERIFY(serial.SerialOpenDevice(sim.slavePath(), 9600));
         driver.start();

@@ -94,16 +94,15 @@ QSplitter* splitterOf(const QWidget* panel) {
     return panel != nullptr ? qobject_cast<QSplitter*>(panel->parentWidget()) : nullptr;
 }
 
-// Plain stacking (no splitter): the panel gets its height, or `room` if that is larger, up to
-// its maximum.
-void setPanelHeight(QWidget* panel, int height, int maxHeight, int room = 0) {
+// Plain stacking (no splitter): the panel gets its height.
+void setPanelHeight(QWidget* panel, int height) {
     if (panel == nullptr) {
         return;
     }
-    panel->setMaximumHeight(maxHeight);
     if (panel->parentWidget() != nullptr && panel->parentWidget()->layout() != nullptr) {
-        panel->setFixedHeight(std::clamp(room, height, maxHeight));
+        panel->setFixedHeight(height);
     } else {
+        panel->setMaximumHeight(height);
         panel->resize(panel->width(), height);
     }
 }
@@ -115,66 +114,6 @@ int mapPanelRest(const Frame& frame) {
     }
     const int top = frame.PanelMapyTop != nullptr ? frame.PanelMapyTop->minimumHeight() : 0;
     return std::max(0, frame.PanelMapy->minimumSizeHint().height() - top);
-}
-
-int mapTopHeight(const Inputs& in, int b) {
-    return in.mapMode > 1 ? 2 * b + 30 : b + 26;
-}
-
-int sensorPanelHeight(bool camshaft, int b) {
-    return camshaft ? 3 * b + 26 : b + 24;
-}
-
-// The height the stack needs with this cell size: settings rows 0..6, the sensor panel, the
-// map panel's top strip, toolbar and a few grid rows, and the splitter handles between them.
-int stackHeight(const Frame& frame, const Inputs& in, Cell cell) {
-    const int b = cell.b;
-    int h = 7 * b + 24 + sensorPanelHeight(in.camshaft, b);
-    const QSplitter* split = splitterOf(frame.PanelNas1);
-    const int handle = split != nullptr ? split->handleWidth() : 0;
-    h += handle;
-    if (in.mapPanelVisible) {
-        h += handle + mapTopHeight(in, b) + mapPanelRest(frame);
-    }
-    return h;
-}
-
-// In the splitter the panels get their designed heights whenever the cell size (or what is
-// shown) changes; in between, a boundary the user dragged stays where it was put.
-void sizeSplitterStack(QSplitter* split, const Frame& frame, const Inputs& in, Cell cell,
-                       int room) {
-    const int b = cell.b;
-    const int czuj = sensorPanelHeight(in.camshaft, b);
-    const int nasMax = 10 * b + 24;
-    const int nas = in.mapPanelVisible ? 7 * b + 24 : std::clamp(room, 7 * b + 24, nasMax);
-    // Dragged smaller, a panel still shows its first row.
-    frame.PanelNas1->setMinimumHeight(b + 24);
-    frame.PanelNas1->setMaximumHeight(nasMax);
-    if (frame.PanelCzuj != nullptr) {
-        frame.PanelCzuj->setMinimumHeight(b + 24);
-        frame.PanelCzuj->setMaximumHeight(czuj);
-    }
-    // Without the map nothing below takes the rest of the height: the splitter stays as tall
-    // as its two panels, and the free room is left below it.
-    split->setMaximumHeight(in.mapPanelVisible ? QWIDGETSIZE_MAX
-                                               : nas + czuj + split->handleWidth());
-    const QString key = QStringLiteral("%1/%2/%3/%4")
-                            .arg(b)
-                            .arg(nas)
-                            .arg(czuj)
-                            .arg(in.mapPanelVisible ? mapTopHeight(in, b) : 0);
-    if (split->property("layoutKey").toString() == key) {
-        return;
-    }
-    split->setProperty("layoutKey", key);
-    QList<int> sizes;
-    for (int i = 0; i < split->count(); ++i) {
-        const QWidget* w = split->widget(i);
-        sizes << (w == frame.PanelNas1   ? nas
-                  : w == frame.PanelCzuj ? czuj
-                                         : std::max(1, split->height() - nas - czuj));
-    }
-    split->setSizes(sizes);
 }
 
 Kind kindOf(const QWidget* w, bool& known) {
@@ -198,37 +137,208 @@ Kind kindOf(const QWidget* w, bool& known) {
     return Kind::Panel;
 }
 
-// The largest size from ReadablePointSize down to the rule's size at which the control's text
-// fits it; the rule's size when even that is too big (or the rule already gives more).
-int readableFont(const QWidget* control, Kind kind, int rulePt, QSize size) {
-    if (control->property("liveValue").toBool()) {
-        return rulePt; // a longer value may come at any time: the rule's size keeps it whole
-    }
-    for (int pt = ReadablePointSize; pt > rulePt; --pt) {
-        QFont f = control->font();
-        f.setPointSize(pt);
-        const QFontMetrics fm(f);
-        bool fits = false;
-        if (kind == Kind::RadioGroup) {
-            fits = static_cast<const TRadioGroup*>(control)->fits(f, size);
-        } else if (kind == Kind::CheckBox) {
-            const QStyle* st = control->style();
-            const int box = st->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, control) +
-                            st->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, control);
-            fits = box + fm.horizontalAdvance(static_cast<const QCheckBox*>(control)->text()) + 2 <=
-                       size.width() &&
-                   fm.height() <= size.height();
-        } else {
-            // Captions of panels: they change only with the language, which lays out again.
-            fits = fm.horizontalAdvance(static_cast<const QLabel*>(control)->text()) + 6 <=
-                       size.width() &&
-                   fm.height() <= size.height();
+int mapTopHeight(const Inputs& in, int b) {
+    return in.mapMode > 1 ? 2 * b + 30 : b + 26;
+}
+
+int sensorPanelHeight(bool camshaft, int b) {
+    return camshaft ? 3 * b + 26 : b + 24;
+}
+
+bool shownIn(const QWidget* control, const Frame& frame) {
+    return frame.PanelLeft != nullptr ? control->isVisibleTo(frame.PanelLeft)
+                                      : !control->isHidden();
+}
+
+// The tagged controls that are shown, with the kind that places them.
+template <class F> void forEachShown(const LeftPanelControls& controls, const Frame& frame, F f) {
+    for (QWidget* control : controls.taggedControls()) {
+        const std::uint32_t tag = ControlTag::of(control);
+        bool known = false;
+        const Kind kind = kindOf(control, known);
+        if (known && ControlTag::isLaidOut(tag) && shownIn(control, frame)) {
+            f(control, kind, tag);
         }
-        if (fits) {
+    }
+}
+
+// What the stack takes with this cell size: the heights of the three panels and how far right
+// the controls reach. Each panel has its designed height, grown to the lowest control it is
+// meant to show whole: a radio group reaches past its row (0.8 b + 12 from 2 px above it, half
+// a row lower with the drop), and the settings panel shows every row it has (potentiometer,
+// MAP sensor, resets), not only the first seven. Controls in rows below a panel's designed
+// height are not meant to show (the camshaft row of a controller without that channel, the
+// load row of the two-row map) and take no room.
+struct Extent {
+    int nas = 0;
+    int czuj = 0;
+    int mapTop = 0;
+    int right = 0;
+};
+
+Extent measure(const LeftPanelControls& controls, const Frame& frame, const Inputs& in, Cell cell) {
+    const int b = cell.b;
+    Extent e{7 * b + 24, sensorPanelHeight(in.camshaft, b), mapTopHeight(in, b), 0};
+    forEachShown(controls, frame, [&](QWidget* control, Kind kind, std::uint32_t tag) {
+        const QRect r = place(kind, tag, cell, in.pcConfig).rect;
+        const QWidget* parent = control->parentWidget();
+        int* height = nullptr;
+        int designed = 0;
+        int margin = 0;
+        if (parent == frame.PanelNas1) {
+            height = &e.nas;
+            designed = 10 * b + 24;
+            margin = 4;
+        } else if (parent == frame.PanelCzuj) {
+            height = &e.czuj;
+            designed = sensorPanelHeight(in.camshaft, b);
+        } else if (parent == frame.PanelMapyTop) {
+            height = &e.mapTop;
+            designed = mapTopHeight(in, b);
+        }
+        if (height != nullptr) {
+            if (r.top() >= designed) {
+                return;
+            }
+            *height = std::max(*height, r.bottom() + 1 + margin);
+        }
+        e.right = std::max(e.right, r.right() + 1);
+    });
+    return e;
+}
+
+// The height the stack needs: the settings and sensor panels whole, the map panel's top strip,
+// toolbar and a few grid rows, and the splitter handles between them.
+int stackHeight(const Frame& frame, const Inputs& in, const Extent& h) {
+    int total = h.nas + h.czuj;
+    const QSplitter* split = splitterOf(frame.PanelNas1);
+    const int handle = split != nullptr ? split->handleWidth() : 0;
+    total += handle;
+    if (in.mapPanelVisible) {
+        total += handle + h.mapTop + mapPanelRest(frame);
+    }
+    return total;
+}
+
+// The panels above the map have one height, with every row whole: dragging a boundary between
+// them can neither hide a row nor cut a caption. The map takes the rest of the height.
+void sizeSplitterStack(QSplitter* split, const Frame& frame, const Inputs& in, const Extent& h) {
+    frame.PanelNas1->setFixedHeight(h.nas);
+    if (frame.PanelCzuj != nullptr) {
+        frame.PanelCzuj->setFixedHeight(h.czuj);
+    }
+    // Without the map nothing below takes the rest of the height: the splitter stays as tall
+    // as its two panels, and the free room is left below it.
+    split->setMaximumHeight(in.mapPanelVisible ? QWIDGETSIZE_MAX
+                                               : h.nas + h.czuj + split->handleWidth());
+    QList<int> sizes;
+    for (int i = 0; i < split->count(); ++i) {
+        const QWidget* w = split->widget(i);
+        sizes << (w == frame.PanelNas1   ? h.nas
+                  : w == frame.PanelCzuj ? h.czuj
+                                         : std::max(1, split->height() - h.nas - h.czuj));
+    }
+    if (split->sizes() != sizes) {
+        split->setSizes(sizes);
+    }
+}
+
+// Whether the control's text, in this font, fits a control of this size. A live value is
+// checked with one character more: the next value may be a digit longer.
+bool textFits(const QWidget* control, Kind kind, bool caption, const QFont& font, QSize size) {
+    const QFontMetrics fm(font);
+    switch (kind) {
+    case Kind::RadioGroup:
+        return caption ? static_cast<const TRadioGroup*>(control)->captionFits(font, size)
+                       : static_cast<const TRadioGroup*>(control)->itemsFit(font, size);
+    case Kind::CheckBox: {
+        const QStyle* st = control->style();
+        const int box = st->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, control) +
+                        st->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, control);
+        return box + fm.horizontalAdvance(static_cast<const QCheckBox*>(control)->text()) + 2 <=
+                   size.width() &&
+               fm.height() <= size.height();
+    }
+    case Kind::Edit:
+        return fm.horizontalAdvance(static_cast<const QLineEdit*>(control)->text()) + 6 <=
+                   size.width() &&
+               fm.height() <= size.height();
+    case Kind::Panel: {
+        QString text = static_cast<const QLabel*>(control)->text();
+        if (control->property("liveValue").toBool() && !text.isEmpty()) {
+            text += QLatin1Char('0');
+        }
+        return fm.horizontalAdvance(text) + 6 <= size.width() && fm.height() <= size.height();
+    }
+    case Kind::UpDown:
+        break;
+    }
+    return true;
+}
+
+// Controls of one kind and one font rule (panels of one style, check boxes, option groups,
+// edits) share one font size: the rule's size, raised to ReadablePointSize where every text of
+// the kind still fits, and lowered together where one does not.
+struct FontClass {
+    Kind kind = Kind::Panel;
+    int rulePt = 0;
+    bool captions = false;   // the captions of option groups, apart from their items
+    QList<QWidget*> members; // shown: their texts decide the size
+    QList<QSize> sizes;
+    QList<QWidget*> hidden;
+};
+
+int commonPointSize(const FontClass& fc) {
+    const int top = std::max(fc.rulePt, ReadablePointSize);
+    const int bottom = std::min(fc.rulePt, SmallestPointSize);
+    for (int pt = top; pt > bottom; --pt) {
+        bool all = true;
+        for (int i = 0; i < fc.members.size() && all; ++i) {
+            QFont f = fc.members[i]->font();
+            f.setPointSize(pt);
+            all = textFits(fc.members[i], fc.kind, fc.captions, f, fc.sizes[i]);
+        }
+        if (all) {
             return pt;
         }
     }
-    return rulePt;
+    return bottom;
+}
+
+// The largest cell at most as large as the rule's with which the stack fits the panel: all its
+// rows in the height (not below MinimumRowHeight: below that the stack scrolls), and every
+// shown control in the width (down to NarrowestRowHeight for a panel with a chart beside it).
+Cell fitCell(const LeftPanelControls& controls, const Frame& frame, Inputs& in) {
+    int b = cellSize(in).b;
+    auto cellOf = [](int row) { return Cell{row, row * 36 / 10}; };
+    auto fitsHeight = [&](int row) {
+        return stackHeight(frame, in, measure(controls, frame, in, cellOf(row))) <= in.panelHeight;
+    };
+    while (b > MinimumRowHeight && !fitsHeight(b)) {
+        --b;
+    }
+    if (frame.Content != nullptr && !fitsHeight(b)) {
+        // The stack will scroll: its scroll bar takes a strip off the width.
+        in.panelWidth -= frame.Content->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    }
+    auto fitsWidth = [&](int row) {
+        return measure(controls, frame, in, cellOf(row)).right + 4 <= in.panelWidth;
+    };
+    while (b > MinimumRowHeight && !fitsWidth(b)) {
+        --b;
+    }
+    if (!fitsWidth(b)) {
+        // Cells below the smallest are taken only when they spare a sideways scroll; when
+        // even they do not, the stack scrolls with the smallest cells, whose texts are larger.
+        int narrow = b;
+        while (narrow > NarrowestRowHeight && !fitsWidth(narrow)) {
+            --narrow;
+        }
+        if (fitsWidth(narrow)) {
+            b = narrow;
+        }
+    }
+    return cellOf(b);
 }
 
 void sizeMapGrid(QTableView* grid) {
@@ -255,33 +365,41 @@ void sizeMapGrid(QTableView* grid) {
         grid->setProperty("designedPointSize", designed);
     }
     const QAbstractItemModel* model = grid->model();
-    QStringList headers;
-    for (int c = 0; c < cols; ++c) {
-        headers << model->index(0, c).data().toString();
+    // Column 0 holds the titles of the rows (loads, or "Rpm"/"Angle" of the two-row table): it
+    // widens to them alone; the other columns hold speeds and angles.
+    QStringList titles;
+    QStringList speeds;
+    for (int c = 1; c < cols; ++c) {
+        speeds << model->index(0, c).data().toString();
     }
     for (int r = 0; r < rows; ++r) {
-        headers << model->index(r, 0).data().toString();
+        titles << model->index(r, 0).data().toString();
     }
     // The map values are drawn 2 px in; the headers by the item view, which shortens ("100...")
     // a text that does not leave its focus margins and the grid line free in the column.
     const int headerMargins =
         2 * (grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1) + 1;
+    auto widest = [headerMargins](const QFontMetrics& fm, const QStringList& texts, int least) {
+        int need = least;
+        for (const QString& t : texts) {
+            need = std::max(need, fm.horizontalAdvance(t) + headerMargins);
+        }
+        return need;
+    };
     QFont font = grid->font();
     int need = 0;
     for (int pt = designed.toInt(); pt >= 7; --pt) {
         font.setPointSize(pt);
         const QFontMetrics fm(font);
-        need = fm.horizontalAdvance(QStringLiteral("-25.6")) + 4;
-        for (const QString& t : headers) {
-            need = std::max(need, fm.horizontalAdvance(t) + headerMargins);
-        }
-        if (need <= colWidth) {
+        need = widest(fm, speeds, fm.horizontalAdvance(QStringLiteral("-25.6")) + 4);
+        if (widest(fm, titles, need) <= colWidth) {
             break;
         }
     }
     if (grid->font().pointSize() != font.pointSize()) {
         grid->setFont(font);
     }
+    const int titleWidth = std::max(colWidth, widest(QFontMetrics(font), titles, need));
     colWidth = std::max(colWidth, need);
     if (rows < 3) {
         rowHeight = 3 * std::max(1, font.pointSize());
@@ -292,7 +410,7 @@ void sizeMapGrid(QTableView* grid) {
     grid->horizontalHeader()->setDefaultSectionSize(colWidth);
     grid->verticalHeader()->setDefaultSectionSize(rowHeight);
     for (int c = 0; c < cols; ++c) {
-        grid->setColumnWidth(c, colWidth);
+        grid->setColumnWidth(c, c == 0 ? titleWidth : colWidth);
     }
     for (int r = 0; r < rows; ++r) {
         grid->setRowHeight(r, rowHeight);
@@ -309,14 +427,10 @@ Cell apply(LeftPanelControls& controls, const Frame& frame, bool camshaft, bool 
     in.pcConfig = pcConfig;
     in.mapPanelVisible = shown(frame.PanelMapy);
     in.mapMode = controls.RGMapa != nullptr ? controls.RGMapa->ItemIndex() : -1;
-    Cell cell = cellSize(in);
-    if (frame.Content != nullptr && stackHeight(frame, in, cell) > in.panelHeight) {
-        // The stack will scroll: its scroll bar takes a strip off the width.
-        in.panelWidth -= frame.Content->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-        cell = cellSize(in);
-    }
+    const Cell cell = fitCell(controls, frame, in);
     const int b = cell.b;
     const int w = cell.w;
+    const Extent extent = measure(controls, frame, in, cell);
 
     // Captions keep their designed places but get the room up to the left panel's edge, so
     // that a longer text (another language, the frame log) is not cut short. The left panel's
@@ -327,15 +441,11 @@ Cell apply(LeftPanelControls& controls, const Frame& frame, bool camshaft, bool 
             label->resize(std::max(in.panelWidth - label->x() - 4, hint.width()), hint.height());
         }
     };
-    const int czuj = sensorPanelHeight(camshaft, b);
-    // Without the map panel below, the settings panel may use the free height for its last
-    // rows (potentiometer, MAP sensor, resets), which otherwise only a dragged splitter shows.
-    const int room = in.mapPanelVisible ? 0 : in.panelHeight - czuj - 8;
     if (QSplitter* split = splitterOf(frame.PanelNas1)) {
-        sizeSplitterStack(split, frame, in, cell, room);
+        sizeSplitterStack(split, frame, in, extent);
     } else {
-        setPanelHeight(frame.PanelNas1, 7 * b + 24, 10 * b + 24, room);
-        setPanelHeight(frame.PanelCzuj, czuj, czuj);
+        setPanelHeight(frame.PanelNas1, extent.nas);
+        setPanelHeight(frame.PanelCzuj, extent.czuj);
     }
     if (controls.OpisNastawy != nullptr) {
         controls.OpisNastawy->move(2 * w + 4, controls.OpisNastawy->y());
@@ -353,12 +463,18 @@ Cell apply(LeftPanelControls& controls, const Frame& frame, bool camshaft, bool 
     }
     if (in.mapPanelVisible) {
         if (frame.PanelMapyTop != nullptr) {
-            frame.PanelMapyTop->setFixedHeight(mapTopHeight(in, b));
+            frame.PanelMapyTop->setFixedHeight(extent.mapTop);
         }
         sizeMapGrid(frame.GridMapa);
     }
 
-    int right = 0; // the right edge of the widest row, for the scrolled widget's width
+    struct Placed {
+        QWidget* control;
+        Kind kind;
+        Placement p;
+        bool shown;
+    };
+    QList<Placed> placed;
     for (QWidget* control : controls.taggedControls()) {
         const std::uint32_t tag = ControlTag::of(control);
         bool known = false;
@@ -369,19 +485,74 @@ Cell apply(LeftPanelControls& controls, const Frame& frame, bool camshaft, bool 
         Placement p = place(kind, tag, cell, pcConfig);
         if (kind == Kind::RadioGroup && p.rect.right() >= in.panelWidth &&
             p.rect.right() - in.panelWidth < b) {
-            // The last group of the camshaft row reaches 0.44 b past 28 b: keep it inside the
-            // panel. A group further out (b raised to 20 on a narrow panel) keeps its width;
-            // the stack scrolls to it.
+            // A group that still overhangs the panel a little (a panel too narrow even for the
+            // smallest cells) is kept inside it; one further out keeps its width and the stack
+            // scrolls to it.
             p.rect.setRight(in.panelWidth - 2);
         }
-        control->setGeometry(p.rect);
-        if (p.fontPointSize > 0) {
-            QFont f = control->font();
-            f.setPointSize(readableFont(control, kind, p.fontPointSize, p.rect.size()));
-            control->setFont(f);
+        placed.append(Placed{control, kind, p, shownIn(control, frame)});
+    }
+    // A check box with nothing beside it to the right takes the room up to the panel's edge,
+    // so that a longer text (another language) keeps the size of its neighbours' texts.
+    for (Placed& a : placed) {
+        if (a.kind != Kind::CheckBox || !a.shown) {
+            continue;
         }
-        if (frame.Content != nullptr && control->isVisibleTo(frame.Content)) {
-            right = std::max(right, p.rect.right() + 1);
+        // As wide as its text needs in a readable size, no wider: a click beside the text
+        // does not toggle a box.
+        QFont readable = a.control->font();
+        readable.setPointSize(std::max(a.p.fontPointSize, ReadablePointSize));
+        const QStyle* st = a.control->style();
+        const int need = st->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, a.control) +
+                         st->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, a.control) +
+                         QFontMetrics(readable).horizontalAdvance(
+                             static_cast<const QCheckBox*>(a.control)->text()) +
+                         2;
+        QRect wide = a.p.rect;
+        wide.setWidth(std::max(wide.width(), std::min(need, in.panelWidth - 4 - wide.left())));
+        for (const Placed& other : placed) {
+            if (&other != &a && other.shown &&
+                other.control->parentWidget() == a.control->parentWidget() &&
+                other.p.rect.intersects(wide)) {
+                wide.setRight(std::max(a.p.rect.right(), other.p.rect.left() - 1));
+            }
+        }
+        a.p.rect = wide;
+    }
+    QList<FontClass> fonts;
+    for (const Placed& a : placed) {
+        a.control->setGeometry(a.p.rect);
+        if (a.p.fontPointSize <= 0) {
+            continue;
+        }
+        for (const bool captions : {false, true}) {
+            if (captions && a.kind != Kind::RadioGroup) {
+                break;
+            }
+            auto fc = std::find_if(fonts.begin(), fonts.end(), [&](const FontClass& f) {
+                return f.kind == a.kind && f.rulePt == a.p.fontPointSize && f.captions == captions;
+            });
+            if (fc == fonts.end()) {
+                fonts.append(FontClass{a.kind, a.p.fontPointSize, captions, {}, {}, {}});
+                fc = fonts.end() - 1;
+            }
+            // Hidden controls take the size of their kind but do not decide it.
+            (a.shown ? fc->members : fc->hidden) << a.control;
+            if (a.shown) {
+                fc->sizes << a.p.rect.size();
+            }
+        }
+    }
+    for (const FontClass& fc : fonts) {
+        const int pt = commonPointSize(fc);
+        for (QWidget* control : fc.members + fc.hidden) {
+            if (fc.captions) {
+                static_cast<TRadioGroup*>(control)->setCaptionPointSize(pt);
+            } else if (control->font().pointSize() != pt) {
+                QFont f = control->font();
+                f.setPointSize(pt);
+                control->setFont(f);
+            }
         }
     }
     if (controls.CheckBoxOn != nullptr && controls.CheckBoxRo != nullptr &&
@@ -389,11 +560,7 @@ Cell apply(LeftPanelControls& controls, const Frame& frame, bool camshaft, bool 
         controls.CheckBoxRo->move(2 * w + 4, controls.CheckBoxRo->y());
     }
     if (frame.Content != nullptr) {
-        int height = stackHeight(frame, in, cell);
-        if (!in.mapPanelVisible) {
-            height = std::max(height, std::min(room, 10 * b + 24) + czuj + 8);
-        }
-        frame.Content->setMinimumSize(right + 4, height);
+        frame.Content->setMinimumSize(extent.right + 4, stackHeight(frame, in, extent));
     }
     return cell;
 }

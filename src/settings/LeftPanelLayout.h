@@ -51,11 +51,20 @@ struct Frame {
 };
 
 // Below this the texts of a small window are hard to read; the rule's font size is raised to
-// it (or as near as the text still fits its control).
+// it (or as near as the texts of the kind still fit their controls).
 constexpr int ReadablePointSize = 8;
+// A font rule's size is lowered at most to this to fit a text (a longer language).
+constexpr int SmallestPointSize = 6;
+// The cell size is lowered from the rule's to fit the stack's rows into the panel's height
+// down to this (then the stack scrolls), and to fit its columns into the width down to the
+// narrower limit when that spares a sideways scroll (a panel with the chart beside it).
+constexpr int MinimumRowHeight = 20;
+constexpr int NarrowestRowHeight = 18;
 
-// Runs the whole layout: panel heights, the map grid's cell sizes, every tagged control, and
-// the move of CheckBoxRo into the place of a hidden CheckBoxOn. Returns the cell size used.
+// Runs the whole layout: the cell size (the rule's, made smaller until every row of the stack
+// fits the panel's height and every shown control its width), panel heights, the map grid's
+// cell sizes, every tagged control with one font size per kind of control, and the move of
+// CheckBoxRo into the place of a hidden CheckBoxOn. Returns the cell size used.
 Cell apply(LeftPanelControls& controls, const Frame& frame, bool camshaft, bool pcConfig);
 
 } // namespace LeftPanelLayout

@@ -3,7 +3,9 @@
 #include <QButtonGroup>
 #include <QEvent>
 #include <QFontMetrics>
+#include <QPainter>
 #include <QRadioButton>
+#include <QStyle>
 #include <algorithm>
 
 TRadioGroup::TRadioGroup(QWidget* parent) : QGroupBox(parent), group_(new QButtonGroup(this)) {
@@ -88,16 +90,52 @@ void TRadioGroup::changeEvent(QEvent* event) {
     }
 }
 
+void TRadioGroup::paintEvent(QPaintEvent*) {
+    // A classic group frame: its top line runs through the middle of the caption and the items
+    // lie inside it (the style's frame of a group this low would start below the caption, across
+    // the items).
+    QPainter p(this);
+    p.setFont(captionFont());
+    const QFontMetrics fm(captionFont());
+    const int mid = fm.height() / 2;
+    const int right = width() - 1;
+    const int bottom = height() - 1;
+    // A caption too long even in the smallest size ends in an ellipsis rather than run over.
+    const QString caption =
+        fm.elidedText(title().trimmed(), Qt::ElideRight, std::max(0, width() - 12));
+    const int textLeft = 6;
+    const int textRight = caption.isEmpty()
+                              ? textLeft
+                              : std::min(right, textLeft + fm.horizontalAdvance(caption) + 4);
+    p.setPen(palette().color(QPalette::Mid));
+    p.drawLine(0, mid, 0, bottom);
+    p.drawLine(0, bottom, right, bottom);
+    p.drawLine(right, bottom, right, mid);
+    p.drawLine(0, mid, textLeft - 2, mid);
+    p.drawLine(textRight + 2, mid, right, mid);
+    if (!caption.isEmpty()) {
+        style()->drawItemText(&p, QRect(textLeft, 0, textRight - textLeft, fm.height()),
+                              Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, palette(),
+                              isEnabled(), caption, QPalette::WindowText);
+    }
+}
+
 int TRadioGroup::markWidth(const QFontMetrics& fm) {
     // The mark follows the text's size (the style's own is fixed, too big beside small text).
     return std::clamp(fm.height() * 2 / 3, 8, 14) + 3;
 }
 
 bool TRadioGroup::fits(const QFont& font, QSize size) const {
+    return captionFits(font, size) && itemsFit(font, size);
+}
+
+bool TRadioGroup::captionFits(const QFont& font, QSize size) const {
+    // The caption sits 6 px in, with 2 px of frame line gap after it.
+    return QFontMetrics(font).horizontalAdvance(title().trimmed()) + 12 <= size.width();
+}
+
+bool TRadioGroup::itemsFit(const QFont& font, QSize size) const {
     const QFontMetrics fm(font);
-    if (fm.horizontalAdvance(title()) + 8 > size.width()) {
-        return false;
-    }
     const int count = static_cast<int>(items_.size());
     if (count == 0) {
         return true;
@@ -116,6 +154,22 @@ bool TRadioGroup::fits(const QFont& font, QSize size) const {
     return true;
 }
 
+void TRadioGroup::setCaptionPointSize(int pointSize) {
+    if (pointSize != captionPointSize_) {
+        captionPointSize_ = pointSize;
+        placeItems();
+        update();
+    }
+}
+
+QFont TRadioGroup::captionFont() const {
+    QFont f = font();
+    if (captionPointSize_ > 0) {
+        f.setPointSize(captionPointSize_);
+    }
+    return f;
+}
+
 void TRadioGroup::placeItems() {
     // The items share the room under the caption evenly; they run down the first column, then
     // the next, as in a classic radio group. Placed by hand so that a low group still shows
@@ -132,7 +186,7 @@ void TRadioGroup::placeItems() {
                           .arg(mark));
     }
     const int rows = (count + columns_ - 1) / columns_;
-    const int top = fontMetrics().height();
+    const int top = QFontMetrics(captionFont()).height();
     const int areaWidth = std::max(1, width() - 6);
     const int areaHeight = std::max(1, height() - top - 2);
     const int cellWidth = areaWidth / columns_;

@@ -33,6 +33,13 @@ public:
 
     // Whether caption and items, drawn in this font, fit a group of this size whole.
     bool fits(const QFont& font, QSize size) const;
+    bool captionFits(const QFont& font, QSize size) const;
+    bool itemsFit(const QFont& font, QSize size) const;
+
+    // The caption may be drawn smaller than the items (a long caption in another language);
+    // 0: in the group's own font.
+    void setCaptionPointSize(int pointSize);
+    QFont captionFont() const;
 
 signals:
     void OnClick(TRadioGroup* sender);
@@ -40,6 +47,7 @@ signals:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void rebuild();
@@ -54,4 +62,5 @@ private:
     int itemIndex_ = -1;
     int columns_ = 1;
     int markSize_ = 0;
+    int captionPointSize_ = 0;
 };

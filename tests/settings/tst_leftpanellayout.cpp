@@ -30,10 +30,12 @@ private slots:
     void wholeLayoutPlacesTheRealControls();
     void relayRowBoxTakesThePlaceOfAHiddenShiftBox();
     void mapGridCellsFollowTheGridSize();
-    void lastCamshaftGroupIsKeptInsideItsPanel();
-    void smallCellsGetReadableTextsWhereTheTextFits();
+    void shownControlsFitThePanelWidth_data();
+    void shownControlsFitThePanelWidth();
+    void stackFitsThePanelHeight_data();
+    void stackFitsThePanelHeight();
+    void captionsOfAKindShareOneReadableFontSize();
     void captionOfAPanelNotYetSizedHasRoomForALongerLanguage();
-    void settingsPanelUsesFreeHeightOnlyWithoutTheMap();
 };
 
 void LeftPanelLayoutTest::cellSizeFollowsThePanel_data() {
@@ -138,7 +140,9 @@ struct Window {
 
     Window() {
         c.createLeftPanelControls({PanelNas1, PanelCzuj, PanelMapyTop, PanelInne});
-        PanelLeft->resize(1000, 300);
+        // Nine settings rows (the resets row is for service mode) and three sensor rows of
+        // 23 px fill 330 px: b = 23, w = 82.
+        PanelLeft->resize(1000, 330);
         for (QWidget* w : {PanelNas1, PanelCzuj, PanelMapy, PanelMapyTop, PanelInne}) {
             w->resize(1000, 100);
         }
@@ -146,6 +150,17 @@ struct Window {
     }
     LeftPanelLayout::Frame frame() {
         return {PanelLeft, PanelNas1, PanelCzuj, PanelMapy, PanelMapyTop, GridMapa};
+    }
+    // The controls shown in a panel, with the lowest and rightmost edge they reach.
+    QRect shownIn(const QWidget* panel) const {
+        QRect all;
+        for (QWidget* w : c.taggedControls()) {
+            if (w->parentWidget() == panel && w->isVisibleTo(PanelLeft) &&
+                w->y() < panel->height()) {
+                all |= w->geometry();
+            }
+        }
+        return all;
     }
 };
 
@@ -170,29 +185,37 @@ void LeftPanelLayoutTest::wholeLayoutPlacesTheRealControls() {
     QCOMPARE(win.c.OpisRoz->y(), 2 * 23);
     QCOMPARE(win.c.Label14->width(), 1000 - 4 - 4);
     QCOMPARE(win.c.OpisSygaly->geometry().right(), 2 * 82 - 1);
-    // Settings panel: seven rows shown, ten at most.
-    QCOMPARE(win.PanelNas1->height(), 7 * 23 + 24);
-    QCOMPARE(win.PanelNas1->maximumHeight(), 10 * 23 + 24);
+    // Every settings row is shown (potentiometer, MAP sensor): nine rows, ten with the resets.
+    QCOMPARE(win.PanelNas1->height(), 9 * 23 + 24);
+    win.c.PanelRes->show();
+    const int b10 = LeftPanelLayout::apply(win.c, win.frame(), true, true).b;
+    QCOMPARE(b10, (330 - 24 - 26) / 13); // smaller cells: the stack fits again
+    QCOMPARE(win.PanelNas1->height(), 10 * b10 + 24);
+    win.c.PanelRes->hide();
+    LeftPanelLayout::apply(win.c, win.frame(), true, true);
     QCOMPARE(win.PanelCzuj->height(), 3 * 23 + 26);
 
-    // Without the camshaft channel the sensor panel keeps one row and its caption moves off.
-    LeftPanelLayout::apply(win.c, win.frame(), false, false);
-    QCOMPARE(win.PanelCzuj->height(), 23 + 24);
-    QCOMPARE(win.c.OpisRoz->y(), 3 * 23);
-    QCOMPARE(win.c.EditKat->geometry(), QRect(168, 158, 82, 23));
-    QCOMPARE(win.c.UpDownKat->geometry(), QRect(209, 158, 41, 19));
+    // Without the camshaft channel the sensor panel keeps its first row, grown to hold the
+    // group that sits half a row lower whole; its caption moves off.
+    const Cell wide = LeftPanelLayout::apply(win.c, win.frame(), false, false);
+    const int b = wide.b;
+    QVERIFY(win.PanelCzuj->height() >= win.c.RGKomKor->geometry().bottom() + 1);
+    QVERIFY(win.PanelCzuj->height() < win.c.RGWyjRoz->y());
+    QCOMPARE(win.c.OpisRoz->y(), 3 * b);
+    QCOMPARE(win.c.EditKat->geometry(), QRect(2 * wide.w + 4, 6 * b + 20, wide.w, b));
+    QCOMPARE(win.c.UpDownKat->geometry().height(), b - 4);
 }
 
 void LeftPanelLayoutTest::relayRowBoxTakesThePlaceOfAHiddenShiftBox() {
     Window win;
-    LeftPanelLayout::apply(win.c, win.frame(), true, true);
-    QCOMPARE(win.c.CheckBoxRo->x(), 4 * 82 + 4);
+    const int w = LeftPanelLayout::apply(win.c, win.frame(), true, true).w;
+    QCOMPARE(win.c.CheckBoxRo->x(), 4 * w + 4);
     win.c.CheckBoxOn->hide();
     LeftPanelLayout::apply(win.c, win.frame(), true, true);
-    QCOMPARE(win.c.CheckBoxRo->x(), 2 * 82 + 4);
+    QCOMPARE(win.c.CheckBoxRo->x(), 2 * w + 4);
     win.c.CheckBoxRo->hide();
     LeftPanelLayout::apply(win.c, win.frame(), true, true);
-    QCOMPARE(win.c.CheckBoxRo->x(), 4 * 82 + 4);
+    QCOMPARE(win.c.CheckBoxRo->x(), 4 * w + 4);
 }
 
 void LeftPanelLayoutTest::mapGridCellsFollowTheGridSize() {
@@ -200,17 +223,17 @@ void LeftPanelLayoutTest::mapGridCellsFollowTheGridSize() {
     win.PanelMapy->show();
     win.GridMapa->resize(500, 400);
     win.c.RGMapa->setItemIndex(1);
-    LeftPanelLayout::apply(win.c, win.frame(), false, true);
+    Cell cell = LeftPanelLayout::apply(win.c, win.frame(), false, true);
     QCOMPARE(win.GridMapa->columnWidth(3), 500 / 16 - 2);
     QCOMPARE(win.GridMapa->rowHeight(5), 400 / 17 - 2);
-    QCOMPARE(win.PanelMapyTop->height(), 23 + 26);
+    QCOMPARE(win.PanelMapyTop->height(), cell.b + 26);
 
     // A narrow and low grid: 22-pixel columns cannot hold "10000" even in a smaller font, so
     // the columns widen to the text (the grid scrolls) instead of cutting it.
     win.GridMapa->resize(300, 200);
     win.GridMapa->setItem(0, 15, new QTableWidgetItem(QStringLiteral("10000")));
     win.c.RGMapa->setItemIndex(2);
-    LeftPanelLayout::apply(win.c, win.frame(), false, true);
+    cell = LeftPanelLayout::apply(win.c, win.frame(), false, true);
     const QFontMetrics fm(win.GridMapa->font());
     QVERIFY(win.GridMapa->columnWidth(3) > 22);
     // Whole, not shortened to "100...": the item view keeps its focus margins and the grid line.
@@ -220,7 +243,8 @@ void LeftPanelLayoutTest::mapGridCellsFollowTheGridSize() {
             win.GridMapa->columnWidth(15));
     QVERIFY(win.GridMapa->font().pointSize() >= 7);
     QCOMPARE(win.GridMapa->rowHeight(5), std::max(15, fm.height() + 2));
-    QCOMPARE(win.PanelMapyTop->height(), 2 * 20 + 30); // 3-D map: b = 300/30 -> 20
+    QCOMPARE(cell.b, 20); // 3-D map: b = 330/30 -> 11, raised to 20
+    QCOMPARE(win.PanelMapyTop->height(), 2 * 20 + 30);
 
     win.GridMapa->resize(800, 400);
     win.GridMapa->setRowCount(2); // the two-row speed/angle table
@@ -229,40 +253,131 @@ void LeftPanelLayoutTest::mapGridCellsFollowTheGridSize() {
     QCOMPARE(win.GridMapa->rowHeight(1), 3 * win.GridMapa->font().pointSize());
 }
 
-void LeftPanelLayoutTest::lastCamshaftGroupIsKeptInsideItsPanel() {
-    Window win;
-    win.PanelLeft->resize(560,
-                          300); // b = 560/28 = 20, w = 72: the group would end at 4 + 6w + 1.9w
-    win.PanelCzuj->resize(560, 100);
-    LeftPanelLayout::apply(win.c, win.frame(), true, true);
-    QCOMPARE(win.c.RGWejRoz->x(), 4 + 6 * 72);
-    QCOMPARE(win.c.RGWejRoz->geometry().right(), 558);
-    QCOMPARE(win.c.RGKomRoz->width(), 136); // the others keep 1.9 columns
-
-    // A panel far too narrow for the row (b is raised to 20 anyway): no group is squeezed to
-    // a column; the stack scrolls to them instead.
-    win.PanelLeft->resize(360, 300);
-    win.PanelCzuj->resize(360, 100);
-    LeftPanelLayout::apply(win.c, win.frame(), true, true);
-    QCOMPARE(win.c.RGKomRoz->width(), 136);
-    QCOMPARE(win.c.RGWejRoz->width(), 136);
+// The cell is made smaller until every shown control fits the panel's width: nothing scrolls
+// sideways, and no option group is squeezed below its 1.9 columns.
+void LeftPanelLayoutTest::shownControlsFitThePanelWidth_data() {
+    QTest::addColumn<int>("width");
+    QTest::addColumn<bool>("camshaft");
+    QTest::newRow("window of 620, camshaft row") << 603 << true;
+    QTest::newRow("window of 800, camshaft row") << 800 << true;
+    QTest::newRow("window of 800, no camshaft channel") << 800 << false;
+    QTest::newRow("chart beside the panel at 800") << 533 << true;
+    QTest::newRow("window of 1024, camshaft row") << 1024 << true;
 }
 
-void LeftPanelLayoutTest::smallCellsGetReadableTextsWhereTheTextFits() {
+void LeftPanelLayoutTest::shownControlsFitThePanelWidth() {
+    QFETCH(int, width);
+    QFETCH(bool, camshaft);
     Window win;
-    win.PanelLeft->resize(560, 260); // b = 20: the rule gives 6-point option texts
+    win.PanelLeft->resize(width, 2000);
+    const Cell cell = LeftPanelLayout::apply(win.c, win.frame(), camshaft, true);
+    for (QWidget* panel : {win.PanelNas1, win.PanelCzuj}) {
+        QVERIFY2(win.shownIn(panel).right() + 4 < width, qPrintable(panel->objectName()));
+    }
+    for (TRadioGroup* g : {win.c.RGWyjKor, win.c.RGKomKor, win.c.RGWyjRoz, win.c.RGKomRoz}) {
+        QCOMPARE(g->width(), cell.w * 19 / 10);
+    }
+    // As large as the width allows: one pixel more and the camshaft row (or, without it, the
+    // settings rows) would not fit.
+    const int reach = camshaft ? 6 * (cell.b + 1) * 36 / 10 + (cell.b + 1) * 36 / 10 * 19 / 10
+                               : 6 * ((cell.b + 1) * 36 / 10);
+    QVERIFY(reach + 4 + 4 > width || cell.b == 1000 / 13);
+
+    for (TRadioGroup* g : {win.c.RGWyjRoz, win.c.RGKomRoz, win.c.RGMapa}) {
+        QVERIFY2(g->font().pointSize() >= 7, qPrintable(g->objectName()));
+    }
+
+    // Too narrow even for the narrowest cells: the smallest readable ones are kept, the groups
+    // keep their width, and the stack scrolls.
+    win.PanelLeft->resize(360, 2000);
+    const Cell small = LeftPanelLayout::apply(win.c, win.frame(), true, true);
+    QCOMPARE(small.b, LeftPanelLayout::MinimumRowHeight);
+    QCOMPARE(win.c.RGWejRoz->width(), small.w * 19 / 10);
+}
+
+// Every row stays whole in the height: the cell is made smaller (down to 20) until the
+// settings rows, the sensor rows and the map's strip, toolbar and a few grid rows fit.
+void LeftPanelLayoutTest::stackFitsThePanelHeight_data() {
+    QTest::addColumn<int>("height");
+    QTest::addColumn<int>("mapMode"); // -1: no map panel
+    QTest::newRow("800x600 without the map") << 509 << -1;
+    QTest::newRow("800x600, two-row map") << 509 << 1;
+    QTest::newRow("800x600, 3-D map") << 509 << 2;
+    QTest::newRow("1024x768, two-row map") << 677 << 1;
+    QTest::newRow("620x460 without the map: smallest cells") << 369 << -1;
+}
+
+void LeftPanelLayoutTest::stackFitsThePanelHeight() {
+    QFETCH(int, height);
+    QFETCH(int, mapMode);
+    QWidget left;
+    auto* stack = new QVBoxLayout(&left);
+    stack->setContentsMargins(0, 0, 0, 0);
+    stack->setSpacing(0);
+    auto* nas = new QWidget;
+    auto* czuj = new QWidget;
+    auto* mapy = new QWidget;
+    auto* mapColumn = new QVBoxLayout(mapy);
+    mapColumn->setContentsMargins(0, 0, 0, 0);
+    auto* mapyTop = new QWidget;
+    auto* grid = new QTableWidget(17, 16);
+    grid->setMinimumHeight(90);
+    mapColumn->addWidget(mapyTop);
+    mapColumn->addWidget(grid, 1);
+    stack->addWidget(nas);
+    stack->addWidget(czuj);
+    stack->addWidget(mapy, 1);
+    LeftPanelControls c;
+    c.createLeftPanelControls({nas, czuj, mapyTop, new QWidget});
+    c.PanelRes->hide(); // the resets row is for service mode
+    c.LabelRes->hide();
+    mapy->setVisible(mapMode >= 0);
+    c.RGMapa->setItemIndex(mapMode);
+    left.resize(1000, height);
+    const LeftPanelLayout::Frame frame{&left, nas, czuj, mapy, mapyTop, grid};
+    const Cell cell = LeftPanelLayout::apply(c, frame, true, true);
+    const int b = cell.b;
+    QCOMPARE(nas->height(), 9 * b + 24); // rows 0..8, the MAP sensor's included
+    QVERIFY(czuj->height() >= c.RGWejRoz->geometry().bottom() + 1);
+    const int map = mapMode >= 0 ? mapyTop->height() + 90 : 0;
+    const int need = nas->height() + czuj->height() + map;
+    // Only the smallest cells may leave the stack taller than the panel (it scrolls then).
+    QVERIFY2(need <= height || b == LeftPanelLayout::MinimumRowHeight,
+             qPrintable(QString::number(need)));
+    QVERIFY(b <= LeftPanelLayout::cellSize({1000, height, true, true, mapMode >= 0, mapMode}).b);
+}
+
+void LeftPanelLayoutTest::captionsOfAKindShareOneReadableFontSize() {
+    Window win;
+    win.PanelLeft->resize(560, 2000); // b = 19: the rule gives 6-point option texts
     win.c.LabelSta->setText(QStringLiteral(" Włączony"));
-    LeftPanelLayout::apply(win.c, win.frame(), true, true);
-    QCOMPARE(win.c.CheckBoxTp->font().pointSize(), 8);
-    QCOMPARE(win.c.PanelTxt1->font().pointSize(), 8);
+    QCOMPARE(LeftPanelLayout::apply(win.c, win.frame(), true, true).b, 19);
+    QVERIFY(win.c.CheckBoxTp->font().pointSize() >= 7);
+    QCOMPARE(win.c.CheckBoxOn->font().pointSize(), win.c.CheckBoxTp->font().pointSize());
+    QVERIFY(win.c.PanelTxt1->font().pointSize() >= 7);
+    QCOMPARE(win.c.PanelTxt2->font().pointSize(), win.c.PanelTxt1->font().pointSize());
     QVERIFY(win.c.RGMapa->font().pointSize() >= 7);
-    QVERIFY(win.c.RGKomRoz->font().pointSize() >= 7);
-    // A value of the controller may grow longer than the text now shown: the rule's size.
-    QCOMPARE(win.c.LabelSta->font().pointSize(), 20 / 3);
+    QCOMPARE(win.c.RGKomRoz->font().pointSize(), win.c.RGMapa->font().pointSize());
+    // A value of the controller is as readable as the captions of its kind.
+    QCOMPARE(win.c.LabelSta->font().pointSize(), win.c.PanelTxt1->font().pointSize());
+
+    // One long text (another language) shrinks its whole kind together, and fits.
+    win.c.CheckBoxRo->setText(QStringLiteral("Смещение импульсов распредвала"));
+    LeftPanelLayout::apply(win.c, win.frame(), true, true);
+    const int pt = win.c.CheckBoxRo->font().pointSize();
+    QVERIFY(pt >= 6);
+    for (QCheckBox* box :
+         {win.c.CheckBoxPk, win.c.CheckBoxOn, win.c.CheckBoxKP, win.c.CheckBoxTp}) {
+        QCOMPARE(box->font().pointSize(), pt);
+    }
+    const QFontMetrics fm(win.c.CheckBoxRo->font());
+    QVERIFY(fm.horizontalAdvance(win.c.CheckBoxRo->text()) + fm.height() <=
+            win.c.CheckBoxRo->width());
+
     // Large cells keep the rule's sizes, which are larger.
     win.PanelLeft->resize(2000, 900);
-    LeftPanelLayout::apply(win.c, win.frame(), true, true);
-    QCOMPARE(win.c.CheckBoxTp->font().pointSize(), 69 / 3);
+    const Cell large = LeftPanelLayout::apply(win.c, win.frame(), true, true);
+    QCOMPARE(win.c.CheckBoxTp->font().pointSize(), large.b / 3);
 }
 
 void LeftPanelLayoutTest::captionOfAPanelNotYetSizedHasRoomForALongerLanguage() {
@@ -273,38 +388,6 @@ void LeftPanelLayoutTest::captionOfAPanelNotYetSizedHasRoomForALongerLanguage() 
     LeftPanelLayout::apply(win.c, win.frame(), true, true);
     win.c.Label14->setText(QStringLiteral("Ignition map adjustment")); // the language changes
     QVERIFY(win.c.Label14->width() >= win.c.Label14->sizeHint().width());
-}
-
-void LeftPanelLayoutTest::settingsPanelUsesFreeHeightOnlyWithoutTheMap() {
-    // The window stacks the panels in a plain layout; nothing can drag the settings panel
-    // taller, so it takes free room itself, never more than ten rows.
-    QWidget left;
-    auto* stack = new QVBoxLayout(&left);
-    auto* nas = new QWidget;
-    auto* czuj = new QWidget;
-    auto* mapy = new QWidget;
-    auto* mapyTop = new QWidget(mapy);
-    auto* inne = new QWidget;
-    stack->addWidget(nas);
-    stack->addWidget(czuj);
-    stack->addWidget(mapy, 1);
-    stack->addWidget(inne);
-    LeftPanelControls c;
-    c.createLeftPanelControls({nas, czuj, mapyTop, inne});
-    left.resize(1000, 300); // b = 23
-    LeftPanelLayout::Frame frame{&left, nas, czuj, mapy, mapyTop, nullptr};
-
-    mapy->hide();
-    LeftPanelLayout::apply(c, frame, false, true);
-    QCOMPARE(nas->minimumHeight(), 300 - (23 + 24) - 8);
-    left.resize(1000, 600); // b = 46: 10 rows fit
-    LeftPanelLayout::apply(c, frame, false, true);
-    QCOMPARE(nas->minimumHeight(), 10 * 46 + 24);
-
-    mapy->show(); // the map takes the room: seven rows
-    LeftPanelLayout::apply(c, frame, false, true);
-    QCOMPARE(nas->minimumHeight(), 7 * 46 + 24);
-    QCOMPARE(nas->maximumHeight(), 7 * 46 + 24);
 }
 
 QTEST_MAIN(LeftPanelLayoutTest)

@@ -20,6 +20,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSplitter>
+#include <QStyleOptionButton>
 #include <QTableWidget>
 #include <QtTest>
 
@@ -77,7 +78,8 @@ private slots:
     void optionBoxesShowTheirColoursAfterEverySettingsAnswer();
     void measuredValueOutsideTheMapLeavesTheLoadTitlesAlone();
     void nothingOverlapsAndEveryTextFitsAtSmallWindowSizes();
-    void leftPanelBoundariesCanBeDragged();
+    void windowWithoutAControllerFitsEverySize();
+    void leftPanelBoundariesNeverHideARow();
     void screenshots();
 };
 
@@ -97,10 +99,13 @@ QStringList layoutProblems(TForm1& w) {
     for (int i = 0; i < shown.size(); ++i) {
         QWidget* a = shown[i];
         const QWidget* panel = a->parentWidget();
-        // Rows that start below the panel's height are shown by dragging its boundary.
-        const bool startsInside = a->y() < panel->height() - 4;
-        if (a->geometry().right() >= panel->width() ||
-            (startsInside && a->geometry().bottom() >= panel->height())) {
+        // Rows below a panel's height are not meant to show there (the camshaft row without
+        // that channel, the load row of the two-row map); every settings row is.
+        const bool startsInside = a->y() < panel->height() - 4 || panel == w.PanelNas1;
+        if (!startsInside) {
+            continue;
+        }
+        if (a->geometry().right() >= panel->width() || a->geometry().bottom() >= panel->height()) {
             problems << name(a) + " sticks out of " + name(panel);
         }
         for (int j = i + 1; j < shown.size(); ++j) {
@@ -120,12 +125,17 @@ QStringList layoutProblems(TForm1& w) {
                 problems << name(a) + " cuts its text " + p->text();
             }
         } else if (auto* box = qobject_cast<QCheckBox*>(a)) {
-            // The check mark takes about a line's height before the text.
-            if (fm.height() + fm.horizontalAdvance(box->text()) > box->width()) {
+            // The room the style leaves the text beside the check mark.
+            QStyleOptionButton opt;
+            opt.initFrom(box);
+            opt.text = box->text();
+            const QRect text = box->style()->subElementRect(QStyle::SE_CheckBoxContents, &opt, box);
+            if (fm.horizontalAdvance(box->text()) > text.width()) {
                 problems << name(a) + " cuts its text " + box->text();
             }
         } else if (auto* g = qobject_cast<TRadioGroup*>(a)) {
-            if (fm.horizontalAdvance(g->title().trimmed()) > g->width()) {
+            if (QFontMetrics(g->captionFont()).horizontalAdvance(g->title().trimmed()) + 12 >
+                g->width()) {
                 problems << name(a) + " cuts its caption";
             }
             for (int k = 0; k < g->Items().size(); ++k) {
@@ -140,9 +150,34 @@ QStringList layoutProblems(TForm1& w) {
             }
         }
     }
+    // Captions of a kind share one font size, and the live status word is readable (in
+    // English "Disconnected" fills the smallest cells at 6 points).
+    auto oneSize = [&](const QString& kind, const QList<QWidget*>& members) {
+        QSet<int> sizes;
+        for (QWidget* m : members) {
+            if (m->isVisibleTo(&w)) {
+                sizes << m->font().pointSize();
+            }
+        }
+        if (sizes.size() > 1) {
+            problems << kind + " in several font sizes";
+        }
+    };
+    oneSize(QStringLiteral("check boxes"),
+            {w.CheckBoxPk, w.CheckBoxOn, w.CheckBoxRo, w.CheckBoxBG, w.CheckBoxKP, w.CheckBoxTp});
+    oneSize(QStringLiteral("option groups"),
+            {w.RGWyjKor, w.RGKomKor, w.RGWyjRoz, w.RGKomRoz, w.RGWejRoz, w.RGMapa, w.RGMapSor});
+    oneSize(QStringLiteral("small captions"), {w.LabelSta, w.PanelPrz, w.PanelTxt1, w.PanelTxt2,
+                                               w.PanelTxt3, w.PanelPot, w.PanelMAP});
+    if (w.Language() == 0 && w.LabelSta->font().pointSize() < 7) {
+        problems << QStringLiteral("the status word is too small to read");
+    }
     for (QLabel* caption : {w.OpisSygaly, w.OpisNastawy, w.OpisKor, w.OpisRoz, w.Label14}) {
-        if (!caption->isVisibleTo(&w)) {
+        if (!caption->isVisibleTo(&w) || caption->y() >= caption->parentWidget()->height()) {
             continue;
+        }
+        if (caption->y() + caption->height() > caption->parentWidget()->height()) {
+            problems << name(caption) + " is cut by its panel";
         }
         if (caption->fontMetrics().horizontalAdvance(caption->text()) > caption->width()) {
             problems << name(caption) + " cuts its text " + caption->text();
@@ -176,6 +211,13 @@ QStringList layoutProblems(TForm1& w) {
                     problems << QStringLiteral("GridMapa shortens ") + text;
                 }
             }
+        }
+    }
+    // The map grid shows its speed row and a few load rows (the two-row table: both rows).
+    if (w.GridMapa->isVisibleTo(&w) && w.GridMapa->rowCount() > 0) {
+        const int rows = std::min(w.GridMapa->rowCount(), 4);
+        if (w.GridMapa->viewport()->height() < rows * w.GridMapa->rowHeight(0)) {
+            problems << QStringLiteral("GridMapa shows fewer than %1 rows").arg(rows);
         }
     }
     if (w.PanelNas1->mapTo(w.PanelLeftContent, QPoint(0, 0)).y() != 0) {
@@ -495,53 +537,74 @@ void ParametersTabTest::nothingOverlapsAndEveryTextFitsAtSmallWindowSizes() {
     waitSettled();
     QTRY_VERIFY_WITH_TIMEOUT(!w->PanelMapy->isHidden(), Wait);
     QTRY_VERIFY_WITH_TIMEOUT(!w->PanelPrzeb->isHidden(), Wait);
-    for (QAction* language : {w->MunuJezykPl, w->MunuJezykGB}) {
-        language->trigger();
-        // Large to small: what the panel had before must not linger.
-        w->resize(1920, 1080);
-        QTRY_VERIFY(w->GridMapa->width() > 1000);
-        for (const QSize size : {QSize(800, 600), QSize(620, 460)}) {
-            for (const bool service : {false, true}) {
-                w->showNormal();
-                w->resize(size);
-                if (w->ServiceMode != service) {
-                    w->SetServiceMode(service);
+    // The map as the controller has it (3-D), then the two-row table, then off.
+    for (const int mode : {2, 1, 0}) {
+        if (w->RGMapa->ItemIndex() != mode) {
+            w->RGMapa->button(mode)->click();
+            QTRY_COMPARE_WITH_TIMEOUT(w->Mirror.SettingIndex, -1, Wait);
+            QCOMPARE(w->RGMapa->ItemIndex(), mode);
+        }
+        for (QAction* language : {w->MunuJezykPl, w->MunuJezykGB, w->MunuJezykRU}) {
+            language->trigger();
+            // Large to small: what the panel had before must not linger.
+            w->resize(1920, 1080);
+            QTRY_VERIFY(w->PanelNas1->width() > 1000);
+            for (const QSize size : {QSize(1024, 768), QSize(800, 600), QSize(620, 460)}) {
+                for (const bool service : {false, true}) {
+                    w->showNormal();
+                    w->resize(size);
+                    if (w->ServiceMode != service) {
+                        w->SetServiceMode(service);
+                    }
+                    const QString what = QStringLiteral("%1, map %2, at %3x%4%5")
+                                             .arg(language->text())
+                                             .arg(mode)
+                                             .arg(size.width())
+                                             .arg(size.height())
+                                             .arg(service ? " in service mode" : "");
+                    QTRY_COMPARE_WITH_TIMEOUT(layoutProblems(*w).join(", ") + " / " + what,
+                                              " / " + what, 2000);
+                    // The stack scrolls to what does not fit, so nothing is beyond reach...
+                    QVERIFY2(w->PanelLeftContent->width() >= w->PanelLeftContent->minimumWidth() &&
+                                 w->PanelLeftContent->height() >=
+                                     w->PanelLeftContent->minimumHeight(),
+                             qPrintable(what));
+                    const QRect group(w->RGWejRoz->mapTo(w->PanelLeftContent, QPoint(0, 0)),
+                                      w->RGWejRoz->size());
+                    QVERIFY2(w->PanelLeftContent->rect().contains(group), qPrintable(what));
+                    // ...but never sideways from 800x600 up (service mode excepted: its
+                    // measurement grids take 2/5 of the window beside the panel).
+                    // From 800x600 up every row is in sight without scrolling.
+                    if (size.width() >= 800 && !service) {
+                        QTRY_VERIFY2(!w->PanelLeftScroll->horizontalScrollBar()->isVisible(),
+                                     qPrintable(what));
+                        QTRY_VERIFY2(!w->PanelLeftScroll->verticalScrollBar()->isVisible(),
+                                     qPrintable(what));
+                    }
                 }
-                const QString what = QStringLiteral("%1 at %2x%3%4")
-                                         .arg(language->text())
-                                         .arg(size.width())
-                                         .arg(size.height())
-                                         .arg(service ? " in service mode" : "");
-
-                QTRY_COMPARE_WITH_TIMEOUT(layoutProblems(*w).join(", ") + " / " + what,
-                                          " / " + what, 2000);
-                // The stack scrolls to what does not fit, so nothing is beyond reach.
-                QVERIFY2(w->PanelLeftContent->width() >= w->PanelLeftContent->minimumWidth() &&
-                             w->PanelLeftContent->height() >= w->PanelLeftContent->minimumHeight(),
-                         qPrintable(what));
-                const QRect group(w->RGWejRoz->mapTo(w->PanelLeftContent, QPoint(0, 0)),
-                                  w->RGWejRoz->size());
-                QVERIFY2(w->PanelLeftContent->rect().contains(group), qPrintable(what));
             }
         }
     }
     // Configured by its switches the controller offers no map: the stack keeps its order.
+    w->MunuJezykPl->trigger();
+    w->SetServiceMode(false);
+    w->RGMapa->button(2)->click();
+    QTRY_COMPARE_WITH_TIMEOUT(w->Mirror.SettingIndex, -1, Wait);
+    QCOMPARE(w->RGMapa->ItemIndex(), 2);
     sim->setPcConfig(false);
     QTRY_VERIFY_WITH_TIMEOUT(w->PanelMapy->isHidden(), Wait);
     QTRY_COMPARE(layoutProblems(*w).join(", "), QString());
     sim->setPcConfig(true);
     QTRY_VERIFY_WITH_TIMEOUT(!w->PanelMapy->isHidden(), Wait);
-    // A window of 1024 x 768 holds the whole stack: no scroll bars.
-    w->MunuJezykPl->trigger();
-    w->SetServiceMode(false);
+    // A window of 1024 x 768 holds the whole stack with the 3-D map: no scroll bars.
     w->resize(1024, 768);
     // (Beside the 3-D chart the panel takes its share of the width.)
     QTRY_COMPARE(w->PanelLeft->width() +
                      (w->Panel2->isVisible() ? w->SplitterLeft->width() + w->Panel2->width() : 0),
                  1024);
     QTRY_VERIFY(w->PanelLeftContent->height() <= w->PanelLeftScroll->viewport()->height());
-    QVERIFY(!w->PanelLeftScroll->verticalScrollBar()->isVisible());
-    QVERIFY(!w->PanelLeftScroll->horizontalScrollBar()->isVisible());
+    QTRY_VERIFY(!w->PanelLeftScroll->verticalScrollBar()->isVisible());
+    QTRY_VERIFY(!w->PanelLeftScroll->horizontalScrollBar()->isVisible());
     // The speeds of the map grid's first row are readable whole, "10000" included.
     const QFontMetrics fm(w->GridMapa->font());
     for (int c = 1; c < 16; ++c) {
@@ -550,29 +613,56 @@ void ParametersTabTest::nothingOverlapsAndEveryTextFitsAtSmallWindowSizes() {
     }
 }
 
-void ParametersTabTest::leftPanelBoundariesCanBeDragged() {
+void ParametersTabTest::windowWithoutAControllerFitsEverySize() {
+    // No controller answers (the first seconds of every start, or nothing connected): the
+    // panel shows its unconnected layout, which must not scroll either.
+    TForm1 form;
+    form.Serial1->SetOpenErrorPresenter([](const QString&, const QString&) {});
+    form.show();
+    for (const int language : {0, 2, 4}) {
+        form.ApplyLanguage(language);
+        for (const QSize size : {QSize(1920, 1080), QSize(1024, 768), QSize(800, 600)}) {
+            form.resize(size);
+            const QString what = QStringLiteral("language %1 at %2x%3")
+                                     .arg(language)
+                                     .arg(size.width())
+                                     .arg(size.height());
+            QTRY_COMPARE_WITH_TIMEOUT(layoutProblems(form).join(", ") + " / " + what, " / " + what,
+                                      2000);
+            QTRY_VERIFY2(!form.PanelLeftScroll->horizontalScrollBar()->isVisible(),
+                         qPrintable(what));
+            QTRY_VERIFY2(!form.PanelLeftScroll->verticalScrollBar()->isVisible(), qPrintable(what));
+        }
+    }
+}
+
+void ParametersTabTest::leftPanelBoundariesNeverHideARow() {
     start();
     waitSettled();
     QTRY_VERIFY_WITH_TIMEOUT(!w->PanelMapy->isHidden(), Wait);
-    w->resize(1024, 768);
-    QTRY_VERIFY(w->PanelNas1->height() < w->PanelNas1->maximumHeight());
-    const int rows7 = w->PanelNas1->height();
-    // Down: the settings panel shows its last rows (potentiometer, MAP sensor, resets).
-    QSplitterHandle* handle = w->Splitter1;
-    const QPoint grip(handle->width() / 2, handle->height() / 2);
-    QTest::mousePress(handle, Qt::LeftButton, {}, grip);
-    QTest::mouseMove(handle, grip + QPoint(0, 60));
-    QTest::mouseRelease(handle, Qt::LeftButton, {}, grip + QPoint(0, 60));
-    QTRY_VERIFY(w->PanelNas1->height() > rows7);
-    QVERIFY(w->PanelNas1->height() <= w->PanelNas1->maximumHeight());
-    // A settings answer lays the panel out again but keeps the dragged boundary.
-    const int dragged = w->PanelNas1->height();
-    QTest::mouseClick(w->Button1, Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(w->Mirror.SettingIndex, 0, Wait);
-    QTRY_COMPARE_WITH_TIMEOUT(w->Mirror.SettingIndex, -1, Wait);
-    QCOMPARE(w->PanelNas1->height(), dragged);
+    w->resize(800, 600);
+    QTRY_COMPARE(layoutProblems(*w).join(", "), QString());
+    const int nas = w->PanelNas1->height();
+    const int czuj = w->PanelCzuj->height();
+    // Up and down, each boundary: the settings and sensor panels keep every row and the
+    // camshaft caption.
+    for (QSplitterHandle* handle : {w->Splitter1, w->Splitter2}) {
+        for (const int dy : {-80, 80}) {
+            const QPoint grip(handle->width() / 2, handle->height() / 2);
+            QTest::mousePress(handle, Qt::LeftButton, {}, grip);
+            QTest::mouseMove(handle, grip + QPoint(0, dy));
+            QTest::mouseRelease(handle, Qt::LeftButton, {}, grip + QPoint(0, dy));
+            const QString what = handle->objectName() + QStringLiteral(" by %1").arg(dy);
+            QTRY_COMPARE(layoutProblems(*w).join(", ") + " / " + what, " / " + what);
+            QCOMPARE(w->PanelNas1->height(), nas);
+            QCOMPARE(w->PanelCzuj->height(), czuj);
+            QVERIFY(w->OpisRoz->geometry().bottom() < w->RGWejRoz->y());
+            QTRY_VERIFY2(!w->PanelLeftScroll->horizontalScrollBar()->isVisible(), qPrintable(what));
+        }
+    }
 
     // The right panel of service mode gets narrower when its bar is dragged to the right.
+    w->resize(1024, 768);
     w->SetServiceMode(true);
     QTRY_VERIFY(w->PanelRight->isVisible());
     const int right = w->PanelRight->width();

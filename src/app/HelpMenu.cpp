@@ -1,7 +1,8 @@
-// Help menu: the documentation and the About window.
+// Help menu: the documentation, the built-in manual and the About window.
 #include "TForm1.h"
 
 #include "TFormAboud.h"
+#include "TFormHelp.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -21,28 +22,51 @@ QString TForm1::DocumentationFileName(int language) {
     }
 }
 
-QString TForm1::DocumentationTarget(const QString& dir, int language) {
+QStringList TForm1::DocumentationCandidates(const QString& dir, int language) {
     const QString name = DocumentationFileName(language);
-    if (!name.isEmpty()) {
-        const QString inDoc = dir + QStringLiteral("/Doc/") + name;
-        if (QFileInfo(inDoc).isFile()) {
-            return inDoc;
-        }
-        const QString beside = dir + QLatin1Char('/') + name;
-        if (QFileInfo(beside).isFile()) {
-            return beside;
+    if (name.isEmpty()) {
+        return {};
+    }
+    return {dir + QStringLiteral("/Doc/") + name, dir + QLatin1Char('/') + name};
+}
+
+QString TForm1::DocumentationTarget(const QString& dir, int language) {
+    for (const QString& candidate : DocumentationCandidates(dir, language)) {
+        if (QFileInfo(candidate).isFile()) {
+            return candidate;
         }
     }
-    // No manual: show the folder where it would be.
+    // No manual: the folder where it would be.
     const QString docDir = dir + QStringLiteral("/Doc");
     return QFileInfo(docDir).isDir() ? docDir : dir;
 }
 
+bool TForm1::OpenUrl(const QUrl& url) {
+    return UrlOpener && UrlOpener(url);
+}
+
 void TForm1::MenuPomocDokClick() {
-    const QString target = DocumentationTarget(QCoreApplication::applicationDirPath(), Language());
-    if (UrlOpener) {
-        UrlOpener(QUrl::fromLocalFile(target));
+    // The PDF manual when it is installed and something opens it; otherwise the user learns
+    // where it was looked for and gets the short manual built into the program.
+    const QString dir = DocumentationFolder.isEmpty() ? QCoreApplication::applicationDirPath()
+                                                      : DocumentationFolder;
+    const QString target = DocumentationTarget(dir, Language());
+    if (QFileInfo(target).isFile()) {
+        if (OpenUrl(QUrl::fromLocalFile(target))) {
+            return;
+        }
+        NoticeBox(LangText(186).arg(QDir::toNativeSeparators(target)));
+    } else {
+        QStringList looked = DocumentationCandidates(dir, Language());
+        if (!looked.isEmpty()) {
+            for (QString& path : looked) {
+                path = QDir::toNativeSeparators(path);
+            }
+            NoticeBox(LangText(187) + QStringLiteral("\n\n") + looked.join(QLatin1Char('\n')) +
+                      QStringLiteral("\n\n") + LangText(188));
+        }
     }
+    FormHelp->ShowManual(Language(), LangText(190));
 }
 
 void TForm1::MenuPomocOProgClick() {

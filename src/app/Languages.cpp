@@ -4,15 +4,19 @@
 #include "ControlTag.h"
 #include "LangControlTexts.h"
 #include "TMySerial.h"
+#include "TPanel.h"
 #include "TRadioGroup.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QActionGroup>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QMenu>
 #include <QTableWidget>
+#include <QTranslator>
 
 namespace {
 
@@ -38,7 +42,40 @@ void setHint(QObject* control, const QString& text) {
     }
 }
 
+// Qt's own texts (the buttons of standard dialogs) for a language number; empty for English,
+// which Qt speaks without a catalogue.
+QString qtCatalogueName(int language) {
+    switch (language) {
+    case LanguagePolish:
+        return QStringLiteral("qtbase_pl");
+    case LanguageGerman:
+        return QStringLiteral("qtbase_de");
+    case LanguageRussian:
+        return QStringLiteral("qtbase_ru");
+    default:
+        return QString();
+    }
+}
+
 } // namespace
+
+bool TForm1::LoadQtTranslation(int language) {
+    if (qtTranslator_ != nullptr) {
+        QCoreApplication::removeTranslator(qtTranslator_.get());
+        qtTranslator_.reset();
+    }
+    const QString name = qtCatalogueName(language);
+    if (name.isEmpty() || QCoreApplication::instance() == nullptr) {
+        return name.isEmpty();
+    }
+    auto translator = std::make_unique<QTranslator>();
+    if (!translator->load(name, QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        return false; // the catalogues are not installed: the dialogs stay in English
+    }
+    QCoreApplication::installTranslator(translator.get());
+    qtTranslator_ = std::move(translator);
+    return true;
+}
 
 QString TForm1::LangText(int id) const {
     return Lang.LangText(id);
@@ -56,7 +93,26 @@ void TForm1::ApplyLanguage(int language) {
     if (language == -1) {
         language = Lang.Language;
     }
+    // Texts shown from earlier messages (the status bar, the switch picture's hint) are found
+    // by their text in the language left, and shown again in the new one.
+    auto textId = [this](const QString& text) {
+        for (int id = 100; id < 960 && !text.isEmpty(); ++id) {
+            if (Lang.LangText(id) == text) {
+                return id;
+            }
+        }
+        return 0;
+    };
+    const int statusId = textId(StatusText());
+    const int hintId = textId(PanelSw->toolTip());
     Lang.Language = normalizeLanguage(language);
+    LoadQtTranslation(Lang.Language);
+    if (statusId != 0) {
+        SetStatusText(LangText(statusId));
+    }
+    if (hintId != 0) {
+        PanelSw->setToolTip(LangText(hintId));
+    }
     switch (Lang.Language) {
     case LanguagePolish:
         MunuJezykPl->setChecked(true);
@@ -107,6 +163,16 @@ void TForm1::ApplyLanguage(int language) {
         const LangFacadeTexts facade = langFacadeTexts();
         Serial1->SetConnectCaption(LangText(facade.connectCaption));
         Serial1->SetDisconnectCaption(LangText(facade.disconnectCaption));
+        // What the user can do about a port that would not open (the message's first part
+        // stays as it is in every language).
+        TMySerial::OpenErrorTexts why;
+        why.permission = LangText(180);
+        why.joinGroup = LangText(181);
+        why.busy = LangText(182);
+        why.missing = LangText(183);
+        why.notSerial = LangText(184);
+        why.other = LangText(185);
+        Serial1->SetOpenErrorTexts(why);
     }
 
     // The output polarity keeps its choice: the item texts are replaced in place, so no click

@@ -7,6 +7,7 @@
 #include "ParametersTab.h"
 #include "PersistedSettings.h"
 #include "TFormAboud.h"
+#include "TFormHelp.h"
 #include "TFormInfo.h"
 #include "TMySerial.h"
 #include "TNvScope.h"
@@ -19,12 +20,14 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
 #include <QTableWidget>
 #include <QTimer>
 #include <QToolButton>
+#include <QTranslator>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -58,8 +61,17 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     // The small windows exist for the whole run and are only shown and hidden.
     FormInfo = new TFormInfo();
     FormAboud = new TFormAboud();
-    UrlOpener = [](const QUrl& url) { QDesktopServices::openUrl(url); };
-    FormAboud->UrlOpener = [this](const QUrl& url) { UrlOpener(url); };
+    FormHelp = new TFormHelp();
+    UrlOpener = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    NoticeBox = [this](const QString& text) {
+        QMessageBox::information(isVisible() ? this : nullptr, ApplicationTitle(), text);
+    };
+    // A link that nothing opens is said, not dropped.
+    FormAboud->UrlOpener = [this](const QUrl& url) {
+        if (!OpenUrl(url)) {
+            NoticeBox(LangText(189).arg(url.toDisplayString()));
+        }
+    };
 
     ConnectHandlers();
     CreateMeasurements();
@@ -82,6 +94,7 @@ TForm1::~TForm1() {
     }
     delete FormInfo;
     delete FormAboud;
+    delete FormHelp;
 }
 
 void TForm1::FormCreate() {

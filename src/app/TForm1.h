@@ -34,11 +34,13 @@ class QStatusBar;
 class QTableWidget;
 class QTextEdit;
 class QTimer;
+class QTranslator;
 class QToolButton;
 class QTreeWidget;
 class QWidget;
 class QToolBar;
 class TFormAboud;
+class TFormHelp;
 class TFormInfo;
 class MapFileCommands;
 class MapGridEditor;
@@ -117,6 +119,9 @@ public:
     void ApplyLanguage(int language);
     int Language() const;
     void MunuJezykPlClick(QAction* sender);
+    // Installs Qt's own translation for the language (standard dialog buttons) in place of the
+    // one before; false when it is not installed on this machine.
+    bool LoadQtTranslation(int language);
 
     // --- keyboard, tabs, service mode (Keyboard.cpp, Tabs.cpp)
     void FormKeyDown(int key, Qt::KeyboardModifiers shift);
@@ -142,11 +147,19 @@ public:
     // Which file or folder the documentation command opens for a language.
     static QString DocumentationTarget(const QString& dir, int language);
     static QString DocumentationFileName(int language);
-    // How documents and links are opened; tests replace it.
-    std::function<void(const QUrl&)> UrlOpener;
+    // Where the manual of a language is looked for, in order (empty: no manual in it).
+    static QStringList DocumentationCandidates(const QString& dir, int language);
+    // The folder the manual is looked for in (empty: the program's own folder).
+    QString DocumentationFolder;
+    // How documents and links are opened (false: nothing could open it); tests replace it.
+    std::function<bool(const QUrl&)> UrlOpener;
+    bool OpenUrl(const QUrl& url);
+    // An information box over the window; tests replace it.
+    std::function<void(const QString& text)> NoticeBox;
 
     TFormInfo* FormInfo = nullptr;
     TFormAboud* FormAboud = nullptr;
+    TFormHelp* FormHelp = nullptr;
 
     // Frame log lines (with LogFrames): the request under "Sygnały", the answer under "Nastawy".
     void ShowTxLog(const QString& line);
@@ -331,7 +344,8 @@ private:
     double panelLeftShare_ = 2.0 / 3.0; // of the window's width, beside the chart
     int panelLeftWidth_ = 533;
     QHBoxLayout* bodyLayout_ = nullptr;
-    QLabel* statusText_ = nullptr; // the status bar's one text
+    QLabel* statusText_ = nullptr;              // the status bar's one text
+    std::unique_ptr<QTranslator> qtTranslator_; // Qt's own texts in the window's language
     int busy_ = 0;
     bool serviceTextWanted_ = false; // Ctrl+F came during an exchange: sent when it ends
     // Key events travel up the parent chain; each press is seen once.

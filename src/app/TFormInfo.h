@@ -20,5 +20,8 @@ public:
     QStringList Lines() const;
 
 private:
+    // Sets each line's tab stops so that values and notes start in one column.
+    void AlignColumns();
+
     int lineCount_ = 0;
 };

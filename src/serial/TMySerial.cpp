@@ -6,11 +6,18 @@
 #include "TMyFtdi.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <vector>
+
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -29,27 +36,61 @@ TBaudRate baudRateOf(int baud, bool& known) {
     return br9600;
 }
 
-// What the user can do about a port that would not open.
-QString explainOpenError(const QString& path, int error) {
-    const QString device = path.isEmpty() ? QStringLiteral("(no device)") : path;
+// Whether this process may use files of group `gid` through that group.
+bool inGroup(gid_t gid) {
+    if (getegid() == gid) {
+        return true;
+    }
+    const int count = getgroups(0, nullptr);
+    if (count <= 0) {
+        return false;
+    }
+    std::vector<gid_t> groups(static_cast<std::size_t>(count));
+    const int got = getgroups(count, groups.data());
+    return std::find(groups.begin(), groups.begin() + std::max(got, 0), gid) !=
+           groups.begin() + std::max(got, 0);
+}
+
+// The group worth joining to use a device: the device's own group when that group may read
+// and write it and this user is not in it; empty when joining a group would not help.
+QString groupToJoin(const QString& path) {
+    struct stat st {};
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0) {
+        return QString();
+    }
+    if ((st.st_mode & (S_IRGRP | S_IWGRP)) != (S_IRGRP | S_IWGRP) || inGroup(st.st_gid)) {
+        return QString();
+    }
+    const struct group* g = getgrgid(st.st_gid);
+    return g != nullptr ? QString::fromLocal8Bit(g->gr_name) : QString::number(st.st_gid);
+}
+
+// What the user can do about a port that would not open, in the texts given.
+QString explainOpenError(const TMySerial::OpenErrorTexts& texts, const QString& path, int error) {
+    const QString device = path.isEmpty() ? QStringLiteral("(?)") : path;
     switch (error) {
     case 0:
         return QString();
     case EACCES:
-    case EPERM:
-        return QStringLiteral("%1: permission denied. Your user must be in the \"dialout\" group "
-                              "(sudo usermod -aG dialout $USER, then log in again).")
-            .arg(device);
+    case EPERM: {
+        QString text = texts.permission.arg(device);
+        const QString group = groupToJoin(path);
+        if (!group.isEmpty()) {
+            text +=
+                QLatin1Char(' ') + QString(texts.joinGroup).replace(QStringLiteral("%1"), group);
+        }
+        return text;
+    }
     case EBUSY:
-        return QStringLiteral("%1: the port is in use by another program.").arg(device);
+        return texts.busy.arg(device);
     case ENOENT:
     case ENODEV:
     case ENXIO:
-        return QStringLiteral("%1: no such device is connected.").arg(device);
+        return texts.missing.arg(device);
     case ENOTTY:
-        return QStringLiteral("%1: this is not a serial port.").arg(device);
+        return texts.notSerial.arg(device);
     default:
-        return QStringLiteral("%1: %2.").arg(device, QString::fromLocal8Bit(std::strerror(error)));
+        return texts.other.arg(device, QString::fromLocal8Bit(std::strerror(error)));
     }
 }
 
@@ -72,6 +113,10 @@ TMySerial::~TMySerial() {
         FFtdi->Close();
         FFtdiOpened = false;
     }
+}
+
+void TMySerial::SetOpenErrorTexts(const OpenErrorTexts& texts) {
+    FOpenErrorTexts = texts;
 }
 
 void TMySerial::SetOpenErrorPresenter(Presenter presenter) {
@@ -165,8 +210,12 @@ bool TMySerial::SerialOpen(int port, int baud) {
             ReportOpenFailure(QString::fromLocal8Bit(error.what()));
         }
         if (!opened) {
-            QString text = FOpenErrorText + QStringLiteral("COM") + QString::number(port);
-            const QString why = explainOpenError(path, FComm->LastOpenError());
+            // A device given by its path (--device, the demo) is named by it: its COM number
+            // was made up for this run and means nothing to the user.
+            const bool byPath = FOpeningPath || ComPortMap::IsSessionNumber(port);
+            QString text =
+                FOpenErrorText + (byPath ? path : QStringLiteral("COM") + QString::number(port));
+            const QString why = explainOpenError(FOpenErrorTexts, path, FComm->LastOpenError());
             if (!why.isEmpty()) {
                 text += QStringLiteral("\n\n") + why;
             }
@@ -193,7 +242,10 @@ bool TMySerial::SerialOpenDevice(const QString& path, int baud) {
         ReportOpenFailure(FOpenErrorText + path);
         return false;
     }
-    return SerialOpen(number, baud);
+    FOpeningPath = true;
+    const bool opened = SerialOpen(number, baud);
+    FOpeningPath = false;
+    return opened;
 }
 
 bool TMySerial::PortIsSessionOnly() const {

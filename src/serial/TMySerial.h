@@ -68,6 +68,18 @@ public:
     QString DisconnectCaption() const { return FDisconnectCaption; }
     void SetDisconnectCaption(const QString& text) { FDisconnectCaption = text; }
     QString OpenErrorText() const { return FOpenErrorText; }
+    // The explanations below the open-failure message, in the window's language. %1 is the
+    // device path (in joinGroup: the group); in `other` %2 is the system's error text.
+    struct OpenErrorTexts {
+        QString permission = QStringLiteral("%1: permission denied.");
+        QString joinGroup = QStringLiteral("Join the group \"%1\" that may use it (sudo usermod "
+                                           "-aG %1 $USER), then log in again.");
+        QString busy = QStringLiteral("%1: the port is in use by another program.");
+        QString missing = QStringLiteral("%1: no such device is connected.");
+        QString notSerial = QStringLiteral("%1: this is not a serial port.");
+        QString other = QStringLiteral("%1: %2.");
+    };
+    void SetOpenErrorTexts(const OpenErrorTexts& texts);
 
     // Replaces the open-failure message box (nullptr restores the default box).
     void SetOpenErrorPresenter(Presenter presenter);
@@ -91,6 +103,8 @@ private:
     QString FConnectCaption;
     QString FDisconnectCaption;
     QString FOpenErrorText;
+    OpenErrorTexts FOpenErrorTexts;
+    bool FOpeningPath = false; // SerialOpen runs for a path the user gave (also a mapped one)
     Presenter FPresenter;
     int openRequests_ = 0;
     int pausing_ = 0;

@@ -2,12 +2,14 @@
 #include "EventPump.h"
 #include "TForm1.h"
 #include "TFormAboud.h"
+#include "TFormHelp.h"
 #include "TFormInfo.h"
 #include "TMySerial.h"
 #include "TPanel.h"
 #include "TRadioGroup.h"
 #include "WindowTestSupport.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -18,6 +20,10 @@
 #include <QStatusTipEvent>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QTextDocument>
+#include <QTextLayout>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -28,6 +34,8 @@ class WindowKeysTest : public QObject {
 private:
     std::unique_ptr<TForm1> w;
     QList<QUrl> opened;
+    bool opens = true; // whether something on this machine opens what is asked
+    QStringList notices;
 
     void type(const char* keys, Qt::KeyboardModifiers mods = Qt::NoModifier,
               QWidget* target = nullptr) {
@@ -43,7 +51,13 @@ private slots:
     void init() {
         w = WindowTest::freshWindow();
         opened.clear();
-        w->UrlOpener = [this](const QUrl& url) { opened << url; };
+        notices.clear();
+        opens = true;
+        w->UrlOpener = [this](const QUrl& url) {
+            opened << url;
+            return opens;
+        };
+        w->NoticeBox = [this](const QString& text) { notices << text; };
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
     }
@@ -161,6 +175,48 @@ private slots:
         QCOMPARE(w->FormInfo->Lines(), report);
     }
 
+    void informationWindowLinesUpValuesAndNotes() {
+        // Names of one length in characters but not in pixels, with one or two tabs as the
+        // report has them: every value starts in one column, every note in the next.
+        const QStringList report{
+            QStringLiteral("Montaż :\t\t0x21\t[Tr,...,...,... ; ...,...,...,...]"),
+            QStringLiteral("BootLoader :\t1.2"),
+            QStringLiteral("MinWerPc\t0x05"),
+            QStringLiteral("Przebieg\t\t7"),
+            QStringLiteral("OpcjeL\t\t0x0F\t[...,...,...,... ; strB/G,strRoz,strOn,strPk]"),
+            QStringLiteral("PrógRPM :\t120\t3000 [obr/min]"),
+            QStringLiteral("Rx: 55 00")};
+        w->FormInfo->show();
+        for (const QString& line : report) {
+            w->FormInfo->AppendLine(line);
+        }
+        QCOMPARE(w->FormInfo->Lines(), report);
+        QTextDocument* doc = w->FormInfo->Edit2->document();
+        doc->documentLayout()->documentSize(); // lays the text out
+        // The x of the character after the i-th run of tabs in a line.
+        auto columnX = [doc](int line, int field) {
+            const QTextBlock block = doc->findBlockByNumber(line);
+            const QString text = block.text();
+            int at = 0;
+            for (int f = 0; f <= field; ++f) {
+                at = text.indexOf(QLatin1Char('\t'), at);
+                while (at < text.size() && text[at] == QLatin1Char('\t')) {
+                    ++at;
+                }
+            }
+            return block.layout()->lineAt(0).cursorToX(at);
+        };
+        const qreal value = columnX(0, 0);
+        QVERIFY(value > QFontMetricsF(doc->defaultFont()).horizontalAdvance("BootLoader :"));
+        for (int line = 1; line < 6; ++line) {
+            QCOMPARE(columnX(line, 0), value);
+        }
+        QCOMPARE(columnX(4, 1), columnX(0, 1));
+        QCOMPARE(columnX(5, 1), columnX(0, 1));
+        QVERIFY(columnX(0, 1) >
+                value + QFontMetricsF(doc->defaultFont()).horizontalAdvance("0x21"));
+    }
+
     void f3StepsTheMapModeOnlyWhenItShows() {
         w->PanelMapy->hide();
         w->RGMapa->setItemIndex(1);
@@ -261,12 +317,71 @@ private slots:
         QCOMPARE(TForm1::DocumentationTarget(dir.path(), language), want);
     }
 
-    void documentationMenuOpensTheProgramFolderWhenThereIsNoManual() {
-        w->ApplyLanguage(2);
+    // Without a PDF (or without a program for it) the user is told why and gets the manual
+    // built into the program, in Polish or English.
+    void documentationMenuShowsTheBuiltInManualWhenThereIsNoPdf_data() {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<bool>("pdf");
+        QTest::addColumn<bool>("opens");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("heading");
+        QTest::newRow("Polish, no PDF") << 0 << false << true << "Instrukcja"
+                                        << "krótka instrukcja";
+        QTest::newRow("English, PDF but nothing opens it") << 2 << true << false << "Manual"
+                                                           << "short manual";
+        QTest::newRow("Russian has no PDF: English manual, nothing to report")
+            << 4 << false << true << QString() << "short manual";
+    }
+    void documentationMenuShowsTheBuiltInManualWhenThereIsNoPdf() {
+        QFETCH(int, language);
+        QFETCH(bool, pdf);
+        QFETCH(bool, opens);
+        QFETCH(QString, title);
+        QFETCH(QString, heading);
+        QTemporaryDir dir;
+        w->DocumentationFolder = dir.path();
+        const QString manual = dir.path() + "/Doc/" + TForm1::DocumentationFileName(language);
+        if (pdf) {
+            QDir().mkpath(dir.path() + "/Doc");
+            QFile file(manual);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        this->opens = opens;
+        w->ApplyLanguage(language);
         w->MenuPomocDok->trigger();
-        QCOMPARE(opened.size(), 1);
-        QVERIFY(opened.first().isLocalFile());
-        QVERIFY(QFileInfo(opened.first().toLocalFile()).isDir());
+        QCOMPARE(opened.size(), pdf ? 1 : 0);
+        if (language == 4) {
+            QVERIFY(notices.isEmpty());
+        } else {
+            QCOMPARE(notices.size(), 1);
+            // Where it looked (or what would not open), in the window's language.
+            QVERIFY2(notices[0].contains(manual), qPrintable(notices[0]));
+            QVERIFY(notices[0].startsWith(w->LangText(pdf ? 186 : 187).left(10)));
+            if (!pdf) {
+                QVERIFY(notices[0].contains(dir.path() + '/' +
+                                            TForm1::DocumentationFileName(language)));
+            }
+        }
+        QVERIFY(w->FormHelp->isVisible());
+        QCOMPARE(w->FormHelp->windowTitle(), w->LangText(190));
+        if (!title.isEmpty()) {
+            QCOMPARE(w->FormHelp->windowTitle(), title);
+        }
+        QVERIFY(w->FormHelp->HelpText->toPlainText().contains(heading));
+        QVERIFY(w->FormHelp->HelpText->toPlainText().contains("Ctrl+I"));
+        w->FormHelp->hide();
+    }
+
+    void documentationMenuOpensAnInstalledPdf() {
+        QTemporaryDir dir;
+        w->DocumentationFolder = dir.path();
+        QFile file(dir.path() + '/' + TForm1::DocumentationFileName(0));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        w->ApplyLanguage(0);
+        w->MenuPomocDok->trigger();
+        QCOMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(file.fileName())});
+        QVERIFY(notices.isEmpty());
+        QVERIFY(!w->FormHelp->isVisible());
     }
 
     void aboutShowsTheVersionInTheUsersLanguage_data() {
@@ -304,6 +419,15 @@ private slots:
         QCOMPARE(opened[0].host(), QStringLiteral("www.example.com"));
         QCOMPARE(opened[1].scheme(), QStringLiteral("mailto"));
         QCOMPARE(opened[1].query(), QStringLiteral("subject=temat"));
+        QVERIFY(notices.isEmpty());
+        // Nothing on this machine opens web pages: the user is told so.
+        opens = false;
+        w->ApplyLanguage(2);
+        w->FormAboud->LabelLogWwwClick();
+        QCOMPARE(notices.size(), 1);
+        QVERIFY2(notices[0].startsWith("Cannot open http") &&
+                     notices[0].contains("www.example.com"),
+                 qPrintable(notices[0]));
     }
 };
 

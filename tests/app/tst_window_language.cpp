@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
@@ -160,6 +161,48 @@ private slots:
         QVERIFY(w->MenuPort->actions().at(1)->isSeparator());
         emit w->PopupMenuPort->aboutToShow();
         QCOMPARE(w->PopupMenuPortZmien->text(), QStringLiteral("CONNECT"));
+    }
+
+    // The Yes/No question and the file dialogs are Qt's own: their buttons follow the window.
+    void standardDialogButtonsSpeakTheWindowsLanguage_data() {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("yes");
+        QTest::addColumn<QString>("no");
+        QTest::newRow("Polish") << 0 << "&Tak"
+                                << "&Nie";
+        QTest::newRow("Russian") << 4 << "&Да"
+                                 << "&Нет";
+        QTest::newRow("English after Russian") << 2 << "&Yes"
+                                               << "&No";
+    }
+    void standardDialogButtonsSpeakTheWindowsLanguage() {
+        QFETCH(int, language);
+        QFETCH(QString, yes);
+        QFETCH(QString, no);
+        w->ApplyLanguage(4);
+        w->ApplyLanguage(language);
+        QMessageBox box(QMessageBox::Question, QString(), QString(),
+                        QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(box.button(QMessageBox::Yes)->text(), yes);
+        QCOMPARE(box.button(QMessageBox::No)->text(), no);
+    }
+
+    void statusTextAndSwitchHintFollowTheLanguage() {
+        w->ApplyLanguage(0);
+        w->SetStatusText(w->LangText(733));
+        w->PanelSw->setToolTip(w->LangText(732));
+        w->ApplyLanguage(2);
+        QCOMPARE(w->StatusText(), QStringLiteral("Variator configuration from PC"));
+        QCOMPARE(w->PanelSw->toolTip(), w->LangText(732));
+        QVERIFY(w->PanelSw->toolTip() != QStringLiteral("Konfiguracja wariatora z przełączników"));
+        w->ApplyLanguage(4);
+        QCOMPARE(w->StatusText(), w->LangText(733));
+        w->ApplyLanguage(0);
+        QCOMPARE(w->StatusText(), QStringLiteral("Konfiguracja wariatora z komputera PC"));
+        // A text that is none of the window's texts stays as it is.
+        w->SetStatusText(QStringLiteral("/dev/ttyUSB0"));
+        w->ApplyLanguage(2);
+        QCOMPARE(w->StatusText(), QStringLiteral("/dev/ttyUSB0"));
     }
 };
 

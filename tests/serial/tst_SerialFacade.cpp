@@ -13,6 +13,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
+
+#include <grp.h>
 #include <sys/fsuid.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -149,24 +152,75 @@ private slots:
         QVERIFY2(shown.texts[0].contains("in use by another program"), qPrintable(shown.texts[0]));
     }
 
-    void permissionDeniedPointsToTheDialoutGroup() {
+    void deviceGivenByItsPathIsNamedByIt() {
+        PtyPair pty;
+        TMyComm other;
+        other.SetDeviceName(pty.slavePath);
+        other.Open();
+        QVERIFY(other.Enabled());
+        TMySerial serial;
+        capture(serial);
+        QVERIFY(!serial.SerialOpenDevice(pty.slavePath, 9600));
+        QCOMPARE(shown.texts.size(), 1);
+        // The session's COM number was never the user's choice: the path is named instead.
+        QVERIFY2(shown.texts[0].startsWith(QString::fromUtf8("Nie można otworzyć portu : ") +
+                                           pty.slavePath + '\n'),
+                 qPrintable(shown.texts[0]));
+        QVERIFY(!shown.texts[0].contains("COM"));
+        // The explanation comes in the texts the window gives.
+        TMySerial::OpenErrorTexts polish;
+        polish.busy = QString::fromUtf8("%1: port jest zajęty.");
+        serial.SetOpenErrorTexts(polish);
+        QVERIFY(!serial.SerialOpenDevice(pty.slavePath, 9600));
+        QVERIFY2(shown.texts[1].endsWith(pty.slavePath + QString::fromUtf8(": port jest zajęty.")),
+                 qPrintable(shown.texts[1]));
+    }
+
+    // Joining a group helps only when the device's group may use it and the user is not in it.
+    void permissionDeniedNamesAGroupOnlyWhenJoiningItHelps_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("advice");
+        QTest::newRow("group may read and write") << 0660 << true;
+        QTest::newRow("owner only") << 0600 << false;
+        QTest::newRow("group may only read") << 0640 << false;
+    }
+    void permissionDeniedNamesAGroupOnlyWhenJoiningItHelps() {
+        QFETCH(int, mode);
+        QFETCH(bool, advice);
+        if (geteuid() != 0) {
+            QSKIP("needs root to give the device a group of its own and drop the access");
+        }
         PtyPair pty;
         mapPort(4, pty.slavePath);
-        QCOMPARE(chmod(pty.slavePath.toLocal8Bit().constData(), 0600), 0);
+        const QByteArray device = pty.slavePath.toLocal8Bit();
+        // A group this process is not in (the check is made with the real group list).
+        gid_t foreign = 4242;
+        while (getegid() == foreign || [&] {
+            gid_t groups[256];
+            const int n = getgroups(256, groups);
+            return std::find(groups, groups + std::max(n, 0), foreign) != groups + std::max(n, 0);
+        }()) {
+            ++foreign;
+        }
+        QCOMPARE(chown(device.constData(), static_cast<uid_t>(-1), foreign), 0);
+        QCOMPARE(chmod(device.constData(), static_cast<mode_t>(mode)), 0);
         TMySerial serial;
         capture(serial);
         // Root passes every permission check; drop it for the file checks of this thread.
-        const bool root = geteuid() == 0;
-        if (root) {
-            setfsuid(65534);
-        }
+        setfsuid(65534);
         const bool opened = serial.SerialOpen(4, 9600);
-        if (root) {
-            setfsuid(0);
-        }
+        setfsuid(0);
         QVERIFY(!opened);
         QCOMPARE(shown.texts.size(), 1);
-        QVERIFY2(shown.texts[0].contains("\"dialout\" group"), qPrintable(shown.texts[0]));
+        QVERIFY2(shown.texts[0].contains(pty.slavePath + ": permission denied."),
+                 qPrintable(shown.texts[0]));
+        QCOMPARE(shown.texts[0].contains("usermod"), advice);
+        if (advice) {
+            const struct group* g = getgrgid(foreign);
+            const QString name =
+                g != nullptr ? QString::fromLocal8Bit(g->gr_name) : QString::number(foreign);
+            QVERIFY2(shown.texts[0].contains("\"" + name + "\""), qPrintable(shown.texts[0]));
+        }
     }
 
     void bytesTravelBothWaysAndPurgeAnswersOne() {

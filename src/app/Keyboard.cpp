@@ -228,4 +228,9 @@ void TForm1::SetServiceMode(bool on) {
     }
     FitPanelLeftBesideChart(); // the measured maps take their room from the chart's side
     ApplyLanguage(-1);
+    // The resets row comes and goes: the left panel is laid out again (its width may not
+    // change when the chart stands beside it).
+    if (PanelLeftResizeHandler) {
+        PanelLeftResizeHandler();
+    }
 }

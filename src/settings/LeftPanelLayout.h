@@ -57,9 +57,11 @@ constexpr int ReadablePointSize = 8;
 constexpr int SmallestPointSize = 6;
 // The cell size is lowered from the rule's to fit the stack's rows into the panel's height
 // down to this (then the stack scrolls), and to fit its columns into the width down to the
-// narrower limit when that spares a sideways scroll (a panel with the chart beside it).
+// narrower limit when that spares a sideways scroll. (Below 20 the camshaft caption would run
+// into the rows around it, so both limits are 20: a panel narrower than the smallest cells
+// need, as beside the chart in a small window, scrolls sideways.)
 constexpr int MinimumRowHeight = 20;
-constexpr int NarrowestRowHeight = 18;
+constexpr int NarrowestRowHeight = 20;
 
 // Runs the whole layout: the cell size (the rule's, made smaller until every row of the stack
 // fits the panel's height and every shown control its width), panel heights, the map grid's

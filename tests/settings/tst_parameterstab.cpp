@@ -574,8 +574,9 @@ void ParametersTabTest::nothingOverlapsAndEveryTextFitsAtSmallWindowSizes() {
                     QVERIFY2(w->PanelLeftContent->rect().contains(group), qPrintable(what));
                     // ...but never sideways from 800x600 up (service mode excepted: its
                     // measurement grids take 2/5 of the window beside the panel).
-                    // From 800x600 up every row is in sight without scrolling.
-                    if (size.width() >= 800 && !service) {
+                    // From 800x600 up every row is in sight without scrolling, unless service
+                    // mode or the 3-D chart leaves the panel narrower than its smallest cells.
+                    if (size.width() >= 800 && !service && w->PanelLeft->width() >= 600) {
                         QTRY_VERIFY2(!w->PanelLeftScroll->horizontalScrollBar()->isVisible(),
                                      qPrintable(what));
                         QTRY_VERIFY2(!w->PanelLeftScroll->verticalScrollBar()->isVisible(),
@@ -657,7 +658,10 @@ void ParametersTabTest::leftPanelBoundariesNeverHideARow() {
             QCOMPARE(w->PanelNas1->height(), nas);
             QCOMPARE(w->PanelCzuj->height(), czuj);
             QVERIFY(w->OpisRoz->geometry().bottom() < w->RGWejRoz->y());
-            QTRY_VERIFY2(!w->PanelLeftScroll->horizontalScrollBar()->isVisible(), qPrintable(what));
+            if (w->PanelLeft->width() >= 600) {
+                QTRY_VERIFY2(!w->PanelLeftScroll->horizontalScrollBar()->isVisible(),
+                             qPrintable(what));
+            }
         }
     }
 

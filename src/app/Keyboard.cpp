@@ -90,6 +90,45 @@ int virtualKeyCode(int qtKey) {
     return qtKey <= 0xFF ? qtKey : 0xFF;
 }
 
+// The key's Latin meaning when its layout types something else (Russian, Greek, ...): what the
+// platform's virtual-key codes call it, so that the access code and the Ctrl commands work by
+// key whatever the layout, as shortcuts do.
+int typedKeyCode(const QKeyEvent* event) {
+    const int qtKey = event->key();
+    const bool beyondLatin1 = qtKey == 0 || (qtKey > 0xFF && qtKey < Qt::Key_Escape);
+    if (!beyondLatin1) {
+        return virtualKeyCode(qtKey);
+    }
+    // Virtual-key codes name letters and digits by their upper-case Latin character whatever
+    // the layout; key symbols of a Latin layout are the lower-case character.
+    const quint32 native = event->nativeVirtualKey();
+    if ((native >= 'A' && native <= 'Z') || (native >= '0' && native <= '9')) {
+        return static_cast<int>(native);
+    }
+    if (native >= 'a' && native <= 'z') {
+        return static_cast<int>(native - 'a' + 'A');
+    }
+#ifdef Q_OS_LINUX
+    // The key symbol is the layout's own letter: the key code names the key's place, and the
+    // letter there is the one the virtual-key code would name.
+    static const char* const rows[] = {
+        "1234567890", // key codes 10..19
+        "QWERTYUIOP", // 24..33
+        "ASDFGHJKL",  // 38..46
+        "ZXCVBNM",    // 52..58
+    };
+    static const quint32 firstCode[] = {10, 24, 38, 52};
+    const quint32 code = event->nativeScanCode();
+    for (int r = 0; r < 4; ++r) {
+        const quint32 place = code - firstCode[r];
+        if (code >= firstCode[r] && place < qstrlen(rows[r])) {
+            return rows[r][place];
+        }
+    }
+#endif
+    return virtualKeyCode(qtKey);
+}
+
 } // namespace
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
@@ -112,7 +151,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
                                   key->key() == Qt::Key_Alt || key->key() == Qt::Key_Meta ||
                                   key->key() == Qt::Key_AltGr;
         if (!repeatDelivery && !modifierOnly) {
-            FormKeyDown(virtualKeyCode(key->key()), key->modifiers());
+            FormKeyDown(typedKeyCode(key), key->modifiers());
         }
     }
     return QMainWindow::eventFilter(watched, event);

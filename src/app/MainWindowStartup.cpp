@@ -92,6 +92,10 @@ TForm1::~TForm1() {
         Timer2->stop();
         Serial1.reset();
     }
+    // The tab filters and paints controls that the base class deletes after this body: it goes
+    // first.
+    delete Parameters;
+    Parameters = nullptr;
     delete FormInfo;
     delete FormAboud;
     delete FormHelp;

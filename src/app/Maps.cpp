@@ -104,11 +104,12 @@ void TForm1::FitPanelLeftBesideChart() {
 }
 
 bool TForm1::mapOn() const {
-    return RGMapa->ItemIndex() != 0;
+    // A map not read yet has no values to colour: its cells stay plain.
+    return RGMapa->ItemIndex() != 0 && Mirror.MapTableRead;
 }
 
 bool TForm1::mapEditable() const {
-    return true;
+    return Mirror.MapTableRead;
 }
 
 void TForm1::beep() {

@@ -43,6 +43,16 @@ ParametersTab::ParametersTab(TForm1& form)
     connect(f_.Button2, &QPushButton::clicked, this, &ParametersTab::Button2Click);
 }
 
+ParametersTab::~ParametersTab() {
+    // The window's controls outlive this tab only by moments; nothing may reach back into it
+    // while they go (filters, the handlers the window calls).
+    f_.PanelLeft->removeEventFilter(this);
+    f_.GridMapa->removeEventFilter(this);
+    f_.PanelLeftResizeHandler = nullptr;
+    f_.LiveViewHandler = nullptr;
+    f_.SettingsViewHandler = nullptr;
+}
+
 bool ParametersTab::eventFilter(QObject* watched, QEvent* event) {
     if ((watched == f_.PanelLeft || watched == f_.GridMapa) && event->type() == QEvent::Resize) {
         PanelLeftResize();
@@ -90,8 +100,7 @@ void ParametersTab::Button2Click() {
 }
 
 void ParametersTab::queueSettingWrite(int index, int value) {
-    f_.Mirror.SettingValue = value;
-    f_.Mirror.SettingIndex = index;
+    f_.Mirror.queueSettingWrite(index, value);
 }
 
 std::uint8_t ParametersTab::optionsLow() const {

@@ -17,6 +17,7 @@ class ParametersTab : public QObject, public ParametersHost {
     Q_OBJECT
 public:
     explicit ParametersTab(TForm1& form);
+    ~ParametersTab() override;
 
     void PanelLeftResize();
     void Button1Click();

@@ -34,6 +34,7 @@ void TForm1::Timer1Timer() {
         Timer1->start();
     }
     ExchangeFinished();
+    WatchForDevice();
 }
 
 ControlStates TForm1::CurrentControlStates() const {
@@ -117,10 +118,23 @@ void TForm1::ApplyResponse(const ResponseResult& result) {
 }
 
 void TForm1::ApplyIdentity(const IdentityResult& identity) {
+    auto showMessage = [this](const QString& text) {
+        if (ErrorBox) {
+            ErrorBox(text);
+        } else {
+            QMessageBox box(QMessageBox::Critical, QStringLiteral("Orvex"), text, QMessageBox::Ok);
+            box.exec();
+        }
+    };
     setWindowTitle(identity.caption);
     SetApplicationTitle(identity.title);
     RGKomKor->setVisible(identity.komKorVisible);
     RGWyjKor->setVisible(identity.komKorVisible);
+    // A working controller that wants a newer program says so before its report is written;
+    // the loader's message comes last, once the update tab is open.
+    if (identity.message && !identity.loader) {
+        showMessage(*identity.message);
+    }
     if (identity.reportWritten && FormInfo != nullptr) {
         FormInfo->Clear();
         for (const QString& line : identity.reportLines) {
@@ -134,14 +148,8 @@ void TForm1::ApplyIdentity(const IdentityResult& identity) {
         }
         ShowTab(*identity.showTab);
     }
-    if (identity.message) {
-        if (ErrorBox) {
-            ErrorBox(*identity.message);
-        } else {
-            QMessageBox box(QMessageBox::Critical, QStringLiteral("Orvex"), *identity.message,
-                            QMessageBox::Ok);
-            box.exec();
-        }
+    if (identity.message && identity.loader) {
+        showMessage(*identity.message);
     }
 }
 

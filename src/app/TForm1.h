@@ -312,6 +312,12 @@ public:
     void showFileError(const QString& text) override;
     void setFileCaption(const QString& caption, const QString& title) override;
 
+    // --- a device that vanished while open (DeviceWatch.cpp): while the facade waits for it,
+    // ReconnectTimer tries every 1.5 s to open it again; the status bar says what happens.
+    void WatchForDevice();
+    void ReconnectTimerTimer();
+    QTimer* ReconnectTimer = nullptr;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;

@@ -66,6 +66,30 @@ struct ControllerMirror {
     float RevsPerSecond = 0.0F; // engine speed of the last live frame; 0 when not valid
     int ImpulseErrorCount = 0;  // grows while pulses are present but not confirmed
 
+    // The user's setting edits and the map as the controller confirmed them.
+    // SettingEdits counts the writes the user queued; the poll cycle notes it in
+    // SettingEditsSent with every settings request, so that an answer can tell an edit made
+    // while it was on its way (still to be sent) from the one it answers.
+    std::uint32_t SettingEdits = 0;
+    std::uint32_t SettingEditsSent = 0;
+    // True once a map answer of the controller filled MapTable after its identity; until then
+    // the map grid neither edits nor writes cells (they would be values never read).
+    bool MapTableRead = false;
+
+    // A user's setting edit (replaces one not sent yet).
+    void queueSettingWrite(int index, int value) {
+        SettingValue = value;
+        SettingIndex = index;
+        ++SettingEdits;
+    }
+    // Asks for all settings again, unless a user's write still waits: that write goes first,
+    // and its answer carries all settings as well.
+    void requestSettingsRead() {
+        if (SettingIndex <= 0) {
+            SettingIndex = 0;
+        }
+    }
+
     // Drops stale values: the first 256 bytes of RxBuffer to 0.
     void clearRxHead() {
         for (int i = 0; i < 256; ++i) {

@@ -32,6 +32,8 @@ IdentityResult IdentityDecoder::Decode(ControllerMirror& m, int bodyLength,
     // LiveMode 0 alone would skip the refresh for a controller whose mode byte is 0 (configured
     // from the PC): its map panel would never appear and its map never be read.
     m.LayoutRefreshDue = true;
+    // Whoever answers now has its map read afresh before a cell can be edited.
+    m.MapTableRead = false;
     if (bodyLength == 10) {
         return decodeLoader(m, rxLogLine, lang, states);
     }
@@ -114,7 +116,7 @@ IdentityResult IdentityDecoder::decodeApplication(ControllerMirror& m, const QSt
         r.reportLines = reportHead(m, rxLogLine, lang);
         r.reportLines << QStringLiteral("Wersja :\t\t") + version
                       << QStringLiteral("Marka/Model :\t") + name
-                      << QStringLiteral("Data :\t\t200") + num(b[2]) + QLatin1Char('-') +
+                      << QStringLiteral("Data :\t\t") + num(2000 + b[2]) + QLatin1Char('-') +
                              num(b[3]) + QLatin1Char('-') + num(b[4])
                       << QStringLiteral("Czas :\t\t") + num(b[5]) + QLatin1Char('.') + num(b[6]) +
                              QLatin1Char('.') + num(b[7])

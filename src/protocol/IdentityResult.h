@@ -5,9 +5,10 @@
 #include <optional>
 
 // What an identity response asks the window to do, in this order: set the caption and the
-// application title; show or hide RGKomKor and RGWyjKor; replace the information report with
+// application title; show or hide RGKomKor and RGWyjKor; from a working controller, show
+// `message` (the newer-program message) when set; replace the information report with
 // `reportLines` and set Edit2's Tag to 0 (when the information window exists); in loader mode
-// press ZakladkaProg and ShowTab(showTab); show `message` (caption "Orvex", error icon) when set.
+// press ZakladkaProg and ShowTab(showTab), then show `message` (caption "Orvex", error icon).
 struct IdentityResult {
     bool loader = false;        // the boot loader answered: the firmware is missing or damaged
     QString caption;            // window caption

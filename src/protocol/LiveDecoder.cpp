@@ -21,7 +21,7 @@ LiveView::Refresh refreshLayout(ControllerMirror& m, bool k, bool p, const LangS
                                 const ControlStates& states) {
     LiveView::Refresh r;
     m.PcConfig = k && p;
-    m.SettingIndex = 0;
+    m.requestSettingsRead();
     r.pcConfig = m.PcConfig;
     r.statusText = lang.LangText(m.PcConfig ? 733 : 732);
     const bool map = bit(m.OpcjeH, 2) && p;

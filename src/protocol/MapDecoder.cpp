@@ -32,6 +32,7 @@ MapUpdate MapDecoder::DecodeContents(ControllerMirror& m, int bodyLength) {
     for (int i = 0; i < count && MapCells::isCell(i) && inBody(3 + i, bodyLength); ++i) {
         update.cells.append(storeCell(m, i, m.RxBuffer[static_cast<std::size_t>(3 + i)]));
     }
+    m.MapTableRead = true;
     m.LinkCounter = 0;
     return update;
 }

@@ -68,6 +68,7 @@ PollTickResult PollCycle::Tick(ControllerMirror& m, SerialLink& link, const Lang
         return r;
     }
     if (m.SettingIndex >= 0 && m.PollToggle) {
+        m.SettingEditsSent = m.SettingEdits; // edits after this one wait for their own turn
         if (m.SettingIndex == 0) {
             send(r, SendRequest(m, link, CMD_SETTINGS), CMD_SETTINGS);
         } else {
@@ -102,6 +103,13 @@ PollTickResult PollCycle::Tick(ControllerMirror& m, SerialLink& link, const Lang
         m.HoldOff = MapReadHoldOff;
         send(r, SendRequest(m, link, CMD_MAP_READ, 3, 0xF0, 0x10, 0x03), CMD_MAP_READ);
         r.response = ReadResponse(m, link, lang, states);
+        // A lost or damaged map answer is asked for again after the hold-off; each try counts
+        // towards the watchdog like any other unanswered request.
+        const bool mapArrived = r.response->outcome == ResponseResult::Outcome::Accepted &&
+                                (r.response->command & 0xFE) == CMD_MAP_READ && r.response->map;
+        if (!mapArrived) {
+            m.PendingWrites |= PW_MAP_READ;
+        }
         return r;
     }
     send(r, SendRequest(m, link, CMD_LIVE), CMD_LIVE);

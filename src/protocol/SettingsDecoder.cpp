@@ -23,7 +23,14 @@ SettingsView::Pair pair(int value, double scale) {
 SettingsView SettingsDecoder::Decode(ControllerMirror& m, const QString& rxLogLine,
                                      const LangSource& lang, const ControlStates& states) {
     m.LinkCounter = 0;
-    m.SettingIndex = -1;
+    SettingsView v;
+    // An edit the user made while this answer was on its way is still to be sent: the answer
+    // neither drops it nor puts the old value back into its controls.
+    if (m.SettingIndex > 0 && m.SettingEdits != m.SettingEditsSent) {
+        v.keptEdit = m.SettingIndex;
+    } else {
+        m.SettingIndex = -1;
+    }
     std::fill(m.SettingsImage.begin(), m.SettingsImage.end(), std::uint8_t{0xFF});
     std::copy_n(m.RxBuffer.begin(), 16, m.SettingsImage.begin());
 
@@ -33,7 +40,6 @@ SettingsView SettingsDecoder::Decode(ControllerMirror& m, const QString& rxLogLi
     auto has = [count](int k) { return count - 1 >= k; };
     auto setting = [b](int k) { return b[k + 1]; };
 
-    SettingsView v;
     const std::uint8_t bits = setting(1);
     v.CheckBoxPk = (bits & 0x01) != 0;
     v.CheckBoxOn = (bits & 0x02) != 0;

@@ -4,9 +4,8 @@
 #include <QStringList>
 #include <optional>
 
-// The value every settings control must take after a valid settings response. The mirror has
-// already set SettingIndex to -1 when the window applies this, so a control whose change
-// handler runs while it is being set queues its own write afresh.
+// The value every settings control must take after a valid settings response. Controls set
+// from it never queue a write of their own; those of `keptEdit` keep what the user chose.
 //
 // The window applies: the check boxes; UpDownKat; EditTPS/UpDownTPS; EditGMP/UpDownGMP; the
 // radio groups' item indexes; the map source (RGMapa, RGMapSor index and visibility, GridMapa
@@ -61,6 +60,10 @@ struct SettingsView {
     std::optional<Pair> MAP; // EditMAP / UpDownMAP
     std::optional<Pair> Nar; // EditNar / UpDownNar
     std::optional<Pair> Opa; // EditOpa / UpDownOpa
+
+    // A setting (k > 0) the user changed while this answer was on its way: the edit is still
+    // queued, and the controls of that setting keep the user's value. 0: none.
+    int keptEdit = 0;
 
     // The settings section of the information report, once per identity.
     bool reportSectionWritten = false;

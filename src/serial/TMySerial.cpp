@@ -164,6 +164,7 @@ bool TMySerial::SerialOpen(int port, int baud) {
     if (baud == -1) {
         baud = 9600;
     }
+    FBaud = baud;
     SerialClose();
     if (!PauseBeforeOpen()) {
         return SerialConnected(); // a newer open made during the pause has decided
@@ -222,6 +223,7 @@ bool TMySerial::SerialOpen(int port, int baud) {
             ReportOpenFailure(text);
         }
     }
+    FWanted = opened;
     EventPump::processEvents();
     return opened;
 }
@@ -291,6 +293,7 @@ void TMySerial::SerialClose() {
 
 void TMySerial::SerialOpposite() {
     if (SerialConnected()) {
+        FWanted = false; // the user let go of it: it is not opened again by itself
         SerialClose();
     } else {
         SerialOpen(FPortNumber, -1);
@@ -399,4 +402,65 @@ void TMySerial::SerialBaudRate(int baud) {
         (void)FFtdi->SetDataCharacteristics(FT_BITS_8, FT_STOP_BITS_1, FT_PARITY_NONE);
         (void)FFtdi->SetNonStandardBaudRate(baud);
     }
+}
+
+bool TMySerial::SerialWaitingForDevice() {
+    return FWanted && !SerialConnected();
+}
+
+QString TMySerial::DeviceName() const {
+    if (FPortNumber >= FtdiPortBase) {
+        return QStringLiteral("USB<->Serial ") + QString::number(FPortNumber - FtdiPortBase);
+    }
+    return ComPortMap::DevicePath(FPortNumber);
+}
+
+bool TMySerial::SerialReconnect() {
+    if (!SerialWaitingForDevice()) {
+        return false;
+    }
+    // The dead handle goes at once: a device that comes back gets its old name only when
+    // nobody holds the old one. No events run here; the caller is a timer of the window.
+    if (FComm->Enabled()) {
+        try {
+            FComm->Close();
+        } catch (...) {
+        }
+    }
+    if (FFtdiOpened) {
+        (void)FFtdi->Close();
+        FFtdiOpened = false;
+    }
+    if (FPortNumber >= FtdiPortBase) {
+        if (!FFtdi->Present() || FFtdi->Open(FPortNumber - FtdiPortBase) != FT_OK) {
+            return false;
+        }
+        FFtdiOpened = true;
+        (void)FFtdi->SetDataCharacteristics(FT_BITS_8, FT_STOP_BITS_1, FT_PARITY_NONE);
+        (void)FFtdi->SetNonStandardBaudRate(FBaud);
+        (void)FFtdi->ResetDevice();
+        return SerialConnected();
+    }
+    const QString path = ComPortMap::DevicePath(FPortNumber);
+    if (path.isEmpty() || !QFileInfo::exists(path)) {
+        return false; // not back yet
+    }
+    FComm->SetDeviceName(path);
+    try {
+        FComm->Open();
+    } catch (const ECommError&) {
+    }
+    if (!FComm->Enabled()) {
+        return false;
+    }
+    try {
+        bool known = false;
+        FComm->SetBaudRate(baudRateOf(FBaud, known));
+        FComm->SetDataBits(da8);
+        FComm->SetStopBits(sb10);
+        FComm->SetParity(paNone);
+    } catch (const ECommError&) {
+        // The next transfers show whether the line works.
+    }
+    return SerialConnected();
 }

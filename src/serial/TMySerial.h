@@ -86,6 +86,15 @@ public:
     // The default box: one OK button, error icon, no owner window.
     static void ShowOpenErrorBox(const QString& text, const QString& caption);
 
+    // A device that vanished while open (adapter pulled, simulator stopped) is waited for:
+    // SerialWaitingForDevice is true until it is open again or the user closes or changes the
+    // port. SerialReconnect, called every second or two while waiting, closes the dead handle
+    // and reopens the same device quietly (no message, no pause) once it is there; true when
+    // it has just done so. DeviceName names the device for the user.
+    bool SerialWaitingForDevice();
+    bool SerialReconnect();
+    QString DeviceName() const;
+
     TMyComm& Comm() { return *FComm; }
     TMyFtdi& Ftdi() { return *FFtdi; }
 
@@ -100,6 +109,8 @@ private:
     std::unique_ptr<TMyFtdi> FFtdi;
     int FPortNumber = 0;
     bool FFtdiOpened = false;
+    bool FWanted = false; // opened by the program or the user, not closed by the user since
+    int FBaud = 9600;
     QString FConnectCaption;
     QString FDisconnectCaption;
     QString FOpenErrorText;

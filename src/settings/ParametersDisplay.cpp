@@ -2,6 +2,7 @@
 
 #include "BgrColor.h"
 #include "ControlStates.h"
+#include "ControlTag.h"
 #include "LeftPanelControls.h"
 #include "ParametersHost.h"
 #include "SwitchIndicator.h"
@@ -11,6 +12,10 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QSignalBlocker>
+
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -23,7 +28,9 @@ void setIndexIfPresent(TRadioGroup* group, int index) {
 
 void setPair(QLineEdit* edit, TUpDown* arrows, const std::optional<SettingsView::Pair>& pair) {
     if (pair) {
-        edit->setText(pair->text);
+        if (edit != nullptr) {
+            edit->setText(pair->text);
+        }
         arrows->setPosition(pair->position);
     }
 }
@@ -114,32 +121,77 @@ void ParametersDisplay::applyLive(const LiveView& v) {
 }
 
 void ParametersDisplay::applySettings(const SettingsView& v) {
-    // Each change below may run its control's edit handler, which queues that write again.
-    c_.CheckBoxPk->setChecked(v.CheckBoxPk);
-    c_.CheckBoxOn->setChecked(v.CheckBoxOn);
-    c_.CheckBoxRo->setChecked(v.CheckBoxRo);
-    c_.CheckBoxBG->setChecked(v.CheckBoxBG);
-    c_.CheckBoxZbo->setChecked(v.CheckBoxZbo);
-    c_.CheckBoxKP->setChecked(v.CheckBoxKP);
-    c_.CheckBoxTp->setChecked(v.CheckBoxTp);
-    c_.UpDownKat->setPosition(v.UpDownKat);
-    c_.EditTPS->setText(v.EditTPS);
-    c_.UpDownTPS->setPosition(v.UpDownTPS);
-    c_.EditGMP->setText(v.EditGMP);
-    c_.UpDownGMP->setPosition(v.UpDownGMP);
-    setIndexIfPresent(c_.RGKomKor, v.RGKomKor);
-    setIndexIfPresent(c_.RGKomRoz, v.RGKomRoz);
-    setIndexIfPresent(c_.RGWyjKor, v.RGWyjKor);
-    setIndexIfPresent(c_.RGWyjRoz, v.RGWyjRoz);
-    setIndexIfPresent(c_.RGWejRoz, v.RGWejRoz);
-    setIndexIfPresent(c_.RGMapa, v.RGMapa);
-    setIndexIfPresent(c_.RGMapSor, v.RGMapSor);
-    c_.RGMapSor->setVisible(v.RGMapSorVisible);
-    host_.applyMapGrid(v);
-    setPair(c_.EditMIN, c_.UpDownMIN, v.MIN);
-    setPair(c_.EditMAP, c_.UpDownMAP, v.MAP);
-    setPair(c_.EditNar, c_.UpDownNar, v.Nar);
-    setPair(c_.EditOpa, c_.UpDownOpa, v.Opa);
+    // The controller's values are no edit of the user: their change handlers must not run, or
+    // they would queue a write of what was just read (or of an old value over a newer edit).
+    QList<QObject*> controls;
+    for (QCheckBox* b : c_.bitCheckBoxes()) {
+        controls << b;
+    }
+    for (TRadioGroup* g : c_.inputOutputGroups()) {
+        controls << g;
+    }
+    controls << c_.CheckBoxTp << c_.RGMapa << c_.RGMapSor;
+    for (TUpDown* u : c_.arrowControls()) {
+        controls << u;
+    }
+    std::vector<std::unique_ptr<QSignalBlocker>> quiet;
+    for (QObject* o : controls) {
+        quiet.push_back(std::make_unique<QSignalBlocker>(o));
+    }
+    // The controls of a setting the user changed meanwhile keep the user's value.
+    auto shown = [&v](const QObject* control) {
+        return v.keptEdit <= 0 || ControlTag::setting(ControlTag::of(control)) != v.keptEdit;
+    };
+    auto check = [&shown](QCheckBox* box, bool on) {
+        if (shown(box)) {
+            box->setChecked(on);
+        }
+    };
+    auto choose = [&shown](TRadioGroup* group, int index) {
+        if (shown(group)) {
+            setIndexIfPresent(group, index);
+        }
+    };
+    auto pair = [&shown](QLineEdit* edit, TUpDown* arrows,
+                         const std::optional<SettingsView::Pair>& p) {
+        if (shown(arrows)) {
+            setPair(edit, arrows, p);
+        }
+    };
+    const int mapaBefore = c_.RGMapa->ItemIndex();
+    check(c_.CheckBoxPk, v.CheckBoxPk);
+    check(c_.CheckBoxOn, v.CheckBoxOn);
+    check(c_.CheckBoxRo, v.CheckBoxRo);
+    check(c_.CheckBoxBG, v.CheckBoxBG);
+    check(c_.CheckBoxZbo, v.CheckBoxZbo);
+    check(c_.CheckBoxKP, v.CheckBoxKP);
+    check(c_.CheckBoxTp, v.CheckBoxTp);
+    pair(nullptr, c_.UpDownKat, SettingsView::Pair{QString(), v.UpDownKat});
+    pair(c_.EditTPS, c_.UpDownTPS, SettingsView::Pair{v.EditTPS, v.UpDownTPS});
+    pair(c_.EditGMP, c_.UpDownGMP, SettingsView::Pair{v.EditGMP, v.UpDownGMP});
+    choose(c_.RGKomKor, v.RGKomKor);
+    choose(c_.RGKomRoz, v.RGKomRoz);
+    choose(c_.RGWyjKor, v.RGWyjKor);
+    choose(c_.RGWyjRoz, v.RGWyjRoz);
+    choose(c_.RGWejRoz, v.RGWejRoz);
+    if (shown(c_.RGMapa)) {
+        setIndexIfPresent(c_.RGMapa, v.RGMapa);
+        setIndexIfPresent(c_.RGMapSor, v.RGMapSor);
+        c_.RGMapSor->setVisible(v.RGMapSorVisible);
+        host_.applyMapGrid(v);
+    }
+    pair(c_.EditMIN, c_.UpDownMIN, v.MIN);
+    pair(c_.EditMAP, c_.UpDownMAP, v.MAP);
+    pair(c_.EditNar, c_.UpDownNar, v.Nar);
+    pair(c_.EditOpa, c_.UpDownOpa, v.Opa);
+    quiet.clear();
+
+    // What the map choice's handler would have shown, without its write.
+    if (c_.RGMapa->ItemIndex() != mapaBefore) {
+        host_.showChartPanel((host_.optionsHigh() & 0x04) != 0 && host_.mapPanelVisible() &&
+                             c_.RGMapa->ItemIndex() == 2);
+    }
+    host_.repaintMapGrid();
     host_.relayoutLeftPanel();
 }
 

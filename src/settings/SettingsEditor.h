@@ -11,9 +11,8 @@ struct LeftPanelControls;
 
 // The edit handlers of the settings controls. Each one turns a change of its control into a
 // pending setting write (SettingIndex/SettingValue through the host); the controller's answer
-// then writes the confirmed value back into the controls. The check boxes and radio groups
-// report every change of their state, also one made from code: so a control that changes while
-// a settings answer is being shown queues its own write again.
+// then writes the confirmed value back into the controls, with their signals blocked, so that
+// only the user's changes (and the function keys acting as the user) queue a write.
 class SettingsEditor : public QObject {
     Q_OBJECT
 public:

@@ -274,6 +274,21 @@ private slots:
         QVERIFY(!w->Timer1->isActive());
     }
 
+    void newerProgramMessageComesBeforeTheReport() {
+        SimConfig config;
+        config.minWerPc = 3;
+        start(config);
+        QStringList reportAtMessage;
+        w->ErrorBox = [this, &reportAtMessage](const QString& text) {
+            boxes << text;
+            reportAtMessage << w->FormInfo->Edit2->toPlainText();
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(!boxes.isEmpty(), 5000);
+        QCOMPARE(boxes.first(), w->LangText(741));
+        QVERIFY(!reportAtMessage.first().contains(QStringLiteral("Wersja :")));
+        QTRY_VERIFY(w->FormInfo->Edit2->toPlainText().contains(QStringLiteral("Wersja :")));
+    }
+
     void demoSessionServesItsOwnTerminal() {
         DemoSession demo;
         QVERIFY(demo.start(false));

@@ -134,6 +134,44 @@ private slots:
         QVERIFY(!w->ServiceMode);
     }
 
+    void accessCodeTypedWithARussianLayoutCountsByKey_data() {
+        // The keys U, V, E and Q type Г, М, У and Й with a Russian layout.
+        QTest::addColumn<QList<int>>("nativeKeys");
+        QTest::addColumn<QList<int>>("scanCodes");
+        QTest::newRow("virtual-key codes")
+            << QList<int>{'U', 'V', 'E', 'Q'} << QList<int>{0, 0, 0, 0};
+        QTest::newRow("Cyrillic key symbols, key codes")
+            << QList<int>{0x6c7, 0x6cd, 0x6d5, 0x6ca} << QList<int>{30, 55, 26, 24};
+    }
+    void accessCodeTypedWithARussianLayoutCountsByKey() {
+        QFETCH(QList<int>, nativeKeys);
+        QFETCH(QList<int>, scanCodes);
+        const QList<int> keys{0x413, 0x41C, 0x423, 0x419};
+        const QString texts = QStringLiteral("гмуй");
+        auto typeRussian = [&](int i, quint32 scanCode) {
+            for (const auto type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+                QKeyEvent e(type, keys[i], Qt::NoModifier, scanCode, quint32(nativeKeys[i]), 0,
+                            texts.mid(i, 1));
+                QApplication::sendEvent(w.get(), &e);
+            }
+        };
+        for (int i = 0; i < 4; ++i) {
+            typeRussian(i, quint32(scanCodes[i]));
+        }
+        QVERIFY(w->ServiceMode);
+        // A Cyrillic letter on a key with no Latin letter (the "[" key types Х) spells nothing.
+        for (int i = 0; i < 4; ++i) {
+            typeRussian(i, quint32(scanCodes[i]));
+        }
+        QVERIFY(!w->ServiceMode);
+        QKeyEvent ha(QEvent::KeyPress, 0x425, Qt::NoModifier, 34, 0x6e8, 0, QStringLiteral("х"));
+        QApplication::sendEvent(w.get(), &ha);
+        for (int i = 1; i < 4; ++i) {
+            typeRussian(i, quint32(scanCodes[i]));
+        }
+        QVERIFY(!w->ServiceMode);
+    }
+
     void frameLogSwitchesOnlyInServiceMode() {
         QTest::keyClick(w.get(), Qt::Key_T, Qt::ControlModifier);
         QVERIFY(!w->Mirror.LogFrames);

@@ -93,6 +93,10 @@ private slots:
     void mapWriteHoldsOffFrameLengthOver32Ticks_data();
     void mapWriteHoldsOffFrameLengthOver32Ticks();
     void queuedWritesRunBetweenPendingSettingsTicks();
+    void lostMapAnswerIsAskedForAgainUntilItArrives_data();
+    void lostMapAnswerIsAskedForAgainUntilItArrives();
+    void settingsAnswerKeepsAnEditMadeWhileItWasOnItsWay();
+    void configurationRefreshKeepsAQueuedWriteFirst();
 };
 
 void PollCycleTest::silentControllerSlowsDownThenLosesTheLink() {
@@ -239,6 +243,7 @@ void PollCycleTest::queuedWritesAreServedInOrderWithTheirHoldOffs() {
     w.known();
     w.m.PendingWrites = 0x4000 | 0x0200 | 0x2000 | 0x0800;
     w.m.MapWriteFirst = -1;
+    w.link.responder = answer; // the map read is answered (service requests and writes never)
     // Each tick as code << 8 | first data byte (0 when nothing is sent).
     QVector<int> sent;
     for (int i = 0; i < 54; ++i) {
@@ -291,6 +296,93 @@ void PollCycleTest::queuedWritesRunBetweenPendingSettingsTicks() {
     QCOMPARE(w.lastCode(), 0x56);
     w.tick();
     QCOMPARE(w.lastCode(), 0x5A);
+}
+
+void PollCycleTest::lostMapAnswerIsAskedForAgainUntilItArrives_data() {
+    QTest::addColumn<QByteArray>("badAnswer");
+    const QByteArray good = answer(hexBytes("55 03 5A F0 10 03 00"));
+    QTest::newRow("no answer") << QByteArray();
+    QTest::newRow("cut short") << good.left(good.size() / 2);
+    QByteArray bad = good;
+    bad[bad.size() - 1] = char(bad.at(bad.size() - 1) + 1);
+    QTest::newRow("bad checksum") << bad;
+    QTest::newRow("a live answer instead") << liveAnswer();
+}
+
+void PollCycleTest::lostMapAnswerIsAskedForAgainUntilItArrives() {
+    QFETCH(QByteArray, badAnswer);
+    Window w;
+    w.known();
+    w.m.PendingWrites = 0x0800;
+    int mapReads = 0;
+    w.link.responder = [&](const QByteArray& request) {
+        if (std::uint8_t(request[2]) != 0x5A) {
+            return answer(request);
+        }
+        return ++mapReads == 1 ? badAnswer : answer(request);
+    };
+    // Read, two ticks' hold-off, read again; the live poll only once the map is in.
+    QVector<int> codes;
+    for (int i = 0; i < 7; ++i) {
+        w.link.writes.clear();
+        w.tick();
+        codes << w.lastCode();
+    }
+    QCOMPARE(codes, (QVector<int>{0x5A, -1, -1, 0x5A, -1, -1, 0x50}));
+    QVERIFY(w.m.MapTableRead);
+    QCOMPARE(w.m.MapTable[18], std::uint8_t(1)); // cell 0
+    QCOMPARE(w.m.PendingWrites, 0u);
+}
+
+void PollCycleTest::settingsAnswerKeepsAnEditMadeWhileItWasOnItsWay() {
+    Window w;
+    w.known();
+    w.m.SettingIndex = 0;
+    bool edited = false;
+    w.link.responder = [&](const QByteArray& request) {
+        // The user's edit runs while the read's answer is awaited.
+        if (std::uint8_t(request[2]) == 0x56 && !edited) {
+            edited = true;
+            w.m.queueSettingWrite(1, 0x25);
+        }
+        return answer(request);
+    };
+    w.m.PollToggle = false;
+    PollTickResult r = w.tick();
+    QCOMPARE(w.lastCode(), 0x56);
+    QVERIFY(r.response && r.response->settings);
+    QCOMPARE(r.response->settings->keptEdit, 1);
+    QCOMPARE(w.m.SettingIndex, 1);
+    w.tick(); // live
+    r = w.tick();
+    QCOMPARE(w.link.writes.last().toHex(' '), QByteArray("55 03 56 01 01 25 2b"));
+    // That write's own answer puts the settings in step.
+    QCOMPARE(r.response->settings->keptEdit, 0);
+    QCOMPARE(w.m.SettingIndex, -1);
+}
+
+void PollCycleTest::configurationRefreshKeepsAQueuedWriteFirst() {
+    Window w;
+    w.known();
+    w.link.responder = [](const QByteArray& request) {
+        return std::uint8_t(request[2]) == 0x50 ? liveAnswer(0x02) : answer(request);
+    };
+    w.m.PollToggle = true;             // the next tick is a live poll
+    w.m.queueSettingWrite(5, 33);      // queued just before it
+    const PollTickResult r = w.tick(); // the mode byte changed: everything is read again
+    QVERIFY(r.response && r.response->live && r.response->live->refresh);
+    QCOMPARE(w.m.SettingIndex, 5);
+    w.tick();
+    QCOMPARE(w.link.writes.last().mid(0, 6).toHex(' '), QByteArray("55 03 56 01 05 21"));
+    QCOMPARE(w.m.SettingIndex, -1); // its answer brought all settings
+
+    // With nothing queued the refresh asks for all settings.
+    w.tick();
+    w.link.responder = [](const QByteArray& request) {
+        return std::uint8_t(request[2]) == 0x50 ? liveAnswer(0x04) : answer(request);
+    };
+    w.tick();
+    QCOMPARE(w.m.SettingIndex, 0);
 }
 
 QTEST_GUILESS_MAIN(PollCycleTest)

@@ -318,6 +318,11 @@ void SettingsIdentityTest::identityReportLinesAreExact() {
     QCOMPARE(l[4], QStringLiteral("Wersja :\t\t3.1.0.7"));
     QCOMPARE(l[5], QStringLiteral("Marka/Model :\t  [Fiat Punto 1.2] "));
     QCOMPARE(l[6], QStringLiteral("Data :\t\t2009-4-22"));
+    // A controller built from 2010 on: the year is 2000 + the byte, not "200" and the byte.
+    QByteArray data = identityData();
+    data[2] = 12;
+    const IdentityResult later = *rig.run(responseFrame(99, 0x52, data)).identity;
+    QCOMPARE(later.reportLines[6], QStringLiteral("Data :\t\t2012-4-22"));
     QCOMPARE(l[7], QStringLiteral("Czas :\t\t13.45.7"));
     QCOMPARE(l[8], QStringLiteral("Model:\t\t1"));
     QCOMPARE(l[9], QStringLiteral("Plytka:\t\t8"));

@@ -1,5 +1,5 @@
-// Putting decoded answers on the left panel: the settings answer sets every control (and a
-// control that changes queues its write again), the live answer colours and fills the panel,
+// Putting decoded answers on the left panel: the settings answer sets every control (and queues
+// no write of its own), the live answer colours and fills the panel,
 // and a change of configuration source reshapes it in the right order.
 #include "PanelFixture.h"
 #include "ParametersDisplay.h"
@@ -83,7 +83,7 @@ LiveView typicalLive() {
 class ParametersDisplayTest : public QObject {
     Q_OBJECT
 private slots:
-    void changedControlsQueueTheirWriteAgainUnchangedOnesDoNot();
+    void settingsAnswerQueuesNoWriteAndKeepsTheUsersEdit();
     void settingsOfAnOlderControllerLeaveTheirControlsAlone();
     void unknownChoiceIndexLeavesTheGroupAsItIs();
     void negativeSetAngleIsHeldAtZeroWhileTheMapIsOff();
@@ -97,28 +97,44 @@ private slots:
     void serviceModeShowsItsControls();
 };
 
-void ParametersDisplayTest::changedControlsQueueTheirWriteAgainUnchangedOnesDoNot() {
+void ParametersDisplayTest::settingsAnswerQueuesNoWriteAndKeepsTheUsersEdit() {
     Panel p;
     p.host.OpcjeH = 0x85;
     p.settingsAnswer(typicalSettings());
-    // The map source was the last control to change: its handler left the controller's own
-    // value queued (13 = TPS map).
-    QCOMPARE(p.host.SettingIndex, 13);
-    QCOMPARE(p.host.SettingValue, 2);
-    QVERIFY(p.host.writes >= 8);
-
-    // The same answer again changes nothing, so nothing is queued.
-    p.settingsAnswer(typicalSettings());
+    // Every control took the controller's value, and none of them asked to write it back.
+    QVERIFY(p.c.CheckBoxPk->isChecked());
+    QCOMPARE(p.c.RGMapa->ItemIndex(), 2);
+    QCOMPARE(p.c.RGMapSor->ItemIndex(), 1);
+    QCOMPARE(p.c.UpDownTPS->Position(), 128);
     QCOMPARE(p.host.writes, 0);
     QCOMPARE(p.host.SettingIndex, -1);
 
-    // Only the fuel change box differs: its handler sends the whole byte as now shown.
+    // Another answer that differs in every kind of control queues nothing either.
     SettingsView v = typicalSettings();
     v.CheckBoxBG = true;
+    v.CheckBoxTp = true;
+    v.RGKomKor = 0;
+    v.RGMapa = 1;
     p.settingsAnswer(v);
+    QVERIFY(p.c.CheckBoxBG->isChecked());
+    QCOMPARE(p.c.RGMapa->ItemIndex(), 1);
+    QCOMPARE(p.host.writes, 0);
+    // The user's own click still does.
+    p.c.CheckBoxRo->click();
     QCOMPARE(p.host.writes, 1);
     QCOMPARE(p.host.SettingIndex, 1);
-    QCOMPARE(p.host.SettingValue, 0x20 + 0x08 + 0x02 + 0x01);
+
+    // An answer that was on its way while the user changed the bit options leaves those boxes
+    // as the user set them; the other controls follow the answer.
+    v = typicalSettings();
+    v.keptEdit = 1;
+    v.UpDownTPS = 77;
+    p.display->applySettings(v);
+    QVERIFY(p.c.CheckBoxRo->isChecked());
+    QVERIFY(p.c.CheckBoxBG->isChecked());
+    QCOMPARE(p.c.UpDownTPS->Position(), 77);
+    QCOMPARE(p.c.RGMapa->ItemIndex(), 2);
+    QCOMPARE(p.host.writes, 1);
 }
 
 void ParametersDisplayTest::settingsOfAnOlderControllerLeaveTheirControlsAlone() {

@@ -405,7 +405,8 @@ void TMySerial::SerialBaudRate(int baud) {
 }
 
 bool TMySerial::SerialWaitingForDevice() {
-    return FWanted && !SerialConnected();
+    // While a port is being opened, that open decides.
+    return FWanted && !Opening() && !SerialConnected();
 }
 
 QString TMySerial::DeviceName() const {

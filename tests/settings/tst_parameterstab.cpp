@@ -452,6 +452,11 @@ void ParametersTabTest::liveMapCellStepStopsAtTheCellLimits() {
     TForm1 form; // not shown: nothing talks to a controller
     ParametersTab* tab = form.Parameters;
     const int byte = 3 * 17 + 5; // column 3, row 5
+    // Before the controller's map has been read there is no value to step.
+    tab->stepLiveMapCell(3, 5, true);
+    QCOMPARE(form.Mirror.MapTable[byte], quint8(0));
+    QCOMPARE(form.Mirror.PendingWrites, 0u);
+    form.Mirror.MapTableRead = true;
     form.Mirror.MapTable[byte] = 127;
     tab->stepLiveMapCell(3, 5, true);
     QCOMPARE(form.Mirror.MapTable[byte], quint8(127));

@@ -278,6 +278,7 @@ bool TMySerial::SerialOpenFtdiByDescription(const QString& description, int baud
 }
 
 void TMySerial::SerialClose() {
+    FWanted = false; // let go on purpose (user, replay, close): it is not opened again by itself
     if (FComm->Enabled()) {
         try {
             FComm->Close();
@@ -293,7 +294,6 @@ void TMySerial::SerialClose() {
 
 void TMySerial::SerialOpposite() {
     if (SerialConnected()) {
-        FWanted = false; // the user let go of it: it is not opened again by itself
         SerialClose();
     } else {
         SerialOpen(FPortNumber, -1);

@@ -87,8 +87,8 @@ public:
     static void ShowOpenErrorBox(const QString& text, const QString& caption);
 
     // A device that vanished while open (adapter pulled, simulator stopped) is waited for:
-    // SerialWaitingForDevice is true until it is open again or the user closes or changes the
-    // port. SerialReconnect, called every second or two while waiting, closes the dead handle
+    // SerialWaitingForDevice is true until it is open again or the port is closed (SerialClose)
+    // or changed. SerialReconnect, called every second or two while waiting, closes the dead handle
     // and reopens the same device quietly (no message, no pause) once it is there; true when
     // it has just done so. DeviceName names the device for the user.
     bool SerialWaitingForDevice();
@@ -109,7 +109,7 @@ private:
     std::unique_ptr<TMyFtdi> FFtdi;
     int FPortNumber = 0;
     bool FFtdiOpened = false;
-    bool FWanted = false; // opened by the program or the user, not closed by the user since
+    bool FWanted = false; // opened, and not closed on purpose since
     int FBaud = 9600;
     QString FConnectCaption;
     QString FDisconnectCaption;

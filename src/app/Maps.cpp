@@ -104,8 +104,7 @@ void TForm1::FitPanelLeftBesideChart() {
 }
 
 bool TForm1::mapOn() const {
-    // A map not read yet has no values to colour: its cells stay plain.
-    return RGMapa->ItemIndex() != 0 && Mirror.MapTableRead;
+    return RGMapa->ItemIndex() != 0;
 }
 
 bool TForm1::mapEditable() const {

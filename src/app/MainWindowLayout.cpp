@@ -3,6 +3,8 @@
 // created by the settings controls.
 #include "TForm1.h"
 
+#include "GridCell.h"
+
 #include <QAction>
 #include <QActionGroup>
 #include <QFileDialog>
@@ -380,12 +382,7 @@ void TForm1::CreateMapPanel() {
 }
 
 void TForm1::SetCell(QTableWidget* grid, int col, int row, const QString& text) {
-    QTableWidgetItem* cell = grid->item(row, col);
-    if (cell == nullptr) {
-        cell = new QTableWidgetItem();
-        grid->setItem(row, col, cell);
-    }
-    cell->setText(text);
+    setGridCell(grid, col, row, text);
 }
 
 QString TForm1::Cell(const QTableWidget* grid, int col, int row) {

@@ -2,6 +2,7 @@
 
 #include "ControllerMirror.h"
 #include "CsvMapFile.h"
+#include "GridCell.h"
 #include "MapFile.h"
 #include "MapGridEditor.h"
 #include "MapHost.h"
@@ -16,18 +17,6 @@
 namespace {
 
 const char* const MapFilter = "plik mapy (*.orvx)|*.orvx|wszystki pliki|*.*";
-
-void setCell(QTableWidget* grid, int column, int row, const QString& text) {
-    if (row >= grid->rowCount() || column >= grid->columnCount()) {
-        return;
-    }
-    QTableWidgetItem* cell = grid->item(row, column);
-    if (cell == nullptr) {
-        cell = new QTableWidgetItem();
-        grid->setItem(row, column, cell);
-    }
-    cell->setText(text);
-}
 
 CsvMapFile::Block rowsOf(const QTableWidget* grid) {
     CsvMapFile::Block block;
@@ -157,7 +146,7 @@ bool MapFileCommands::OpenCsvFile(const QString& path) {
     for (int layer = 0; layer < 2; ++layer) {
         QTableWidget* grid = layer == 0 ? gridB_ : gridG_;
         for (const CsvMapFile::Cell& cell : layer == 0 ? parsed.petrol : parsed.gas) {
-            setCell(grid, cell.column, cell.row, cell.text);
+            setGridCell(grid, cell.column, cell.row, cell.text);
             if (chart != nullptr && cell.hasValue) {
                 chart->SetPoint(layer, cell.column, cell.row, cell.value);
             }

@@ -1,6 +1,7 @@
 #include "MapGridEditor.h"
 
 #include "ControllerMirror.h"
+#include "GridCell.h"
 #include "MapCellDelegate.h"
 #include "MapCellValue.h"
 #include "MapCells.h"
@@ -15,18 +16,6 @@
 #include <QTableWidget>
 
 namespace {
-
-void setCell(QTableWidget* grid, int column, int row, const QString& text) {
-    if (row >= grid->rowCount() || column >= grid->columnCount()) {
-        return;
-    }
-    QTableWidgetItem* cell = grid->item(row, column);
-    if (cell == nullptr) {
-        cell = new QTableWidgetItem();
-        grid->setItem(row, column, cell);
-    }
-    cell->setText(text);
-}
 
 bool isStepKey(const QKeyEvent* e) {
     if (e->key() != Qt::Key_Up && e->key() != Qt::Key_Down) {
@@ -92,7 +81,7 @@ int MapGridEditor::value(int column, int row) const {
 void MapGridEditor::setValue(int column, int row, int v) {
     host_.mirror().MapTable[static_cast<std::size_t>(MapCells::byteAt(column, row))] =
         static_cast<std::uint8_t>(static_cast<std::int8_t>(v));
-    setCell(grid_, column, row, MapCellValue::text(v));
+    setGridCell(grid_, column, row, MapCellValue::text(v));
     if (TChart3D* chart = host_.mapChart()) {
         chart->SetPoint(0, column, row, MapCellValue::chartValue(v));
     }
@@ -202,7 +191,7 @@ bool MapGridEditor::CommitCellText(const QString& text) {
         if (typing_ != nullptr) {
             typing_->setText(shown);
         }
-        setCell(grid_, i, j, shown);
+        setGridCell(grid_, i, j, shown);
     }
     if (TChart3D* chart = host_.mapChart()) {
         chart->SetPoint(0, i, j, MapCellValue::chartValue(typed->v));
@@ -242,7 +231,7 @@ void MapGridEditor::showMapTable() {
     for (int i = 1; i <= 15; ++i) {
         for (int j = 1; j <= 16; ++j) {
             const int v = value(i, j);
-            setCell(grid_, i, j, MapCellValue::text(v));
+            setGridCell(grid_, i, j, MapCellValue::text(v));
             if (chart != nullptr) {
                 chart->SetPoint(0, i, j, MapCellValue::chartValue(v));
             }

@@ -1,0 +1,201 @@
+#include "FirmwareProgrammer.h"
+
+#include "BlockFrame.h"
+#include "ControllerFrame.h"
+#include "ControllerMirror.h"
+#include "EventPump.h"
+#include "Requests.h"
+#include "SerialLink.h"
+
+#include <QRandomGenerator>
+
+#include <algorithm>
+#include <cmath>
+#include <initializer_list>
+
+namespace {
+
+constexpr int EntryWait = 50;         // once, before the first look at the line
+constexpr int LoaderSwitchWait = 100; // the controller restarts into its loader
+constexpr int HeaderBytes = 3;
+constexpr int MaxBlocks = 1024;
+
+// Waits in the given steps (processing events) until `need` bytes are waiting; true when
+// they are.
+bool waitForBytes(SerialLink& link, int need, std::initializer_list<int> steps) {
+    if (link.SerialInQueCount() >= need) {
+        return true;
+    }
+    for (int step : steps) {
+        EventPump::processAndSleep(step);
+        if (link.SerialInQueCount() >= need) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+FirmwareProgrammer::FirmwareProgrammer() = default;
+
+int FirmwareProgrammer::LoadImage(const QByteArray& bytes) {
+    ImageSize = static_cast<int>(std::min<qsizetype>(bytes.size(), ImageCapacity));
+    std::copy_n(reinterpret_cast<const std::uint8_t*>(bytes.constData()), ImageSize,
+                FirmwareImage.begin());
+    return ImageSize;
+}
+
+int FirmwareProgrammer::random(int bound) const {
+    if (RandomSource != nullptr) {
+        return RandomSource(bound);
+    }
+    return static_cast<int>(QRandomGenerator::global()->bounded(bound));
+}
+
+int FirmwareProgrammer::RemainingSeconds(int remainingBlocks) const {
+    double rate = AssumedBlocksPerSecond;
+    if (firstTimedBlock_ >= 0 && rateClock_.isValid()) {
+        const int timed = BlockIndex - firstTimedBlock_;
+        const double seconds = static_cast<double>(rateClock_.elapsed()) / 1000.0;
+        // A few blocks and half a second before the measured rate is trusted.
+        if (timed >= 5 && seconds >= 0.5) {
+            rate = timed / seconds;
+        }
+    }
+    return static_cast<int>(std::ceil(std::max(0, remainingBlocks) / rate));
+}
+
+ProgramResult FirmwareProgrammer::Program(ControllerMirror& m, SerialLink& link,
+                                          const FitCheck& fits, ProgrammingProgress& progress) {
+    BlocksServed = 0;
+    firstTimedBlock_ = -1;
+    rateClock_.invalidate();
+
+    SendRequest(m, link, CMD_SERVICE, 2, SERVICE_LOADER, SERVICE_LOADER);
+    EventPump::processAndSleep(LoaderSwitchWait);
+    SendRequest(m, link, CMD_LIVE);
+    if (ReadLoaderReply(m, link, progress) != 0) {
+        return ProgramResult::NoListen;
+    }
+
+    SendRequest(m, link, CMD_IDENTITY);
+    const int identity = ReadLoaderReply(m, link, progress);
+    if (identity == 1) {
+        return ProgramResult::BadIdentity;
+    }
+    if (identity == 2) {
+        return ProgramResult::UnsupportedLoader;
+    }
+    if (fits && !fits(Loader)) {
+        return ProgramResult::WrongController;
+    }
+
+    // BlockIndex equals BlockCount here: the count is announced.
+    SendRequest(m, link, CMD_SERVICE, 5, 0, 0, 0, static_cast<std::uint8_t>(BlockIndex >> 8),
+                static_cast<std::uint8_t>(BlockIndex & 0xFF));
+    const int transfer = ReadLoaderReply(m, link, progress);
+    SendRequest(m, link, CMD_SERVICE, 2, SERVICE_CLOSE, SERVICE_CLOSE);
+    if (transfer == 0) {
+        return ProgramResult::Success;
+    }
+    return transfer == 1 ? ProgramResult::TransferFailed : ProgramResult::TransferNoReply;
+}
+
+int FirmwareProgrammer::ReadLoaderReply(ControllerMirror& m, SerialLink& link,
+                                        ProgrammingProgress& progress) {
+    bool first = true;
+    for (;;) {
+        EventPump::processEvents();
+        const bool arrived = first ? waitForBytes(link, 4, {EntryWait, 16, 32, 64})
+                                   : waitForBytes(link, 4, {16, 32, 64});
+        first = false;
+        if (!arrived) {
+            return 2;
+        }
+        std::uint8_t header[HeaderBytes] = {0, 0, 0};
+        if (link.SerialRead(header, HeaderBytes) != HeaderBytes) {
+            return 2;
+        }
+        if (header[0] != ControllerFrame::Header) {
+            DrainInput(m, link);
+            return 2;
+        }
+        const int body = ControllerFrame::bodyLength(header[1], header[2]);
+        if (!waitForBytes(link, body, {body, body}) ||
+            link.SerialRead(m.RxBuffer.data(), body) != body) {
+            return 2;
+        }
+        const std::uint8_t* d = m.RxBuffer.data();
+        progress.replyLogged(ControllerFrame::logLine("Rx:", header, d, body - 1, d[body - 1]));
+        if (!ControllerFrame::bodyValid(header[1], header[2], d, body)) {
+            return 1;
+        }
+
+        switch (header[2] & 0xFE) {
+        case CMD_LIVE:
+            if (header[1] != 0) {
+                return 1;
+            }
+            m.LinkCounter = 0;
+            return 0;
+        case CMD_IDENTITY:
+            if (header[1] != 9) {
+                return 1;
+            }
+            m.LinkCounter = 0;
+            if (d[4] != SupportedLoader) {
+                return 2;
+            }
+            LoaderBase = d[5] * 256 + d[6];
+            BaseBlocks = (2 * LoaderBase) / 16;
+            BlockCount = ImageSize / 16 + BaseBlocks;
+            BlockIndex = BlockCount;
+            Loader.deviceId = static_cast<std::uint32_t>(d[0]) << 24 |
+                              static_cast<std::uint32_t>(d[1]) << 16 |
+                              static_cast<std::uint32_t>(d[2]) << 8 | d[3];
+            Loader.version = d[4];
+            Loader.base = LoaderBase;
+            Loader.marker = d[8];
+            progress.loaderIdentified(Loader, BlockCount);
+            return 0;
+        case CMD_SERVICE: {
+            if (d[0] != 0x01) {
+                return 1;
+            }
+            m.LinkCounter = 0;
+            LoaderStatus = d[1];
+            LoaderKeyWord = d[2] * 256 + d[3];
+            BlockIndex = d[4] * 256 + d[5];
+            if (BlockIndex >= MaxBlocks) {
+                return 1;
+            }
+            if (firstTimedBlock_ < 0) {
+                firstTimedBlock_ = BlockIndex;
+                rateClock_.start();
+            }
+            progress.blockRequested(BlockIndex, BlockCount,
+                                    RemainingSeconds(BlockCount - BlockIndex));
+            const int status = LoaderStatus & 0x0F;
+            if (status == 3) {
+                ServeBlockRequest(m, link);
+                continue;
+            }
+            return status == 7 ? 0 : 1;
+        }
+        default:
+            return 1;
+        }
+    }
+}
+
+void FirmwareProgrammer::ServeBlockRequest(ControllerMirror& m, SerialLink& link) {
+    const BlockFrameBytes frame =
+        BuildBlockFrame(FirmwareImage.data() + 16 * BlockIndex, BlockIndex, LoaderKeyWord,
+                        BaseBlocks, random(32), static_cast<std::uint8_t>(random(255)));
+    if (link.SerialInQueCount() > 0) {
+        DrainInput(m, link);
+    }
+    link.SerialWrite(frame.data(), static_cast<int>(frame.size()));
+    ++BlocksServed;
+}

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "ProgrammingProgress.h"
+
+#include <QByteArray>
+#include <QElapsedTimer>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+
+struct ControllerMirror;
+class SerialLink;
+
+// Programs a firmware image into the controller through its boot loader, on the caller's thread
+// (the waits let the application process its events). The window and the command-line tool
+// both drive it:
+//
+//     FirmwareProgrammer p;
+//     p.LoadImage(bytes);                        // 8832 bytes from FirmwareFiles
+//     // stop the poll cycle first
+//     ProgramResult r = p.Program(mirror, link, fits, progress);
+//     // then forget identity and settings and restart the poll cycle
+//
+// The controller is switched to its loader (54 33 33), the loader must answer the listen
+// request and report version 1.03, the block count is announced and every block the loader asks
+// for is served; the closing request 54 02 02 follows every transfer.
+enum class ProgramResult {
+    Success = 0,
+    NoListen = 1,          // no valid empty answer to the listen request
+    BadIdentity = 2,       // the identity reply is damaged or of another kind
+    UnsupportedLoader = 3, // no identity reply, or a loader other than 1.03
+    WrongController = 4,   // the image was chosen for another controller
+    TransferFailed = 5,    // a bad reply, refused request or block number beyond 1023
+    TransferNoReply = 6,   // the loader fell silent during the transfer
+};
+
+class FirmwareProgrammer {
+public:
+    static constexpr int ImageCapacity = 16384;
+    static constexpr int SupportedLoader = 103;
+    // Before any block has been timed the remaining time assumes this rate.
+    static constexpr double AssumedBlocksPerSecond = 22.0;
+
+    FirmwareProgrammer();
+
+    // Copies an image to the start of FirmwareImage (at most 16384 bytes); the rest keeps what
+    // it held. Returns ImageSize.
+    int LoadImage(const QByteArray& bytes);
+
+    // Steps from the loader switch to the closing request. `fits` is asked once the loader has
+    // identified itself, before anything is announced: false ends the run with WrongController
+    // (the window checks that its catalogue was built for the mirror's DeviceId).
+    using FitCheck = std::function<bool(const LoaderIdentity& loader)>;
+    ProgramResult Program(ControllerMirror& mirror, SerialLink& link, const FitCheck& fits,
+                          ProgrammingProgress& progress);
+
+    // Handles loader replies until one settles the outcome: 0 accepted, 1 bad or refused reply,
+    // 2 no reply, a wrong start byte or a loader of another version. Serves block requests.
+    int ReadLoaderReply(ControllerMirror& mirror, SerialLink& link, ProgrammingProgress& progress);
+
+    // Seconds left for `remainingBlocks` at the rate measured so far in this transfer.
+    int RemainingSeconds(int remainingBlocks) const;
+
+    std::array<std::uint8_t, ImageCapacity> FirmwareImage{};
+    int ImageSize = 0;
+    int BlockCount = 0;
+    int BlockIndex = 0;
+    int LoaderBase = 0;
+    int BaseBlocks = 0;
+    int LoaderKeyWord = 0;
+    std::uint8_t LoaderStatus = 0;
+    LoaderIdentity Loader;
+    int BlocksServed = 0; // block frames written in the last transfer
+
+    // Test seam: the source of R (0..31) and the filler (0..254); nullptr for the random one.
+    int (*RandomSource)(int bound) = nullptr;
+
+private:
+    void ServeBlockRequest(ControllerMirror& mirror, SerialLink& link);
+    int random(int bound) const;
+
+    QElapsedTimer rateClock_;
+    int firstTimedBlock_ = -1;
+};
+
+// The fixed waits: the reply to a request must start within 50 + 16 + 32 + 64 ms (within
+// 16 + 32 + 64 ms of a block frame), its body within two waits of its length in ms.

@@ -1,0 +1,194 @@
+// Whole transfers against the simulator's boot loader over a pseudo-terminal: the programmer
+// through the program's own port facade, and orvex-flash as a user runs it.
+#include "ControllerMirror.h"
+#include "FirmwareCatalogue.h"
+#include "FirmwareProgrammer.h"
+#include "GeneratedImages.h"
+#include "SimController.h"
+#include "TMySerial.h"
+
+#include <QtTest>
+
+#include <memory>
+
+Q_DECLARE_METATYPE(ProgramResult)
+
+namespace {
+
+SimConfig fastSim() {
+    SimConfig c;
+    c.pacing = false;
+    c.replyLatencyMs = 0;
+    c.flashWriteMs = 0;
+    return c;
+}
+
+struct Quiet : ProgrammingProgress {
+    int blocks = 0;
+    void loaderIdentified(const LoaderIdentity&, int) override {}
+    void blockRequested(int, int, int) override { ++blocks; }
+    void replyLogged(const QString&) override {}
+};
+
+// What the loader must hold after a transfer of `image` with a base of 0x0100: the image, then
+// zeros up to the announced 584 blocks.
+QByteArray expectedAtLoader(const QByteArray& image) {
+    return image + QByteArray(584 * 16 - image.size(), '\0');
+}
+
+struct FlashRun {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+FlashRun runFlash(const QStringList& args, const QString& firmwareDir = {}) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    if (!firmwareDir.isEmpty())
+        env.insert("ORVEX_FIRMWARE_DIR", firmwareDir);
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(ORVEX_FLASH_PATH), args);
+    p.closeWriteChannel();
+    FlashRun r;
+    if (!p.waitForFinished(60000)) {
+        p.kill();
+        p.waitForFinished();
+        return r;
+    }
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
+    r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
+    r.err = QString::fromLocal8Bit(p.readAllStandardError());
+    return r;
+}
+
+} // namespace
+
+class OnSimTest : public QObject {
+    Q_OBJECT
+private slots:
+    void aTransferReproducesTheImageAtTheLoader_data();
+    void aTransferReproducesTheImageAtTheLoader();
+    void aFaultMidTransferEndsInItsOutcome_data();
+    void aFaultMidTransferEndsInItsOutcome();
+    void orvexFlashRecoversALoaderAndReportsEachFailure();
+};
+
+void OnSimTest::aTransferReproducesTheImageAtTheLoader_data() {
+    QTest::addColumn<bool>("startInLoader");
+    QTest::newRow("switched from the application") << false;
+    QTest::newRow("controller left in its loader") << true;
+}
+
+void OnSimTest::aTransferReproducesTheImageAtTheLoader() {
+    QFETCH(bool, startInLoader);
+    SimConfig cfg = fastSim();
+    cfg.startInLoader = startInLoader;
+    SimController sim(cfg);
+    QVERIFY(sim.start());
+    TMySerial serial;
+    QVERIFY(serial.SerialOpenDevice(sim.slavePath(), 9600));
+    auto mirror = std::make_unique<ControllerMirror>();
+    FirmwareProgrammer p;
+    const QByteArray image = GeneratedImages::Image(1330);
+    p.LoadImage(image);
+    Quiet progress;
+    QCOMPARE(p.Program(*mirror, serial, {}, progress), ProgramResult::Success);
+    QCOMPARE(sim.completedTransfers(), 1);
+    QCOMPARE(sim.receivedImage(), expectedAtLoader(image));
+    // The closing request restarted the application firmware.
+    QTRY_VERIFY(!sim.inLoader());
+}
+
+void OnSimTest::aFaultMidTransferEndsInItsOutcome_data() {
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<ProgramResult>("result");
+    QTest::newRow("silence") << "silence:300" << ProgramResult::TransferNoReply;
+    QTest::newRow("bad checksum") << "checksum@0x54/250" << ProgramResult::TransferFailed;
+    QTest::newRow("wrong start byte") << "start@0x54/250" << ProgramResult::TransferNoReply;
+    QTest::newRow("truncated reply") << "truncate@0x54/250" << ProgramResult::TransferNoReply;
+}
+
+void OnSimTest::aFaultMidTransferEndsInItsOutcome() {
+    QFETCH(QString, fault);
+    QFETCH(ProgramResult, result);
+    SimController sim(fastSim());
+    QVERIFY(sim.start());
+    TMySerial serial;
+    QVERIFY(serial.SerialOpenDevice(sim.slavePath(), 9600));
+    sim.setFault(*SimFault::parse(fault));
+    auto mirror = std::make_unique<ControllerMirror>();
+    FirmwareProgrammer p;
+    p.LoadImage(GeneratedImages::Image(1310));
+    Quiet progress;
+    QCOMPARE(p.Program(*mirror, serial, {}, progress), result);
+    QVERIFY(progress.blocks > 100);
+    QVERIFY(progress.blocks < 584);
+    QCOMPARE(sim.completedTransfers(), 0);
+    QVERIFY(sim.inLoader()); // an unfinished transfer leaves the controller in its loader
+}
+
+void OnSimTest::orvexFlashRecoversALoaderAndReportsEachFailure() {
+    QTemporaryDir dir;
+    QVERIFY(GeneratedImages::Install(dir.path(), FirmwareCatalogue::AllImageIds()));
+
+    SimConfig cfg = fastSim();
+    cfg.startInLoader = true;
+    cfg.loaderMarker = 1;
+    SimController sim(cfg);
+    QVERIFY(sim.start());
+    const QString dev = sim.slavePath();
+
+    // Refused before anything is sent: a file of the wrong size, a missing id, no --yes.
+    QFile bad(dir.path() + "/short.bin");
+    QVERIFY(bad.open(QIODevice::WriteOnly));
+    bad.write(QByteArray(8000, 'x'));
+    bad.close();
+    FlashRun r = runFlash({"--device", dev, "--image", bad.fileName(), "--yes"});
+    QCOMPARE(r.exitCode, 3);
+    QVERIFY(r.err.contains("short.bin has 8000 bytes"));
+    QCOMPARE(runFlash({"--device", dev, "--id", "1999", "--yes"}, dir.path()).exitCode, 3);
+    r = runFlash({"--device", dev, "--id", "1320"}, dir.path());
+    QCOMPARE(r.exitCode, 5);
+    QCOMPARE(runFlash({"--device", dev}).exitCode, 2);
+    QCOMPARE(runFlash({"--device", dir.path() + "/nothing", "--id", "1320", "--yes"}, dir.path())
+                 .exitCode,
+             4);
+    QCOMPARE(sim.requestCount(), quint64(0));
+
+    // An image of another controller: the loader is asked who it is, nothing is announced.
+    r = runFlash({"--device", dev, "--id", "13110", "--yes"}, dir.path());
+    QCOMPARE(r.exitCode, 13);
+    QCOMPARE(sim.completedTransfers(), 0);
+
+    // The recovery itself, by id and by file.
+    r = runFlash({"--device", dev, "--id", "1321", "--yes"}, dir.path());
+    QCOMPARE(r.exitCode, 0);
+    QVERIFY2(r.out.contains("Boot loader 1.03 of KOLVA-VX-01 (identity 0801E0E0)"),
+             qPrintable(r.out));
+    QVERIFY(r.out.contains("finished with an error"));
+    QVERIFY(r.out.contains("block 576/584"));
+    QVERIFY(r.out.contains("Programming finished successfully."));
+    QCOMPARE(sim.receivedImage(), expectedAtLoader(GeneratedImages::Image(1321)));
+    QTRY_VERIFY(!sim.inLoader());
+
+    r = runFlash({"--device", dev, "--image", dir.path() + "/1332.bin", "--yes"});
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(sim.receivedImage(), expectedAtLoader(GeneratedImages::Image(1332)));
+
+    // Failures in words and by status.
+    sim.setFault(*SimFault::parse("silence:200"));
+    r = runFlash({"--device", dev, "--id", "1320", "--yes"}, dir.path());
+    QCOMPARE(r.exitCode, 15);
+    QVERIFY(r.err.contains("fell silent"));
+    sim.clearFaults();
+    QTRY_VERIFY(sim.inLoader());
+    sim.setFault(*SimFault::parse("checksum@0x52"));
+    QCOMPARE(runFlash({"--device", dev, "--id", "1320", "--yes"}, dir.path()).exitCode, 11);
+    sim.clearFaults();
+    sim.setFault(*SimFault::parse("silence@0x50"));
+    QCOMPARE(runFlash({"--device", dev, "--id", "1320", "--yes"}, dir.path()).exitCode, 10);
+}
+
+QTEST_GUILESS_MAIN(OnSimTest)
+#include "tst_on_sim.moc"

@@ -1,10 +1,20 @@
 #include "DemoSession.h"
 
+#include "FirmwareCatalogue.h"
+#include "FirmwareFiles.h"
+#include "GeneratedImages.h"
+
+#include "ModelInfo.h"
 #include "SimController.h"
+
+#include <QTemporaryDir>
 
 DemoSession::DemoSession() = default;
 
 DemoSession::~DemoSession() {
+    if (firmware_ != nullptr) {
+        FirmwareFiles::SetSessionFolder({});
+    }
     if (sim_ != nullptr) {
         sim_->stop();
     }
@@ -17,7 +27,17 @@ bool DemoSession::start(bool pacing) {
     // frame then differs from the identity's mode and lays the panel out for PC configuration.
     config.switchBits = 0x06;
     sim_ = std::make_unique<SimController>(config);
-    return sim_->start();
+    if (!sim_->start()) {
+        return false;
+    }
+    // The maker's images are not part of the program: the demo's controller gets generated
+    // ones, in a temporary folder searched before the user's folders for this run only.
+    firmware_ = std::make_unique<QTemporaryDir>();
+    if (firmware_->isValid() &&
+        GeneratedImages::Install(firmware_->path(), FirmwareCatalogue::ImageIds(ModelInfo::of(config.model).deviceId()))) {
+        FirmwareFiles::SetSessionFolder(firmware_->path());
+    }
+    return true;
 }
 
 QString DemoSession::devicePath() const {

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+class QTemporaryDir;
 class SimController;
 
 // The demo: a simulated controller running inside the program on a pseudo-terminal. The window
@@ -16,7 +17,8 @@ public:
     DemoSession(const DemoSession&) = delete;
     DemoSession& operator=(const DemoSession&) = delete;
 
-    // Starts the simulator at the real line speed. False (with errorString) when it cannot.
+    // Starts the simulator at the real line speed and installs stand-in firmware images for it
+    // in a folder of its own. False (with errorString) when it cannot.
     bool start(bool pacing = true);
     QString devicePath() const;
     QString errorString() const;
@@ -24,4 +26,6 @@ public:
 
 private:
     std::unique_ptr<SimController> sim_;
+    // Generated firmware images for the simulated controller, removed when the demo ends.
+    std::unique_ptr<QTemporaryDir> firmware_;
 };

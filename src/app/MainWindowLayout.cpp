@@ -310,9 +310,10 @@ void TForm1::CreateClientArea() {
     RichEdit1->setReadOnly(true);
     RichEdit1->hide();
     body->addWidget(RichEdit1);
+    // The signal picture under the catalogue, across the whole window.
     PaintBox1 = named(new QWidget(ClientArea), "PaintBox1");
     PaintBox1->hide();
-    body->addWidget(PaintBox1);
+    outer->addWidget(PaintBox1);
 
     SplitterRight = splitter(ClientArea, "SplitterRight");
     SplitterRight->hide();

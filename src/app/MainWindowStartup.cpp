@@ -3,6 +3,7 @@
 
 #include "BgrColor.h"
 #include "EventPump.h"
+#include "FirmwareTab.h"
 #include "MapGridEditor.h"
 #include "ParametersTab.h"
 #include "PersistedSettings.h"
@@ -57,6 +58,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     createLeftPanelControls({PanelNas1, PanelCzuj, PanelMapyTop, PanelInne});
     Parameters = new ParametersTab(*this);
     CreateMapEditor();
+    Firmware = new FirmwareTab(*this);
 
     // The small windows exist for the whole run and are only shown and hidden.
     FormInfo = new TFormInfo();

@@ -49,6 +49,7 @@ class TMySerial;
 class TNvScope;
 class ScopeChart;
 class ParametersTab;
+class FirmwareTab;
 struct ControlStates;
 struct IdentityResult;
 struct LiveView;
@@ -87,6 +88,7 @@ public:
     // asked for meanwhile is carried out when it ends.
     void ExchangeStarted() { ++busy_; }
     void ExchangeFinished();
+    bool ExchangeBusy() const { return busy_ > 0; }
 
     // The controller as the program knows it; the one instance of the program.
     ControllerMirror Mirror;
@@ -132,6 +134,8 @@ public:
     void SetServiceMode(bool on);
     // The firmware catalogue fills TreeView1 when the update tab opens (firmware code sets it).
     std::function<void()> BuildFirmwareCatalogueHandler;
+    // The update tab's catalogue, signal picture and programming (FirmwareTab.cpp).
+    FirmwareTab* Firmware = nullptr;
     // PanelLeft either fills the client area or stands at the left with a fixed width (while
     // the chart panel is shown beside it).
     void SetPanelLeftWidth(int width);

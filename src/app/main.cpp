@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QTextStream>
 #include <QTimer>
+#include <QToolButton>
 
 #include <memory>
 
@@ -56,6 +57,15 @@ int main(int argc, char** argv) {
         if (!sessionDevice.isEmpty()) {
             window.UseSessionDevice(sessionDevice);
         }
+#ifdef ORVEX_WITH_DEMO
+        if (args.demo) {
+            // An installer stops the engine before an update: the demo's engine stops while the
+            // update tab is shown and runs again on the parameters tab.
+            QObject::connect(window.ZakladkaProg, &QToolButton::toggled, [&demo](bool on) {
+                demo.simulator()->setEngineRunning(!on);
+            });
+        }
+#endif
         window.showMaximized();
         if (!args.file.isEmpty()) {
             // Once the window is up, as the toolbar button (or, for a text map, the menu item)

@@ -1,0 +1,132 @@
+// The update tab: starting a programming run and showing its progress and result.
+#include "FirmwarePage.h"
+
+#include "ControllerMirror.h"
+#include "FirmwareHost.h"
+#include "FirmwareLabel.h"
+#include "TFormUpg.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTextEdit>
+#include <QTimer>
+#include <QTreeWidget>
+
+namespace {
+constexpr int EngineRunningBit = 0x04; // live status: ignition pulses present
+constexpr int IdleRetryMs = 20;
+} // namespace
+
+void FirmwarePage::Button1Click() {
+    if (w_.Button1->property("Tag").toInt() != 2) {
+        return; // the parameters tab serves it
+    }
+    TreeView1DblClick();
+}
+
+void FirmwarePage::TreeView1DblClick() {
+    if (host_.mirror().LiveStatus & EngineRunningBit) {
+        ShowBox(QMessageBox::Warning, host_.langText(740), QStringLiteral("Orvex"));
+        return;
+    }
+    startWhenIdle();
+}
+
+// A poll tick (or another exchange) may be waiting for its answer further down this very call
+// stack, processing events: starting now would take its answer. The run starts once it is over.
+void FirmwarePage::startWhenIdle() {
+    if (running_) {
+        host_.beep(); // one run at a time
+        return;
+    }
+    if (host_.exchangeRunning()) {
+        if (!startQueued_) {
+            startQueued_ = true;
+            QTimer::singleShot(IdleRetryMs, this, [this] {
+                startQueued_ = false;
+                startWhenIdle();
+            });
+        }
+        return;
+    }
+    ProgramFirmware();
+}
+
+void FirmwarePage::ProgramFirmware() {
+    if (running_) {
+        host_.beep();
+        return;
+    }
+    w_.RichEdit1->clear();
+    QTreeWidgetItem* item = w_.TreeView1->currentItem();
+    if (item == nullptr || item->childCount() > 0) {
+        host_.beep();
+        return;
+    }
+    const QString text = item->text(0);
+    const int imageId = ImageIdFromLabel(text);
+    if (imageId == 0) {
+        host_.beep();
+        return;
+    }
+    // Nothing is sent for an image that is not there or not whole.
+    const FirmwareFiles::Loaded image = FirmwareFiles::Load(imageId);
+    if (image.status != FirmwareFiles::Loaded::Ok) {
+        ShowBox(QMessageBox::Critical, imageProblem(image), host_.langText(900));
+        return;
+    }
+    programmer_.LoadImage(image.bytes);
+
+    running_ = true;
+    w_.Button1->setEnabled(false);
+    if (!AskYesNo(text + QStringLiteral("\n\r") + host_.langText(901), host_.langText(900))) {
+        running_ = false;
+        TreeView1Change();
+        return;
+    }
+
+    host_.stopPolling();
+    ProgramResult result = ProgramResult::NoListen;
+    if (SerialLink* link = host_.link()) {
+        const std::uint32_t catalogueFor = w_.TreeView1->property("Tag").toUInt();
+        ControllerMirror& m = host_.mirror();
+        result = programmer_.Program(
+            m, *link,
+            [&m, catalogueFor](const LoaderIdentity&) { return catalogueFor == m.DeviceId; },
+            *this);
+    }
+
+    static constexpr int reasons[] = {0, 909, 908, 741, 908, 910, 909};
+    const int box = static_cast<int>(result);
+    if (result == ProgramResult::Success) {
+        ShowBox(QMessageBox::Information, host_.langText(911), host_.langText(900));
+    } else {
+        ShowBox(QMessageBox::Critical,
+                host_.langText(722) + QStringLiteral(" %1\n").arg(box) +
+                    host_.langText(reasons[box]),
+                host_.langText(900));
+    }
+
+    formUpg_->CloseWindow();
+    running_ = false;
+    host_.finishProgramming();
+}
+
+void FirmwarePage::loaderIdentified(const LoaderIdentity&, int blockCount) {
+    formUpg_->setWindowTitle(host_.langText(900));
+    formUpg_->ProgressBar2->setRange(0, std::max(1, blockCount));
+    formUpg_->ProgressBar2->setValue(0);
+    formUpg_->Label1->clear();
+    formUpg_->ShowCentred(host_.mainWindow());
+}
+
+void FirmwarePage::blockRequested(int blockIndex, int, int remainingSeconds) {
+    formUpg_->ProgressBar2->setValue(std::min(blockIndex, formUpg_->ProgressBar2->maximum()));
+    formUpg_->Label1->setText(host_.langText(903) + QString::number(remainingSeconds) +
+                              QStringLiteral(" s"));
+}
+
+void FirmwarePage::replyLogged(const QString& line) {
+    w_.RichEdit1->append(line);
+}

@@ -1,0 +1,184 @@
+// Programming from the update tab against the simulated controller over a pseudo-terminal:
+// a controller running its application, one left in its boot loader, and faults mid-transfer.
+#include "FirmwareCatalogue.h"
+#include "FirmwareFiles.h"
+#include "FirmwarePage.h"
+#include "FirmwareTab.h"
+#include "GeneratedImages.h"
+#include "SimController.h"
+#include "TForm1.h"
+#include "TFormUpg.h"
+#include "TMySerial.h"
+#include "WindowTestSupport.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTextEdit>
+#include <QToolButton>
+#include <QTreeWidget>
+
+namespace {
+struct Shown {
+    QMessageBox::Icon icon;
+    QString text;
+    bool progressVisible;
+    QString progressLabel;
+    int progressValue;
+    int progressMaximum;
+};
+} // namespace
+
+class WindowFirmwareTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<SimController> sim;
+    std::unique_ptr<TForm1> w;
+    QTemporaryDir images;
+    QStringList errorBoxes;
+    QList<Shown> shown;
+    QString fault; // set on the simulator once the user has said Yes
+
+    FirmwarePage& page() { return w->Firmware->page(); }
+
+    void start(SimConfig config) {
+        config.pacing = false;
+        config.engineRunning = false;
+        sim = std::make_unique<SimController>(config);
+        QVERIFY2(sim->start(), qPrintable(sim->errorString()));
+        w = std::make_unique<TForm1>();
+        w->Serial1->SetOpenErrorPresenter([](const QString&, const QString&) {});
+        w->ErrorBox = [this](const QString& text) { errorBoxes << text; };
+        page().AskYesNo = [this](const QString&, const QString&) {
+            if (!fault.isEmpty())
+                sim->setFault(*SimFault::parse(fault));
+            return true;
+        };
+        page().ShowBox = [this](QMessageBox::Icon icon, const QString& text, const QString&) {
+            TFormUpg* u = page().FormUpg();
+            shown << Shown{icon,
+                           text,
+                           u->isVisible(),
+                           u->Label1->text(),
+                           u->ProgressBar2->value(),
+                           u->ProgressBar2->maximum()};
+        };
+        w->UseSessionDevice(sim->slavePath());
+        w->show();
+    }
+    // Chooses V1.3.2.<code> of the first group on the update tab and presses Write.
+    void writeFirstGroupVersion2() {
+        QTRY_VERIFY(!w->TreeView1->isHidden());
+        QTRY_VERIFY(w->TreeView1->topLevelItemCount() > 0);
+        QTreeWidgetItem* item = w->TreeView1->topLevelItem(0)->child(1);
+        w->TreeView1->setCurrentItem(item);
+        QVERIFY(w->Button1->isEnabled());
+        QTest::mouseClick(w->Button1, Qt::LeftButton);
+    }
+    QByteArray expectedAtLoader(int imageId) {
+        const QByteArray image = GeneratedImages::Image(imageId);
+        return image + QByteArray(584 * 16 - image.size(), '\0');
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(GeneratedImages::Install(images.path(), FirmwareCatalogue::AllImageIds()));
+        FirmwareFiles::SetSessionFolder(images.path());
+    }
+    void init() {
+        WindowTest::removeSettings();
+        errorBoxes.clear();
+        shown.clear();
+        fault.clear();
+    }
+    void cleanup() {
+        w.reset();
+        sim.reset();
+    }
+
+    void programmingFromTheUpdateTabBringsTheApplicationBack() {
+        start({});
+        QTRY_VERIFY_WITH_TIMEOUT(w->windowTitle().contains("KOLVA-VX-01"), 5000);
+        QTRY_COMPARE(w->Mirror.SettingIndex, -1);
+        w->ZakladkaParamClick(w->ZakladkaProg);
+        QCOMPARE(w->TreeView1->topLevelItemCount(), 4);
+        writeFirstGroupVersion2();
+        QTRY_COMPARE_WITH_TIMEOUT(shown.size(), 1, 60000);
+        QCOMPARE(shown[0].icon, QMessageBox::Information);
+        QCOMPARE(shown[0].text, w->LangText(911));
+        // The progress window stayed up to the end, with the remaining time.
+        QVERIFY(shown[0].progressVisible);
+        QCOMPARE(shown[0].progressMaximum, 584);
+        QCOMPARE(shown[0].progressValue, 584);
+        QCOMPARE(shown[0].progressLabel, QStringLiteral("Czas do zakończenia : 0 s"));
+        QVERIFY(!page().FormUpg()->isVisible());
+        QVERIFY(w->RichEdit1->toPlainText().startsWith("Rx: 55 00 50 - - 5B"));
+        QCOMPARE(sim->receivedImage(), expectedAtLoader(1320));
+
+        // Back on the parameters tab; identity and settings are read again from the restarted
+        // application.
+        QCOMPARE(w->Button1->property("Tag").toInt(), 0);
+        QVERIFY(w->TreeView1->isHidden());
+        QVERIFY(w->ZakladkaParam->isChecked());
+        QTRY_VERIFY(!sim->inLoader());
+        QTRY_COMPARE(w->Mirror.IdentityState, -1);
+        QTRY_COMPARE(w->Mirror.SettingIndex, -1);
+        QVERIFY(w->windowTitle().contains("KOLVA-VX-01"));
+        QVERIFY(errorBoxes.isEmpty());
+    }
+
+    void aControllerLeftInItsLoaderIsRecovered() {
+        SimConfig c;
+        c.startInLoader = true;
+        c.loaderMarker = 1;
+        start(c);
+        // The identity from the loader opens the update tab with the catalogue of its model.
+        QTRY_COMPARE_WITH_TIMEOUT(errorBoxes.size(), 1, 5000);
+        QVERIFY(errorBoxes[0].contains(w->LangText(920).trimmed()));
+        QVERIFY(!w->TreeView1->isHidden());
+        writeFirstGroupVersion2();
+        QTRY_COMPARE_WITH_TIMEOUT(shown.size(), 1, 60000);
+        QCOMPARE(shown[0].text, w->LangText(911));
+        QCOMPARE(sim->receivedImage(), expectedAtLoader(1320));
+        QTRY_VERIFY(!sim->inLoader());
+        QTRY_VERIFY_WITH_TIMEOUT(w->windowTitle().contains("KOLVA-VX-01"), 5000);
+        QTRY_COMPARE(w->Mirror.SettingIndex, -1);
+        QCOMPARE(errorBoxes.size(), 1);
+    }
+
+    void aFaultMidTransferEndsInItsBoxAndPollingResumes_data() {
+        QTest::addColumn<QString>("faultName");
+        QTest::addColumn<int>("box");
+        QTest::addColumn<int>("reason");
+        QTest::newRow("silence") << "silence:200" << 6 << 909;
+        QTest::newRow("bad checksum") << "checksum@0x54/200" << 5 << 910;
+    }
+    void aFaultMidTransferEndsInItsBoxAndPollingResumes() {
+        QFETCH(QString, faultName);
+        QFETCH(int, box);
+        QFETCH(int, reason);
+        start({});
+        QTRY_COMPARE_WITH_TIMEOUT(w->Mirror.SettingIndex, -1, 5000);
+        w->ZakladkaParamClick(w->ZakladkaProg);
+        fault = faultName;
+        writeFirstGroupVersion2();
+        QTRY_COMPARE_WITH_TIMEOUT(shown.size(), 1, 60000);
+        QCOMPARE(shown[0].icon, QMessageBox::Critical);
+        QCOMPARE(shown[0].text, w->LangText(722) + QString(" %1\n").arg(box) + w->LangText(reason));
+        QVERIFY(shown[0].progressVisible);
+        QVERIFY(shown[0].progressValue > 100 && shown[0].progressValue < 584);
+        QVERIFY(!page().FormUpg()->isVisible());
+        QCOMPARE(w->Button1->property("Tag").toInt(), 0);
+        // The poll cycle is back: it finds the controller still in its loader.
+        sim->clearFaults();
+        QTRY_COMPARE_WITH_TIMEOUT(errorBoxes.size(), 1, 5000);
+        QVERIFY(sim->inLoader());
+        QTRY_VERIFY(!w->TreeView1->isHidden());
+        QCOMPARE(sim->completedTransfers(), 0);
+    }
+};
+
+QTEST_MAIN(WindowFirmwareTest)
+#include "tst_window_firmware.moc"

@@ -1,0 +1,355 @@
+// The update tab without the main window: catalogue per controller, selection rules, the
+// signal pictures, and the checks before a programming run sends anything.
+#include "ControllerMirror.h"
+#include "FakeLink.h"
+#include "FirmwareCatalogue.h"
+#include "FirmwareFiles.h"
+#include "FirmwareHost.h"
+#include "FirmwarePage.h"
+#include "GeneratedImages.h"
+#include "LanguageTable.h"
+#include "SignalPicture.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTextEdit>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+struct Host : FirmwareHost {
+    LanguageTable lang;
+    std::unique_ptr<ControllerMirror> m = std::make_unique<ControllerMirror>();
+    FakeLink line;
+    bool service = false;
+    bool busy = false;
+    QString status;
+    int beeps = 0;
+    int stops = 0;
+    int finishes = 0;
+    QWidget window;
+
+    QString langText(int id) const override { return lang.LangText(id); }
+    bool serviceMode() const override { return service; }
+    void setStatusText(const QString& text) override { status = text; }
+    void beep() override { ++beeps; }
+    QWidget* mainWindow() override { return &window; }
+    ControllerMirror& mirror() override { return *m; }
+    SerialLink* link() override { return &line; }
+    bool exchangeRunning() const override { return busy; }
+    void stopPolling() override { ++stops; }
+    void finishProgramming() override { ++finishes; }
+};
+
+struct Box {
+    QMessageBox::Icon icon;
+    QString text;
+};
+
+struct Fixture {
+    Host host;
+    QTreeWidget tree;
+    QLabel opis;
+    QWidget paint;
+    QPushButton button;
+    QTextEdit log;
+    std::unique_ptr<FirmwarePage> page;
+    QList<Box> boxes;
+    QStringList questions;
+    QTemporaryDir images;
+
+    explicit Fixture(std::uint32_t deviceId) {
+        host.m->DeviceId = deviceId;
+        button.setProperty("Tag", 2);
+        page = std::make_unique<FirmwarePage>(
+            host, FirmwarePage::Widgets{&tree, &opis, &paint, &button, &log});
+        page->ShowBox = [this](QMessageBox::Icon i, const QString& t, const QString&) {
+            boxes << Box{i, t};
+        };
+        page->AskYesNo = [this](const QString& t, const QString&) {
+            questions << t;
+            return false;
+        };
+        GeneratedImages::Install(images.path(), FirmwareCatalogue::ImageIds(deviceId));
+        FirmwareFiles::SetSessionFolder(images.path());
+    }
+    ~Fixture() { FirmwareFiles::SetSessionFolder({}); }
+
+    // The item at an absolute position, counting groups and their children in order.
+    QTreeWidgetItem* at(int position) {
+        int n = 0;
+        for (int g = 0; g < tree.topLevelItemCount(); ++g) {
+            QTreeWidgetItem* group = tree.topLevelItem(g);
+            if (n++ == position)
+                return group;
+            for (int c = 0; c < group->childCount(); ++c)
+                if (n++ == position)
+                    return group->child(c);
+        }
+        return nullptr;
+    }
+    void select(QTreeWidgetItem* item) {
+        tree.setCurrentItem(item);
+        page->TreeView1Change();
+    }
+};
+
+} // namespace
+
+class PageTest : public QObject {
+    Q_OBJECT
+private slots:
+    void catalogueFollowsTheControllerAndServiceMode_data();
+    void catalogueFollowsTheControllerAndServiceMode();
+    void selectionRulesEnableWriteOnlyForAnInstalledVersion();
+    void aMissingOrBrokenImageIsGreyedAndNeverSent();
+    void aRunningEngineOrNoChoiceSendsNothing();
+    void aStartDuringAnotherExchangeWaitsForItsEnd();
+    void signalPicturesDrawTheirTraces_data();
+    void signalPicturesDrawTheirTraces();
+    void doubleClickOnThePictureTogglesTheZoom();
+};
+
+void PageTest::catalogueFollowsTheControllerAndServiceMode_data() {
+    QTest::addColumn<uint>("deviceId");
+    QTest::addColumn<bool>("service");
+    QTest::addColumn<QStringList>("groups");
+    QTest::addColumn<int>("children");
+    QTest::addColumn<QString>("lastEntry");
+    QTest::addColumn<QString>("opis");
+    const QString vx01 = "KOLVA-VX-01  Pojazdy z indukcyjnym czujnikiem położenia wału korbowego";
+    QTest::newRow("VX-01 E0") << 0x0801E0E0u << false
+                              << QStringList{" Sygnał  Bosch (60-2) lub  Ford (36-1) zębów",
+                                             " Sygnał  Bosch (60-2) zębów",
+                                             " Sygnał  Ford (36-1) zębów",
+                                             " Sygnał  Toyota (36-2) zębów"}
+                              << 3 << "V1.3.3.3 - Mapa korekty zapłonu gazu" << vx01;
+    QTest::newRow("VX-01 E0, service")
+        << 0x0801E0E0u << true
+        << QStringList{" Sygnał  Bosch (60-2) lub  Ford (36-1) zębów",
+                       " Sygnał  Bosch (60-2) zębów", " Sygnał  Ford (36-1) zębów",
+                       " Sygnał  Toyota (36-2) zębów"}
+        << 4 << "V1.3.4.3 - Admin" << vx01;
+    QTest::newRow("VX-01 C0") << 0x0801C0C0u << false
+                              << QStringList{" Sygnał  Bosch (60-2) lub  Ford (36-1) zębów"} << 3
+                              << "V1.3.3.8 - Mapa korekty zapłonu gazu" << vx01;
+    QTest::newRow("VX-02, service")
+        << 0x08026060u << true
+        << QStringList{" Sygnał  Bosch (60-2) zębów", "Daewoo Matiz 0.8 DAC", "Honda (12+1)"} << 4
+        << "V1.3.4.12 - Admin"
+        << "KOLVA-VX-02  Pojazdy z czujnikiem hala położenia wału korbowego";
+    QTest::newRow("unknown") << 0x0801E0E1u << true << QStringList{} << 0 << ""
+                             << "";
+}
+
+void PageTest::catalogueFollowsTheControllerAndServiceMode() {
+    QFETCH(uint, deviceId);
+    QFETCH(bool, service);
+    QFETCH(QStringList, groups);
+    QFETCH(int, children);
+    QFETCH(QString, lastEntry);
+    QFETCH(QString, opis);
+    Fixture f(deviceId);
+    f.host.service = service;
+    f.opis.hide();
+    f.page->BuildFirmwareCatalogue();
+    QStringList shown;
+    for (int g = 0; g < f.tree.topLevelItemCount(); ++g) {
+        shown << f.tree.topLevelItem(g)->text(0);
+        QCOMPARE(f.tree.topLevelItem(g)->childCount(), children);
+    }
+    QCOMPARE(shown, groups);
+    QCOMPARE(f.tree.property("Tag").toUInt(), groups.isEmpty() ? 0u : deviceId);
+    QCOMPARE(f.opis.isHidden(), groups.isEmpty());
+    if (!groups.isEmpty()) {
+        QCOMPARE(f.opis.text(), opis);
+        QTreeWidgetItem* last = f.tree.topLevelItem(f.tree.topLevelItemCount() - 1);
+        QCOMPARE(last->child(children - 1)->text(0), lastEntry);
+        // Groups start every 4 positions, every 5 in service mode.
+        QCOMPARE(f.at((children + 1) * (groups.size() - 1)), last);
+    }
+    if (deviceId == 0x0801E0E0u && service)
+        QCOMPARE(f.at(14)->text(0), QStringLiteral("V1.3.4.2 - Admin"));
+}
+
+void PageTest::selectionRulesEnableWriteOnlyForAnInstalledVersion() {
+    Fixture f(0x08026060u);
+    f.page->BuildFirmwareCatalogue();
+    f.select(f.at(8)); // the "Honda (12+1)" group
+    QVERIFY(!f.button.isEnabled());
+    QVERIFY(!f.paint.isHidden());
+    QCOMPARE(f.host.status, f.host.langText(730));
+    QCOMPARE(f.page->PictureZoom, 0);
+    f.select(f.at(6)); // V1.3.2.11
+    QVERIFY(f.button.isEnabled());
+    QCOMPARE(f.host.status, QStringLiteral("Kliknij przycisk [Wgraj] aby rozpocząć programowanie"));
+    f.select(nullptr);
+    QVERIFY(f.paint.isHidden());
+    QVERIFY(!f.button.isEnabled());
+}
+
+void PageTest::aMissingOrBrokenImageIsGreyedAndNeverSent() {
+    Fixture f(0x0801E0E0u);
+    QFile::remove(f.images.path() + "/1311.bin");
+    QFile broken(f.images.path() + "/1312.bin");
+    QVERIFY(broken.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    broken.write(QByteArray(4096, 'x'));
+    broken.close();
+    f.page->BuildFirmwareCatalogue();
+
+    QTreeWidgetItem* missing = f.at(5); // V1.3.1.1
+    QVERIFY(missing->text(0).endsWith(f.host.langText(760)));
+    QCOMPARE(missing->foreground(0).color(), QColor(128, 128, 128));
+    QVERIFY(missing->toolTip(0).contains("1311.bin"));
+    f.select(missing);
+    QVERIFY(!f.button.isEnabled());
+    QCOMPARE(f.host.status, f.host.langText(761));
+    QTreeWidgetItem* wrongSize = f.at(9); // V1.3.1.2
+    QVERIFY(wrongSize->text(0).endsWith(f.host.langText(760)));
+    QVERIFY(wrongSize->toolTip(0).contains(f.images.path() + "/1312.bin"));
+    QVERIFY(wrongSize->toolTip(0).contains("4096"));
+    f.select(wrongSize);
+    QVERIFY(!f.button.isEnabled());
+    QVERIFY(!f.at(6)->text(0).endsWith(f.host.langText(760)));
+
+    // The file went away after the catalogue was built: refused with the file named.
+    f.select(f.at(6)); // V1.3.2.1
+    QVERIFY(f.button.isEnabled());
+    QFile::remove(f.images.path() + "/1321.bin");
+    f.page->Button1Click();
+    QCOMPARE(f.boxes.size(), 1);
+    QCOMPARE(f.boxes[0].icon, QMessageBox::Critical);
+    QVERIFY(f.boxes[0].text.contains("1321.bin"));
+    QVERIFY(f.questions.isEmpty());
+    QVERIFY(f.host.line.writes.isEmpty());
+    QCOMPARE(f.host.stops, 0);
+}
+
+void PageTest::aRunningEngineOrNoChoiceSendsNothing() {
+    Fixture f(0x0801E0E0u);
+    f.page->BuildFirmwareCatalogue();
+    f.select(f.at(1));
+    f.host.m->LiveStatus = 0x04;
+    f.page->TreeView1DblClick();
+    QCOMPARE(f.boxes.size(), 1);
+    QCOMPARE(f.boxes[0].icon, QMessageBox::Warning);
+    QCOMPARE(f.boxes[0].text, f.host.langText(740));
+    QVERIFY(f.questions.isEmpty());
+
+    f.host.m->LiveStatus = 0x03;
+    f.select(f.at(0)); // a group
+    f.page->Button1Click();
+    QCOMPARE(f.host.beeps, 1);
+    QVERIFY(f.questions.isEmpty());
+
+    // Answered No: nothing sent, the poll cycle never stopped.
+    f.select(f.at(1));
+    f.page->Button1Click();
+    QCOMPARE(f.questions.size(), 1);
+    QCOMPARE(f.questions[0], QStringLiteral("V1.3.1.0 - Stały kąt przesunięcia, konfiguracja "
+                                            "tylko z przełączników\n\rCzy rozpocząć wgrywanie "
+                                            "oprogramowania ?"));
+    QVERIFY(f.host.line.writes.isEmpty());
+    QCOMPARE(f.host.stops, 0);
+    QCOMPARE(f.host.finishes, 0);
+    QVERIFY(f.button.isEnabled());
+
+    // The parameters tab's Button1 is not ours.
+    f.button.setProperty("Tag", 0);
+    f.page->Button1Click();
+    QCOMPARE(f.questions.size(), 1);
+}
+
+void PageTest::aStartDuringAnotherExchangeWaitsForItsEnd() {
+    Fixture f(0x0801E0E0u);
+    f.page->BuildFirmwareCatalogue();
+    f.select(f.at(2));
+    f.host.busy = true;
+    f.page->Button1Click();
+    f.page->Button1Click();
+    QTest::qWait(60);
+    QVERIFY(f.questions.isEmpty());
+    f.host.busy = false;
+    QTRY_COMPARE(f.questions.size(), 1); // once, not twice
+    QTest::qWait(60);
+    QCOMPARE(f.questions.size(), 1);
+
+    // A second start from inside a run is refused.
+    int nestedBeeps = -1;
+    f.page->AskYesNo = [&](const QString&, const QString&) {
+        f.page->Button1Click();
+        nestedBeeps = f.host.beeps;
+        return false;
+    };
+    f.page->Button1Click();
+    QCOMPARE(nestedBeeps, 1);
+}
+
+void PageTest::signalPicturesDrawTheirTraces_data() {
+    QTest::addColumn<int>("code");
+    QTest::addColumn<int>("zoom");
+    QTest::addColumn<QPoint>("blue");  // a pixel of the trace
+    QTest::addColumn<QPoint>("clear"); // a background pixel
+    // 60-2 sine at baseline 40, amplitude 30: tooth 30 starts at x 0 and dips to (4, 14).
+    QTest::newRow("60-2 sine") << 1 << 1 << QPoint(4, 14) << QPoint(2, 10);
+    QTest::newRow("60-2 sine, zoom 2") << 1 << 2 << QPoint(4, 65) << QPoint(4, 14);
+    // 36-1: pitch 10, tooth 18 at x 0; (2, 40 + trunc(sin(1.256) * 30)) = (2, 68).
+    QTest::newRow("36-1 sine") << 2 << 1 << QPoint(2, 68) << QPoint(2, 12);
+    QTest::newRow("36-2 sine") << 3 << 1 << QPoint(2, 68) << QPoint(2, 12);
+    // Both traces: 60-2 at baseline 20 (amplitude 18: (2, 35)), 36-1 at baseline 60.
+    QTest::newRow("60-2 over 36-1") << 0 << 1 << QPoint(2, 35) << QPoint(2, 5);
+    QTest::newRow("60-2 over 36-1 (C0)") << 8 << 1 << QPoint(2, 77) << QPoint(2, 45);
+    // Hall 60-2: low to x + 3, high from x + 3 to x + 6.
+    QTest::newRow("Hall 60-2") << 10 << 1 << QPoint(4, 20) << QPoint(4, 40);
+    // 17 + 3: pitch 9 from x -180; pulse 20 (at 0) is high from 4 to 9.
+    QTest::newRow("17+3") << 11 << 1 << QPoint(6, 20) << QPoint(6, 40);
+    // 12 + 1: pitch 30 from x -180; pitch 6 starts at 0, high to 24.
+    QTest::newRow("12+1") << 12 << 1 << QPoint(10, 20) << QPoint(10, 60);
+    QTest::newRow("unknown code") << -1 << 1 << QPoint(-1, -1) << QPoint(2, 65);
+}
+
+void PageTest::signalPicturesDrawTheirTraces() {
+    QFETCH(int, code);
+    QFETCH(int, zoom);
+    QFETCH(QPoint, blue);
+    QFETCH(QPoint, clear);
+    const QImage img = SignalPictureImage(code, 800, 80, zoom);
+    QCOMPARE(img.size(), QSize(800, 80));
+    if (blue.x() >= 0)
+        QCOMPARE(img.pixelColor(blue), QColor(0, 0, 255));
+    QCOMPARE(img.pixelColor(clear), QColor(255, 255, 202));
+    if (code == -1) {
+        QCOMPARE(img.pixelColor(799, 79), QColor(255, 255, 202));
+    } else {
+        // Traces reach the right edge.
+        bool rightEdge = false;
+        for (int y = 0; y < 80; ++y)
+            rightEdge = rightEdge || img.pixelColor(799, y) == QColor(0, 0, 255);
+        QVERIFY(rightEdge);
+    }
+}
+
+void PageTest::doubleClickOnThePictureTogglesTheZoom() {
+    Fixture f(0x0801E0E0u);
+    f.host.window.resize(800, 200);
+    f.paint.setParent(&f.host.window);
+    f.paint.setGeometry(0, 100, 800, 80);
+    f.host.window.show();
+    f.page->BuildFirmwareCatalogue();
+    f.select(f.at(5));                    // 60-2 sine
+    QTRY_COMPARE(f.page->PictureZoom, 1); // drawn once at zoom 1
+    QTRY_COMPARE(f.paint.grab().toImage().pixelColor(4, 14), QColor(0, 0, 255));
+    QTest::mouseDClick(&f.paint, Qt::LeftButton, {}, QPoint(10, 10));
+    QCOMPARE(f.page->PictureZoom, 2);
+    // A 60-tooth revolution is now 720 pixels wide.
+    QTRY_COMPARE(f.paint.grab().toImage().pixelColor(4, 65), QColor(0, 0, 255));
+    QCOMPARE(f.paint.grab().toImage().pixelColor(4, 14), QColor(255, 255, 202));
+    QTest::mouseDClick(&f.paint, Qt::LeftButton, {}, QPoint(10, 10));
+    QCOMPARE(f.page->PictureZoom, 1);
+}
+
+QTEST_MAIN(PageTest)
+#include "tst_page.moc"

@@ -12,6 +12,7 @@
 
 #ifdef ORVEX_WITH_DEMO
 #include "DemoSession.h"
+#include "SimController.h"
 #endif
 
 int main(int argc, char** argv) {

@@ -32,6 +32,8 @@ FirmwarePage::FirmwarePage(FirmwareHost& host, const Widgets& widgets, QObject* 
     w_.TreeView1->setExpandsOnDoubleClick(true);
     w_.TreeView1->setProperty("Tag", 0);
     w_.PaintBox1->setFixedHeight(PictureHeight);
+    // Model and sensor kind can be longer than the room beside the buttons.
+    w_.LabelOpis->setWordWrap(true);
     paintBox_ = w_.PaintBox1;
     paintBox_->installEventFilter(this);
 
@@ -94,6 +96,7 @@ void FirmwarePage::BuildFirmwareCatalogue() {
             }
         }
     }
+    tree->expandAll(); // the versions are what the user picks
 }
 
 bool FirmwarePage::imageInstalled(const QTreeWidgetItem* item) const {

@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <initializer_list>
 
 namespace {
 
@@ -20,19 +19,24 @@ constexpr int LoaderSwitchWait = 100; // the controller restarts into its loader
 constexpr int HeaderBytes = 3;
 constexpr int MaxBlocks = 1024;
 
-// Waits in the given steps (processing events) until `need` bytes are waiting; true when
-// they are.
-bool waitForBytes(SerialLink& link, int need, std::initializer_list<int> steps) {
-    if (link.SerialInQueCount() >= need) {
-        return true;
-    }
-    for (int step : steps) {
-        EventPump::processAndSleep(step);
-        if (link.SerialInQueCount() >= need) {
-            return true;
+// How long a reply may take to start: 50 + 16 + 32 + 64 ms after a request, 16 + 32 + 64 ms
+// after a block frame. A body of L bytes gets two waits of L ms.
+constexpr int FirstReplyBound = EntryWait + 16 + 32 + 64;
+constexpr int NextReplyBound = 16 + 32 + 64;
+
+// A reader that slept out each step would look at the line only at the end of the step in
+// which the header came, so its body had the rest of that step as well as its two waits. The
+// body keeps that allowance: a reply is taken as soon as it is whole, and given up on no
+// earlier (and no later) than with the stepwise reader.
+int restOfStep(int waited, bool first) {
+    const int ends[] = {first ? EntryWait : 0, (first ? EntryWait : 0) + 16,
+                        (first ? EntryWait : 0) + 48, (first ? EntryWait : 0) + 112};
+    for (int end : ends) {
+        if (waited <= end) {
+            return end - waited;
         }
     }
-    return false;
+    return 0;
 }
 
 } // namespace
@@ -73,7 +77,7 @@ ProgramResult FirmwareProgrammer::Program(ControllerMirror& m, SerialLink& link,
     rateClock_.invalidate();
 
     SendRequest(m, link, CMD_SERVICE, 2, SERVICE_LOADER, SERVICE_LOADER);
-    EventPump::processAndSleep(LoaderSwitchWait);
+    EventPump::pause(LoaderSwitchWait);
     SendRequest(m, link, CMD_LIVE);
     if (ReadLoaderReply(m, link, progress) != 0) {
         return ProgramResult::NoListen;
@@ -106,9 +110,11 @@ int FirmwareProgrammer::ReadLoaderReply(ControllerMirror& m, SerialLink& link,
                                         ProgrammingProgress& progress) {
     bool first = true;
     for (;;) {
-        EventPump::processEvents();
-        const bool arrived = first ? waitForBytes(link, 4, {EntryWait, 16, 32, 64})
-                                   : waitForBytes(link, 4, {16, 32, 64});
+        // Acts on a reply as soon as it is there; the bounds are only when to give up.
+        int waited = 0;
+        const bool arrived =
+            EventPump::waitForBytes(link, 4, first ? FirstReplyBound : NextReplyBound, &waited);
+        const int bodyAllowance = restOfStep(waited, first);
         first = false;
         if (!arrived) {
             return 2;
@@ -122,7 +128,7 @@ int FirmwareProgrammer::ReadLoaderReply(ControllerMirror& m, SerialLink& link,
             return 2;
         }
         const int body = ControllerFrame::bodyLength(header[1], header[2]);
-        if (!waitForBytes(link, body, {body, body}) ||
+        if (!EventPump::waitForBytes(link, body, bodyAllowance + 2 * body) ||
             link.SerialRead(m.RxBuffer.data(), body) != body) {
             return 2;
         }

@@ -79,6 +79,8 @@ private slots:
     void blocksBeyondTheImageAreZeros();
     void replyWindowsAreKeptExactly_data();
     void replyWindowsAreKeptExactly();
+    void aBodyStillArrivingGetsTheRestOfItsHeaderStep_data();
+    void aBodyStillArrivingGetsTheRestOfItsHeaderStep();
 };
 
 void ProgrammerTest::labelsGiveImageIdAndSignalCode_data() {
@@ -272,6 +274,29 @@ void ProgrammerTest::replyWindowsAreKeptExactly() {
         };
         QCOMPARE(run.go(), ProgramResult::TransferNoReply);
     }
+}
+
+void ProgrammerTest::aBodyStillArrivingGetsTheRestOfItsHeaderStep_data() {
+    QTest::addColumn<int>("bodyAt");
+    QTest::addColumn<int>("result");
+    // The header comes at 60 ms, inside the step that ends at 66 ms: the 7-byte body may take
+    // the 6 ms left of it and two waits of 7 ms.
+    QTest::newRow("whole at once") << 60 << 0;
+    QTest::newRow("after its own two waits") << 76 << 0;
+    QTest::newRow("at the end of the allowance") << 80 << 0;
+    QTest::newRow("too late") << 82 << 2;
+}
+
+void ProgrammerTest::aBodyStillArrivingGetsTheRestOfItsHeaderStep() {
+    QFETCH(int, bodyAt);
+    QFETCH(int, result);
+    Run run;
+    run.link.responder = nullptr;
+    run.programmer.BlockCount = 584;
+    const QByteArray reply = ScriptedLoader::frame(0x54, hexBytes("01 07 00 00 02 48"));
+    run.link.deliverAt(60, reply.left(4));
+    run.link.deliverAt(bodyAt, reply.mid(4));
+    QCOMPARE(run.programmer.ReadLoaderReply(*run.mirror, run.link, run.progress), result);
 }
 
 QTEST_GUILESS_MAIN(ProgrammerTest)

@@ -2,6 +2,8 @@
 #include "TForm1.h"
 
 #include "ControlTag.h"
+#include "FirmwarePage.h"
+#include "FirmwareTab.h"
 #include "LangControlTexts.h"
 #include "TMySerial.h"
 #include "TPanel.h"
@@ -189,4 +191,7 @@ void TForm1::ApplyLanguage(int language) {
     }
     ApplyMeasurementTexts();
     SetMapChartTexts(); // titles and axis captions, when the chart exists
+    if (Firmware != nullptr) {
+        Firmware->page().Retranslate();
+    }
 }

@@ -99,6 +99,37 @@ void FirmwarePage::BuildFirmwareCatalogue() {
     tree->expandAll(); // the versions are what the user picks
 }
 
+void FirmwarePage::Retranslate() {
+    QTreeWidget* tree = w_.TreeView1;
+    const CatalogueModel* model = FirmwareCatalogue::ForDevice(tree->property("Tag").toUInt());
+    if (model == nullptr || tree->topLevelItemCount() != model->groups.size()) {
+        return;
+    }
+    w_.LabelOpis->setText(QString::fromLatin1(model->modelLabel) +
+                          host_.langText(model->descriptionTextId));
+    for (int g = 0; g < model->groups.size(); ++g) {
+        const CatalogueGroup& group = model->groups[g];
+        QTreeWidgetItem* node = tree->topLevelItem(g);
+        node->setText(0, group.literal != nullptr ? QString::fromLatin1(group.literal)
+                                                  : host_.langText(group.textId));
+        const QList<CatalogueVersion> versions =
+            FirmwareCatalogue::Versions(group.signalCode, node->childCount() > 3);
+        for (int c = 0; c < node->childCount() && c < versions.size(); ++c) {
+            QTreeWidgetItem* item = node->child(c);
+            const CatalogueVersion& v = versions[c];
+            QString text = v.label + (v.textId != 0 ? host_.langText(v.textId) : QString());
+            if (!imageInstalled(item)) {
+                text += host_.langText(760);
+                item->setToolTip(0, imageProblem(FirmwareFiles::Load(v.imageId)));
+            }
+            item->setText(0, text);
+        }
+    }
+    if (!tree->isHidden()) {
+        TreeView1Change(); // the status text
+    }
+}
+
 bool FirmwarePage::imageInstalled(const QTreeWidgetItem* item) const {
     return item != nullptr && item->data(0, InstalledRole).toBool();
 }

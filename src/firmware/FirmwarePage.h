@@ -38,6 +38,8 @@ public:
 
     // Called by the tab switch each time the update tab is shown.
     void BuildFirmwareCatalogue();
+    // The language changed: the catalogue's texts follow, the selection stays.
+    void Retranslate();
     void TreeView1Change();
     void TreeView1DblClick();
     void Button1Click();

@@ -105,6 +105,7 @@ private slots:
     void catalogueFollowsTheControllerAndServiceMode_data();
     void catalogueFollowsTheControllerAndServiceMode();
     void selectionRulesEnableWriteOnlyForAnInstalledVersion();
+    void aLanguageSwitchRetranslatesTheCatalogueInPlace();
     void aMissingOrBrokenImageIsGreyedAndNeverSent();
     void aRunningEngineOrNoChoiceSendsNothing();
     void aStartDuringAnotherExchangeWaitsForItsEnd();
@@ -189,6 +190,27 @@ void PageTest::selectionRulesEnableWriteOnlyForAnInstalledVersion() {
     f.select(nullptr);
     QVERIFY(f.paint.isHidden());
     QVERIFY(!f.button.isEnabled());
+}
+
+void PageTest::aLanguageSwitchRetranslatesTheCatalogueInPlace() {
+    Fixture f(0x0801E0E0u);
+    QFile::remove(f.images.path() + "/1310.bin");
+    f.tree.show();
+    f.page->BuildFirmwareCatalogue();
+    f.select(f.at(2)); // V1.3.2.0
+    f.host.lang.Language = LanguageEnglish;
+    f.page->Retranslate();
+    QCOMPARE(f.tree.currentItem(), f.at(2));
+    QCOMPARE(f.at(0)->text(0), QStringLiteral(" Bosch (60-2) or Ford (36-1) teeth"));
+    QCOMPARE(f.at(2)->text(0),
+             QStringLiteral("V1.3.2.0 - Permanent shift angle, setting via switches and PC"));
+    QCOMPARE(f.at(1)->text(0),
+             QStringLiteral("V1.3.1.0 - Permanent shift angle value, setting only via "
+                            "switches  (software file not installed)"));
+    QCOMPARE(f.opis.text(), QStringLiteral("KOLVA-VX-01  Vehicles equipped with an inductive "
+                                           "crankshaft position sensor"));
+    QCOMPARE(f.host.status, QStringLiteral("Click [Write] button to load the software"));
+    QVERIFY(f.button.isEnabled());
 }
 
 void PageTest::aMissingOrBrokenImageIsGreyedAndNeverSent() {

@@ -4,7 +4,7 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: deps configure build run test clean format sanitize sanitize-build fuzz soak mutate
+.PHONY: deps configure build run test bench package clean format sanitize sanitize-build fuzz soak mutate
 
 deps:
 	@scripts/install-deps
@@ -20,6 +20,18 @@ run: build
 
 test: build
 	@cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300
+
+# Builds and runs the benchmarks of bench/ and prints one table of their figures.
+bench: build
+	@cmake --build $(BUILD_DIR) --target orvex_run_benchmarks
+
+# The Debian package, checked and copied here: orvex_<version>_amd64.deb.
+package: build
+	@rm -rf $(BUILD_DIR)/package
+	@cd $(BUILD_DIR) && cpack -G DEB
+	@dist/check-package $(BUILD_DIR)/package/orvex_*.deb
+	@cp $(BUILD_DIR)/package/orvex_*.deb .
+	@ls orvex_*.deb
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -35,3 +35,7 @@ void Report::line(const QString& text) {
 void Report::figure(const QString& label, const QString& value) {
     out(QStringLiteral("   %1 %2").arg(label.leftJustified(38, QLatin1Char(' ')), value));
 }
+
+void Report::row(const BenchRow& row) {
+    out(row.toLine());
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "BenchRow.h"
+
 #include <QString>
 
 // Plain-text output of the benchmarks: a title block naming the machine, section headings and
@@ -11,4 +13,6 @@ public:
     static void line(const QString& text);
     // "  label ........ value" with the label padded to a common width.
     static void figure(const QString& label, const QString& value);
+    // A figure for the table of `make bench`: one "BENCH<tab>..." line (see BenchRow.h).
+    static void row(const BenchRow& row);
 };

@@ -119,6 +119,18 @@ int main(int argc, char** argv) {
                    QStringLiteral("%1 ms").arg(worst, 0, 'f', 1));
     Report::figure(QStringLiteral("stalls over 50 ms"),
                    stalls.empty() ? QStringLiteral("none") : stalls.summary(" ms"));
+    const double framesPerS =
+        rig.liveFrames() / ((rig.sinceConstructionMs() - rig.firstLiveMs) / 1000.0);
+    Report::row(BenchRow::atMost(QStringLiteral("demo: peak resident memory"),
+                                 statusKb("VmHWM") / 1024.0, QStringLiteral("MB"), 100.0));
+    Report::row(BenchRow::atMost(QStringLiteral("demo: resident growth after 5 s"),
+                                 static_cast<double>(rssLast - rssAt5), QStringLiteral("kB"),
+                                 1024.0));
+    Report::row(BenchRow::atLeast(QStringLiteral("demo: live frames shown per second"), framesPerS,
+                                  QStringLiteral("/s"), 5.0));
+    // The longest wait the reader allows for one answer (a 257-byte body): 48 + 2 x 257 ms.
+    Report::row(BenchRow::atMost(QStringLiteral("demo: longest event-loop stall"), worst,
+                                 QStringLiteral("ms"), 562.0));
     for (const QString& s : stallTimes.mid(0, 10)) {
         Report::line(QStringLiteral("  stall ") + s);
     }

@@ -39,13 +39,16 @@ struct Exchange {
     Samples readMs;
     Samples totalMs;
     int accepted = 0;
+    // The reader's own bound, 3 x 16 ms + 2 x B ms, for the body the answer should have (the
+    // largest seen, should an answer be longer).
+    int boundMs = 0;
     QMap<QString, int> patterns; // waits of the reader -> how often
 };
 
 // One request and the read of its answer, timed as the caller sees them.
-void exchange(Exchange& e, ControllerMirror& m, SerialLink& link, const LangSource& lang,
-              const ControlStates& states, std::uint8_t cmd, int dataLength = 0,
-              std::uint8_t d0 = 0, std::uint8_t d1 = 0, std::uint8_t d2 = 0) {
+void exchange(Exchange& e, int expectedBody, ControllerMirror& m, SerialLink& link,
+              const LangSource& lang, const ControlStates& states, std::uint8_t cmd,
+              int dataLength = 0, std::uint8_t d0 = 0, std::uint8_t d1 = 0, std::uint8_t d2 = 0) {
     WaitRecorder::reset();
     const BenchClock clock;
     SendRequest(m, link, cmd, dataLength, d0, d1, d2);
@@ -55,8 +58,10 @@ void exchange(Exchange& e, ControllerMirror& m, SerialLink& link, const LangSour
     e.sendMs.add(sent);
     e.readMs.add(total - sent);
     e.totalMs.add(total);
+    e.boundMs = std::max(e.boundMs, 3 * 16 + 2 * expectedBody);
     if (r.outcome == Outcome::Accepted) {
         ++e.accepted;
+        e.boundMs = std::max(e.boundMs, 3 * 16 + 2 * r.bodyLength);
     }
     ++e.patterns[waitPattern()];
 }
@@ -74,7 +79,13 @@ void printExchange(const QString& name, const Exchange& e) {
     }
 }
 
-void roundTrips(SimLinkRig& rig, const LangSource& lang) {
+// Time on the wire at 9600 bit/s (ten bits a byte).
+double wireMs(int bytes) {
+    return bytes * 10.0 * 1000.0 / 9600.0;
+}
+
+// Returns the median time the caller is blocked by one live exchange.
+double roundTrips(SimLinkRig& rig, const LangSource& lang) {
     ControllerMirror m;
     ControlStates states;
     TMySerial& link = rig.serial();
@@ -82,32 +93,44 @@ void roundTrips(SimLinkRig& rig, const LangSource& lang) {
     Report::heading(QStringLiteral("Single exchanges, back to back (no poll interval between)"));
     Exchange identity;
     for (int i = 0; i < 5; ++i) {
-        exchange(identity, m, link, lang, states, CMD_IDENTITY);
+        exchange(identity, 100, m, link, lang, states, CMD_IDENTITY);
     }
     printExchange(QStringLiteral("identity (52)"), identity);
 
     Exchange settings;
     for (int i = 0; i < 5; ++i) {
-        exchange(settings, m, link, lang, states, CMD_SETTINGS);
+        exchange(settings, 21, m, link, lang, states, CMD_SETTINGS);
     }
     printExchange(QStringLiteral("settings read (56)"), settings);
 
     Exchange live;
     for (int i = 0; i < 3; ++i) { // warm-up: the first live frame rebuilds the layout
         Exchange warm;
-        exchange(warm, m, link, lang, states, CMD_LIVE);
+        exchange(warm, 21, m, link, lang, states, CMD_LIVE);
     }
     for (int i = 0; i < 100; ++i) {
-        exchange(live, m, link, lang, states, CMD_LIVE);
+        exchange(live, 21, m, link, lang, states, CMD_LIVE);
     }
     printExchange(QStringLiteral("live (50), 21-byte body"), live);
 
     Exchange map;
     for (int i = 0; i < 5; ++i) {
-        exchange(map, m, link, lang, states, CMD_MAP_READ, 3, 0xF0, 0x10, 0x03);
+        exchange(map, 244, m, link, lang, states, CMD_MAP_READ, 3, 0xF0, 0x10, 0x03);
         pumpFor(300); // let a late tail of the map arrive before the next request drains it
     }
     printExchange(QStringLiteral("map read (5A F0 10 03), 245-byte body"), map);
+
+    // The live request is 4 bytes and its answer 24: what the line itself needs.
+    Report::row(BenchRow::reference(QStringLiteral("live exchange, caller blocked (median)"),
+                                    live.totalMs.median(), QStringLiteral("ms"), wireMs(4 + 24)));
+    Report::row(BenchRow::atMost(QStringLiteral("live exchange, caller blocked (max)"),
+                                 live.totalMs.max(), QStringLiteral("ms"), live.boundMs));
+    Report::row(BenchRow::atMost(QStringLiteral("whole-map read, caller blocked (max)"),
+                                 map.totalMs.max(), QStringLiteral("ms"), map.boundMs));
+    Report::row(BenchRow::atLeast(QStringLiteral("live answers accepted"),
+                                  100.0 * live.accepted / std::max(1, live.totalMs.count()),
+                                  QStringLiteral("%"), 100.0));
+    return live.totalMs.median();
 }
 
 struct PollStats {
@@ -121,7 +144,7 @@ struct PollStats {
     Samples liveGapMs; // between two accepted live frames
 };
 
-void pollCycle(SimLinkRig& rig, const LangSource& lang, int seconds) {
+void pollCycle(SimLinkRig& rig, const LangSource& lang, int seconds, double liveExchangeMs) {
     Report::heading(
         QStringLiteral("Poll cycle at its own intervals for %1 s (fresh connection)").arg(seconds));
     ControllerMirror m;
@@ -202,6 +225,11 @@ void pollCycle(SimLinkRig& rig, const LangSource& lang, int seconds) {
     Report::figure(QStringLiteral("tick duration (Tick call)"), s.tickMs.summary(" ms"));
     Report::figure(QStringLiteral("tick period (start to start)"), s.periodMs.summary(" ms"));
     Report::figure(QStringLiteral("between live frames"), s.liveGapMs.summary(" ms"));
+    // The poll timer is restarted after each tick, so the best live rate is one frame per
+    // 100 ms interval plus one live exchange as measured above.
+    Report::row(BenchRow::reference(QStringLiteral("poll cycle: live frames shown per second"),
+                                    s.liveAccepted / elapsed, QStringLiteral("/s"),
+                                    1000.0 / (100.0 + liveExchangeMs)));
 }
 
 } // namespace
@@ -228,8 +256,10 @@ int main(int argc, char** argv) {
 
     LanguageTable lang;
     WaitRecorder::install();
-    roundTrips(rig, lang);
-    pollCycle(rig, lang, seconds);
+    Report::row(BenchRow::atMost(QStringLiteral("SerialOpen of the pty (500 ms pause included)"),
+                                 openMs, QStringLiteral("ms"), 550.0));
+    const double liveMs = roundTrips(rig, lang);
+    pollCycle(rig, lang, seconds, liveMs);
     WaitRecorder::uninstall();
     Report::figure(
         QStringLiteral("simulator served / answered"),

@@ -77,7 +77,14 @@ void record(CaseStats& s, double tickMs, double gapMs, const std::optional<Respo
     ++s.outcomes[r ? outcomeName(r->outcome) : QStringLiteral("nothing read")];
 }
 
+// Cases whose reader waited longer than its own bound.
+int boundsExceeded = 0;
+
 void printCase(const QString& name, const CaseStats& s) {
+    boundsExceeded += s.worstWaitsMs > s.worstBoundMs;
+    // How long the window is held, against the bound the reader keeps for what it saw.
+    Report::row(BenchRow::reference(QStringLiteral("poll tick, %1 (max)").arg(name), s.tickMs.max(),
+                                    QStringLiteral("ms"), s.worstBoundMs));
     QStringList seen;
     for (auto it = s.outcomes.cbegin(); it != s.outcomes.cend(); ++it) {
         seen << QStringLiteral("%1 x%2").arg(it.key()).arg(it.value());
@@ -200,5 +207,7 @@ int main(int argc, char** argv) {
     simCases(rig, lang, 8);
     worstCase(lang, 3);
     WaitRecorder::uninstall();
+    Report::row(BenchRow::atMost(QStringLiteral("fault cases whose reader waits exceed its bound"),
+                                 boundsExceeded, QStringLiteral("cases"), 0.0));
     return 0;
 }

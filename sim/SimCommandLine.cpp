@@ -43,6 +43,7 @@ constexpr Spec kOptions[] = {
     {"flash-ms", "MS", "Boot loader flash-write time per block in milliseconds (default 5)."},
     {"seed", "N", "Seed of the engine model and loader keys (default 1)."},
     {"log", nullptr, "Print every frame in hex with a millisecond time stamp."},
+    {"version", nullptr, "Print the version and the build's revision, then exit."},
 };
 
 bool readInt(const QCommandLineParser& p, const char* name, int lo, int hi, int* out,
@@ -143,6 +144,7 @@ std::optional<SimOptions> SimCommandLine::parse(const QStringList& arguments, QS
     o.link = p.value(QStringLiteral("link"));
     o.imageOut = p.value(QStringLiteral("image-out"));
     o.log = p.isSet(QStringLiteral("log"));
+    o.version = p.isSet(QStringLiteral("version"));
 
     if (p.isSet(QStringLiteral("model"))) {
         const QString m = p.value(QStringLiteral("model")).toLower();

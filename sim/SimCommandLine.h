@@ -14,6 +14,7 @@ struct SimOptions {
     QString link;     // symlink to the pty
     QString imageOut; // firmware image file written at the end of each transfer
     bool log = false;
+    bool version = false; // print the version and exit
     std::vector<SimFault> faults;
 };
 

@@ -1,6 +1,7 @@
 // orvex-sim: the simulated controller on a pseudo-terminal, for trying the program without a
 // controller and for talking to by hand (python3, socat).
 
+#include "OrvexBuildInfo.h"
 #include "SimCommandLine.h"
 #include "SimController.h"
 
@@ -53,6 +54,10 @@ int main(int argc, char** argv) {
     if (!options) {
         std::fprintf(stderr, "orvex-sim: %s\n(see orvex-sim --help)\n", qPrintable(error));
         return 2;
+    }
+    if (options->version) {
+        std::fputs("orvex-sim " ORVEX_VERSION " (revision " ORVEX_REVISION ")\n", stdout);
+        return 0;
     }
 
     SimConfig& config = options->config;

@@ -18,7 +18,11 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
         QStringLiteral("Open this serial device (e.g. /dev/ttyUSB0) for this run; the port saved "
                        "for the next run is not changed."),
         QStringLiteral("PATH"));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Show the version and the build's revision "
+                                                    "and exit."));
     parser.addOption(help);
+    parser.addOption(version);
     parser.addOption(demo);
     parser.addOption(device);
     parser.addPositionalArgument(
@@ -33,6 +37,7 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
         return result;
     }
     result.help = parser.isSet(help);
+    result.version = parser.isSet(version);
     result.demo = parser.isSet(demo);
     result.device = parser.value(device);
     if (parser.isSet(device) && result.device.isEmpty()) {

@@ -9,11 +9,13 @@
 //   orvex --demo          play against the built-in simulated controller
 //   orvex [...] FILE      open a map file (.orvx, or a .csv text map) once the window is up
 //   orvex --help
+//   orvex --version       the program version and the build's revision
 struct CommandLine {
     bool demo = false;
     QString device;
     QString file; // a map file to open at start
     bool help = false;
+    bool version = false;
     QString error; // set when the arguments make no sense; the program says so and stops
     QString helpText;
 

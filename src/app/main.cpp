@@ -1,4 +1,5 @@
 #include "CommandLine.h"
+#include "OrvexBuildInfo.h"
 #include "TForm1.h"
 
 #include "MapFileCommands.h"
@@ -30,6 +31,10 @@ int main(int argc, char** argv) {
     }
     if (args.help) {
         out << args.helpText;
+        return 0;
+    }
+    if (args.version) {
+        out << "orvex " ORVEX_VERSION " (revision " ORVEX_REVISION ")\n";
         return 0;
     }
 

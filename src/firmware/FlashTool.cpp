@@ -5,6 +5,7 @@
 #include "FirmwareCatalogue.h"
 #include "FirmwareFiles.h"
 #include "FirmwareProgrammer.h"
+#include "OrvexBuildInfo.h"
 #include "TMySerial.h"
 
 #include <QFileInfo>
@@ -137,6 +138,7 @@ QString HelpText() {
         "                  beside the program; it must belong to the connected controller\n"
         "  --yes           do not ask before programming\n"
         "  --verbose       show every reply of the boot loader\n"
+        "  --version       the program's version and the revision it was built from\n"
         "  --help          this text\n"
         "\n"
         "Exit status:\n"
@@ -165,6 +167,10 @@ int Run(const QStringList& arguments, std::FILE* out, std::FILE* err, std::FILE*
         const bool hasValue = i + 1 < arguments.size();
         if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
             print(out, HelpText());
+            return ExitOk;
+        } else if (a == QLatin1String("--version")) {
+            print(out, QStringLiteral("orvex-flash " ORVEX_VERSION " (revision " ORVEX_REVISION
+                                      ")\n"));
             return ExitOk;
         } else if (a == QLatin1String("--device") && hasValue) {
             device = arguments[++i];

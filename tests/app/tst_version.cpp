@@ -1,4 +1,4 @@
-// `orvex --version` and `orvex-sim --version`: the version the window caption shows and the
+// `--version` of orvex, orvex-sim and orvex-flash: the version the window caption shows and the
 // revision of the tree the build came from, also when that tree is not a git checkout.
 #include "IdentityDecoder.h"
 
@@ -74,6 +74,8 @@ void TestVersion::programsPrintTheCaptionVersionAndARevision_data() {
     QTest::addColumn<QString>("name");
     QTest::newRow("orvex") << QStringLiteral(ORVEX_BINARY) << QStringLiteral("orvex");
     QTest::newRow("orvex-sim") << QStringLiteral(ORVEX_SIM_BINARY) << QStringLiteral("orvex-sim");
+    QTest::newRow("orvex-flash") << QStringLiteral(ORVEX_FLASH_BINARY)
+                                 << QStringLiteral("orvex-flash");
 }
 
 void TestVersion::programsPrintTheCaptionVersionAndARevision() {

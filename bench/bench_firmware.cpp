@@ -97,6 +97,11 @@ int main(int argc, char** argv) {
     if (rates.count() > 0) {
         Report::figure(QStringLiteral("share of the line limit"),
                        QStringLiteral("%1 %").arg(100.0 * rates.median() / limit, 0, 'f', 1));
+        Report::row(BenchRow::atLeast(QStringLiteral("firmware blocks per second (median)"),
+                                      rates.median(), QStringLiteral("blocks/s"), 0.9 * limit));
+    } else {
+        Report::row(BenchRow::atLeast(QStringLiteral("firmware blocks per second (no run ended)"),
+                                      0.0, QStringLiteral("blocks/s"), 0.9 * limit));
     }
     Report::figure(QStringLiteral("whole run, switch to loader to closing request"),
                    totals.summary("s"));

@@ -67,3 +67,7 @@ void FirmwareTab::finishProgramming() {
     f_.ShowTab(0);
     f_.ExchangeFinished();
 }
+
+bool FirmwareTab::saveBackup(QString* problem) {
+    return f_.SaveControllerBackup(problem);
+}

@@ -28,6 +28,7 @@ public:
     bool exchangeRunning() const override;
     void stopPolling() override;
     void finishProgramming() override;
+    bool saveBackup(QString* problem) override;
 
 private:
     TForm1& f_;

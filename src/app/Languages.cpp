@@ -194,4 +194,5 @@ void TForm1::ApplyLanguage(int language) {
     if (Firmware != nullptr) {
         Firmware->page().Retranslate();
     }
+    ApplyServiceToolTexts();
 }

@@ -77,6 +77,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
 
     ConnectHandlers();
     CreateMeasurements();
+    CreateServiceTools();
     // The window sees every key first, whichever control has the focus.
     qApp->installEventFilter(this);
 

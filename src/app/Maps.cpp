@@ -51,21 +51,29 @@ void TForm1::ShowChartPanel(bool show) {
     }
     MapChart = new TChart3D(Panel2);
     Panel2->layout()->addWidget(MapChart);
-    MapChart->PointsX = 16;
-    MapChart->PointsY = 17;
-    MapChart->AxisMin = {400, 0, 0};
-    MapChart->AxisMax = {6400, 100, 50};
-    MapChart->TickStep = {1000, 10, 5};
-    MapChart->ViewMode = ServiceMode ? 2 : 0;
-    SetMapChartTexts();
+    SetUpMapChart(MapChart);
+    MapChart->show();
+}
+
+void TForm1::SetUpMapChart(TChart3D* chart) {
+    chart->PointsX = 16;
+    chart->PointsY = 17;
+    chart->AxisMin = {400, 0, 0};
+    chart->AxisMax = {6400, 100, 50};
+    chart->TickStep = {1000, 10, 5};
+    chart->ViewMode = ServiceMode ? 2 : 0;
+    chart->SetChartText(23, LangText(300));
+    chart->SetChartText(24, LangText(302));
+    chart->SetChartText(20, LangText(304));
+    chart->SetChartText(21, LangText(305));
+    chart->SetChartText(22, LangText(306));
     for (int i = 1; i <= 15; ++i) {
         for (int j = 1; j <= 16; ++j) {
             const int v = static_cast<std::int8_t>(
                 Mirror.MapTable[static_cast<std::size_t>(MapCells::byteAt(i, j))]);
-            MapChart->SetPoint(0, i, j, MapCellValue::chartValue(v));
+            chart->SetPoint(0, i, j, MapCellValue::chartValue(v));
         }
     }
-    MapChart->show();
 }
 
 void TForm1::SetMapChartTexts() {
@@ -150,4 +158,3 @@ void TForm1::setFileCaption(const QString& caption, const QString& title) {
     setWindowTitle(caption);
     SetApplicationTitle(title);
 }
-

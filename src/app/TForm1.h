@@ -322,6 +322,27 @@ public:
     void ReconnectTimerTimer();
     QTimer* ReconnectTimer = nullptr;
 
+    // --- link health, backups and the service report (ServiceTools.cpp)
+    // The status bar's link figures, refreshed once a second by LinkHealthTimer.
+    QLabel* LinkHealthText = nullptr;
+    QTimer* LinkHealthTimer = nullptr;
+    void ShowLinkHealth();
+    static QString LinkHealthCaption(const LinkHealth::Figures& figures, const QString& port,
+                                     const LangSource& lang);
+    // "COM n (device)" of the open port; empty while none is open.
+    QString PortCaption() const;
+    QAction* MenuPomocKopie = nullptr;  // Help: open the backups folder
+    QAction* MenuPlikiRaport = nullptr; // File: the service report
+    void MenuPomocKopieClick();
+    void MenuPlikiRaportClick();
+    // The controller's settings and map into the backups folder; false with `problem` when no
+    // backup was written.
+    bool SaveControllerBackup(QString* problem);
+    // Writes the service report; empty on success, else why not.
+    QString WriteServiceReport(const QString& path);
+    // The report's file dialog; tests replace it.
+    std::function<QString()> AskReportToSave;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -341,6 +362,10 @@ private:
     void ShowScopePanel(bool show);
     void CreateMapEditor();
     void SetMapChartTexts();
+    void CreateServiceTools();
+    // The map chart's axes, texts and the map's values (the window's chart and the report's).
+    void SetUpMapChart(TChart3D* chart);
+    void ApplyServiceToolTexts();
 
     LanguageTable Lang;
     int startPortNumber_ = 1; // the port read from the store, kept when a session device runs

@@ -30,4 +30,7 @@ public:
     // tab.
     virtual void stopPolling() = 0;
     virtual void finishProgramming() = 0;
+    // Saves the controller's settings and map before they are replaced. False when no backup
+    // was written, with `problem` saying why in the user's language.
+    virtual bool saveBackup(QString* problem) = 0;
 };

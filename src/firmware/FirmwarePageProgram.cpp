@@ -85,6 +85,14 @@ void FirmwarePage::ProgramFirmware() {
         TreeView1Change();
         return;
     }
+    // What the controller holds now is saved first; without a backup the user decides.
+    QString problem;
+    if (!host_.saveBackup(&problem) &&
+        !AskYesNo(problem + QStringLiteral("\n\n") + host_.langText(843), host_.langText(900))) {
+        running_ = false;
+        TreeView1Change();
+        return;
+    }
 
     host_.stopPolling();
     ProgramResult result = ProgramResult::NoListen;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "LinkHealth.h"
+
 #include <array>
 #include <cstdint>
 
@@ -54,6 +56,7 @@ struct ControllerMirror {
     int MapWriteFirst = 0;
     int MapWriteLast = 0;
     bool LogFrames = false; // show frames as "Tx:"/"Rx:" hexadecimal lines
+    LinkHealth Health;      // counted by the poll cycle, shown in the status bar
 
     // Live values that matter beyond one frame.
     std::uint8_t LiveStatus = 0; // live byte 0; bit2 = engine running (programming refuses)

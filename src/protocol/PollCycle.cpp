@@ -26,21 +26,39 @@ bool take(ControllerMirror& m, std::uint32_t bit) {
     return true;
 }
 
-} // namespace
+LinkHealth::Answer answerOf(const PollTickResult& r) {
+    using Outcome = ResponseResult::Outcome;
+    if (!r.response) {
+        return LinkHealth::Answer::None;
+    }
+    switch (r.response->outcome) {
+    case Outcome::NoAnswer:
+        return LinkHealth::Answer::Missed;
+    case Outcome::BadHeader:
+    case Outcome::ShortBody:
+    case Outcome::BadChecksum:
+        return LinkHealth::Answer::Bad;
+    case Outcome::Accepted:
+        return LinkHealth::Answer::Valid;
+    case Outcome::Ignored:
+        break;
+    }
+    return LinkHealth::Answer::None;
+}
 
-PollTickResult PollCycle::Tick(ControllerMirror& m, SerialLink& link, const LangSource& lang,
-                               const ControlStates& states) {
+// One tick as the header describes it; the caller counts it into the link figures.
+PollTickResult tick(ControllerMirror& m, SerialLink& link, const LangSource& lang,
+                    const ControlStates& states, bool connected) {
     PollTickResult r;
-    EventPump::processEvents();
-
-    if (!link.SerialConnected()) {
-        m.LinkCounter = ClosedPortValue;
+    if (!connected) {
+        m.LinkCounter = PollCycle::ClosedPortValue;
     }
     m.PollToggle = !m.PollToggle;
-    r.interval = m.LinkCounter < SlowThreshold ? FastInterval : SlowInterval;
+    r.interval = m.LinkCounter < PollCycle::SlowThreshold ? PollCycle::FastInterval
+                                                          : PollCycle::SlowInterval;
 
     bool image1Visible = states.Image1Visible;
-    if (m.LinkCounter > LossThreshold && image1Visible) {
+    if (m.LinkCounter > PollCycle::LossThreshold && image1Visible) {
         m.clearRxHead();
         PollTickResult::LossReset loss;
         loss.caption = QLatin1String(IdentityDecoder::ProgramName) +
@@ -54,7 +72,7 @@ PollTickResult PollCycle::Tick(ControllerMirror& m, SerialLink& link, const Lang
         m.SettingIndex = 0;
         m.IdentityState = 0;
     }
-    if (m.LinkCounter <= LossThreshold && !image1Visible) {
+    if (m.LinkCounter <= PollCycle::LossThreshold && !image1Visible) {
         r.showImage1 = true;
     }
 
@@ -82,13 +100,13 @@ PollTickResult PollCycle::Tick(ControllerMirror& m, SerialLink& link, const Lang
         return r;
     }
     if (take(m, PW_DEFAULTS)) {
-        m.HoldOff = ServiceHoldOff;
+        m.HoldOff = PollCycle::ServiceHoldOff;
         send(r, SendRequest(m, link, CMD_SERVICE, 2, SERVICE_DEFAULTS, SERVICE_DEFAULTS),
              CMD_SERVICE);
         return r;
     }
     if (take(m, PW_CLEAR_MAP)) {
-        m.HoldOff = ServiceHoldOff;
+        m.HoldOff = PollCycle::ServiceHoldOff;
         send(r, SendRequest(m, link, CMD_SERVICE, 2, SERVICE_CLEAR_MAP, SERVICE_CLEAR_MAP),
              CMD_SERVICE);
         return r;
@@ -100,7 +118,7 @@ PollTickResult PollCycle::Tick(ControllerMirror& m, SerialLink& link, const Lang
         return r;
     }
     if (take(m, PW_MAP_READ)) {
-        m.HoldOff = MapReadHoldOff;
+        m.HoldOff = PollCycle::MapReadHoldOff;
         send(r, SendRequest(m, link, CMD_MAP_READ, 3, 0xF0, 0x10, 0x03), CMD_MAP_READ);
         r.response = ReadResponse(m, link, lang, states);
         // A lost or damaged map answer is asked for again after the hold-off; each try counts
@@ -114,5 +132,17 @@ PollTickResult PollCycle::Tick(ControllerMirror& m, SerialLink& link, const Lang
     }
     send(r, SendRequest(m, link, CMD_LIVE), CMD_LIVE);
     r.response = ReadResponse(m, link, lang, states);
+    return r;
+}
+
+} // namespace
+
+PollTickResult PollCycle::Tick(ControllerMirror& m, SerialLink& link, const LangSource& lang,
+                               const ControlStates& states) {
+    EventPump::processEvents();
+    const bool connected = link.SerialConnected();
+    m.Health.notePort(connected, link.SerialOpenCount(), LinkHealth::clockMs());
+    PollTickResult r = tick(m, link, lang, states, connected);
+    m.Health.countPoll(r.requestSent, answerOf(r), LinkHealth::clockMs());
     return r;
 }

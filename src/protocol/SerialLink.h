@@ -12,4 +12,7 @@ public:
     virtual int SerialInQueCount() = 0;
     virtual int SerialRead(std::uint8_t* buffer, int count) = 0;
     virtual int SerialWrite(const std::uint8_t* buffer, int count) = 0;
+    // Counts the port's openings (also a quiet reopen of a device that came back): a new value
+    // means a new opening. Links that cannot tell keep 0.
+    virtual std::uint32_t SerialOpenCount() { return 0; }
 };

@@ -224,6 +224,9 @@ bool TMySerial::SerialOpen(int port, int baud) {
         }
     }
     FWanted = opened;
+    if (opened) {
+        ++openCount_;
+    }
     EventPump::processEvents();
     return opened;
 }
@@ -440,6 +443,7 @@ bool TMySerial::SerialReconnect() {
         (void)FFtdi->SetDataCharacteristics(FT_BITS_8, FT_STOP_BITS_1, FT_PARITY_NONE);
         (void)FFtdi->SetNonStandardBaudRate(FBaud);
         (void)FFtdi->ResetDevice();
+        ++openCount_;
         return SerialConnected();
     }
     const QString path = ComPortMap::DevicePath(FPortNumber);
@@ -463,5 +467,6 @@ bool TMySerial::SerialReconnect() {
     } catch (const ECommError&) {
         // The next transfers show whether the line works.
     }
+    ++openCount_;
     return SerialConnected();
 }

@@ -46,6 +46,7 @@ public:
     int SerialRead(std::uint8_t* buffer, int count) override;
     int SerialWrite(const std::uint8_t* buffer, int count) override;
     int SerialInQueCount() override;
+    std::uint32_t SerialOpenCount() override { return openCount_; }
     int SerialPurgeRx();
     int SerialPurgeTx();
     void SerialBaudRate(int baud);
@@ -118,5 +119,6 @@ private:
     bool FOpeningPath = false; // SerialOpen runs for a path the user gave (also a mapped one)
     Presenter FPresenter;
     int openRequests_ = 0;
+    std::uint32_t openCount_ = 0;
     int pausing_ = 0;
 };

@@ -5,12 +5,14 @@
 #include "FirmwarePage.h"
 #include "FirmwareTab.h"
 #include "GeneratedImages.h"
+#include "MapBackup.h"
 #include "SimController.h"
 #include "TForm1.h"
 #include "TFormUpg.h"
 #include "TMySerial.h"
 #include "WindowTestSupport.h"
 
+#include <QDir>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -39,7 +41,13 @@ private:
     QTemporaryDir images;
     QStringList errorBoxes;
     QList<Shown> shown;
-    QString fault; // set on the simulator once the user has said Yes
+    QString fault;            // set on the simulator once the user has said Yes
+    bool startAnswer = true;  // the answer to "start programming?"
+    QStringList backupsAtYes; // the backups folder when the question was answered
+
+    static QStringList backups() {
+        return QDir(MapBackup::folder()).entryList({"*.orvx"}, QDir::Files);
+    }
 
     FirmwarePage& page() { return w->Firmware->page(); }
 
@@ -54,7 +62,8 @@ private:
         page().AskYesNo = [this](const QString&, const QString&) {
             if (!fault.isEmpty())
                 sim->setFault(*SimFault::parse(fault));
-            return true;
+            backupsAtYes = backups();
+            return startAnswer;
         };
         page().ShowBox = [this](QMessageBox::Icon icon, const QString& text, const QString&) {
             TFormUpg* u = page().FormUpg();
@@ -92,6 +101,8 @@ private slots:
         errorBoxes.clear();
         shown.clear();
         fault.clear();
+        startAnswer = true;
+        QDir(MapBackup::folder()).removeRecursively();
     }
     void cleanup() {
         w.reset();
@@ -102,10 +113,28 @@ private slots:
         start({});
         QTRY_VERIFY_WITH_TIMEOUT(w->windowTitle().contains("KOLVA-VX-01"), 5000);
         QTRY_COMPARE(w->Mirror.SettingIndex, -1);
+        QTRY_VERIFY(w->Mirror.MapTableRead);
+        const QByteArray settings(reinterpret_cast<const char*>(w->Mirror.SettingsImage.data()),
+                                  16);
         w->ZakladkaParamClick(w->ZakladkaProg);
         QCOMPARE(w->TreeView1->topLevelItemCount(), 4);
         writeFirstGroupVersion2();
         QTRY_COMPARE_WITH_TIMEOUT(shown.size(), 1, 60000);
+        // The backup was taken after Yes, before the run: the settings and map of the
+        // controller as they were, under its DeviceId.
+        QVERIFY(backupsAtYes.isEmpty());
+        const QStringList saved = backups();
+        QCOMPARE(saved.size(), 1);
+        QVERIFY2(saved[0].endsWith("_0801E0E0.orvx"), qPrintable(saved[0]));
+        QFile file(MapBackup::folder() + "/" + saved[0]);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray backup = file.readAll();
+        QCOMPARE(backup.size(), 320);
+        QCOMPARE(backup.left(16), settings);
+        QCOMPARE(backup.mid(32, 4), QByteArray("\x08\x01\xE0\xE0", 4));
+        const QByteArray cells = sim->mapCells();
+        QCOMPARE(backup.at(48 + 18), cells.at(0));    // column 1, row 1
+        QCOMPARE(backup.at(48 + 271), cells.at(239)); // column 15, row 16
         QCOMPARE(shown[0].icon, QMessageBox::Information);
         QCOMPARE(shown[0].text, w->LangText(911));
         // The progress window stayed up to the end, with the remaining time.
@@ -127,6 +156,18 @@ private slots:
         QTRY_COMPARE(w->Mirror.SettingIndex, -1);
         QVERIFY(w->windowTitle().contains("KOLVA-VX-01"));
         QVERIFY(errorBoxes.isEmpty());
+    }
+
+    void noBackupAndNoRunWhenTheUserSaysNo() {
+        start({});
+        QTRY_VERIFY_WITH_TIMEOUT(w->Mirror.MapTableRead, 5000);
+        startAnswer = false;
+        w->ZakladkaParamClick(w->ZakladkaProg);
+        writeFirstGroupVersion2();
+        QCOMPARE(backupsAtYes, QStringList());
+        QCOMPARE(backups(), QStringList());
+        QVERIFY(shown.isEmpty());
+        QVERIFY(!sim->inLoader());
     }
 
     void aControllerLeftInItsLoaderIsRecovered() {

@@ -42,6 +42,14 @@ struct Host : FirmwareHost {
     bool exchangeRunning() const override { return busy; }
     void stopPolling() override { ++stops; }
     void finishProgramming() override { ++finishes; }
+    bool backupSaved = true;
+    int backups = 0;
+    bool saveBackup(QString* problem) override {
+        ++backups;
+        if (!backupSaved)
+            *problem = QStringLiteral("no backup");
+        return backupSaved;
+    }
 };
 
 struct Box {
@@ -109,6 +117,8 @@ private slots:
     void aMissingOrBrokenImageIsGreyedAndNeverSent();
     void aRunningEngineOrNoChoiceSendsNothing();
     void aStartDuringAnotherExchangeWaitsForItsEnd();
+    void theBackupComesAfterYesAndItsFailureIsAsked_data();
+    void theBackupComesAfterYesAndItsFailureIsAsked();
     void signalPicturesDrawTheirTraces_data();
     void signalPicturesDrawTheirTraces();
     void doubleClickOnThePictureTogglesTheZoom();
@@ -308,6 +318,45 @@ void PageTest::aStartDuringAnotherExchangeWaitsForItsEnd() {
     };
     f.page->Button1Click();
     QCOMPARE(nestedBeeps, 1);
+}
+
+void PageTest::theBackupComesAfterYesAndItsFailureIsAsked_data() {
+    QTest::addColumn<bool>("startYes");
+    QTest::addColumn<bool>("backupSaved");
+    QTest::addColumn<bool>("continueYes");
+    QTest::addColumn<int>("backups");
+    QTest::addColumn<int>("questions");
+    QTest::addColumn<bool>("runs");
+    QTest::newRow("No to the update: no backup") << false << true << false << 0 << 1 << false;
+    QTest::newRow("backup saved: runs without asking") << true << true << false << 1 << 1 << true;
+    QTest::newRow("backup failed, user stops") << true << false << false << 1 << 2 << false;
+    QTest::newRow("backup failed, user goes on") << true << false << true << 1 << 2 << true;
+}
+
+void PageTest::theBackupComesAfterYesAndItsFailureIsAsked() {
+    QFETCH(bool, startYes);
+    QFETCH(bool, backupSaved);
+    QFETCH(bool, continueYes);
+    Fixture f(0x0801E0E0u);
+    f.host.backupSaved = backupSaved;
+    f.page->AskYesNo = [&](const QString& t, const QString&) {
+        f.questions << t;
+        return f.questions.size() == 1 ? startYes : continueYes;
+    };
+    f.page->BuildFirmwareCatalogue();
+    f.select(f.at(1));
+    f.page->Button1Click();
+    QTEST(f.host.backups, "backups");
+    QTEST(int(f.questions.size()), "questions");
+    if (f.questions.size() == 2) {
+        QVERIFY(f.questions[1].startsWith("no backup"));
+        QVERIFY(f.questions[1].endsWith(f.host.langText(843)));
+    }
+    QFETCH(bool, runs);
+    QCOMPARE(f.host.stops, runs ? 1 : 0);
+    QCOMPARE(f.host.finishes, runs ? 1 : 0);
+    QCOMPARE(!f.host.line.writes.isEmpty(), runs);
+    QVERIFY(!f.page->Running());
 }
 
 void PageTest::signalPicturesDrawTheirTraces_data() {

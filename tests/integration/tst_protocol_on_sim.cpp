@@ -47,6 +47,8 @@ private slots:
     void mapWrittenToTheControllerReadsBackTheSame();
     void silentControllerIsLostAndReadAfreshWhenItAnswersAgain();
     void garbledAnswersNeverReachTheMirror();
+    void linkFiguresCountWhatTheLineDid_data();
+    void linkFiguresCountWhatTheLineDid();
 };
 
 void ProtocolOnSimTest::init() {
@@ -201,6 +203,62 @@ void ProtocolOnSimTest::garbledAnswersNeverReachTheMirror() {
     for (int i = from2; i < from2 + 6; ++i) {
         QVERIFY(!rig.driver.ticks[i].answered);
     }
+}
+
+void ProtocolOnSimTest::linkFiguresCountWhatTheLineDid_data() {
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<bool>("missed"); // answers missed grow (else they stay)
+    QTest::addColumn<bool>("bad");    // bad frames grow (else they stay)
+    QTest::newRow("silence") << "silence:0@0x50" << true << false;
+    QTest::newRow("bad checksum") << "checksum@0x50" << false << true;
+    QTest::newRow("wrong start byte") << "start@0x50" << false << true;
+    QTest::newRow("stray bytes first") << "garbage:4@0x50" << false << true;
+}
+
+void ProtocolOnSimTest::linkFiguresCountWhatTheLineDid() {
+    QFETCH(QString, fault);
+    QFETCH(bool, missed);
+    QFETCH(bool, bad);
+    Rig rig(false);
+    QVERIFY(rig.open());
+    rig.driver.start();
+    QTRY_VERIFY_WITH_TIMEOUT(rig.driver.ticks.size() > 12, 5000);
+    const LinkHealth& health = rig.driver.mirror.Health;
+    const LinkHealth::Figures clean = health.figures(LinkHealth::clockMs());
+    QVERIFY(clean.portOpen);
+    QCOMPARE(clean.missed, 0);
+    QCOMPARE(clean.badFrames, 0);
+    QVERIFY(clean.sinceValidMs >= 0 && clean.sinceValidMs < 1000);
+    QVERIFY2(clean.pollsPerSecond > 2.0 && clean.pollsPerSecond <= 10.5,
+             qPrintable(QString::number(clean.pollsPerSecond)));
+
+    rig.sim->setFault(*SimFault::parse(fault));
+    const int from = rig.driver.ticks.size() + 1;
+    QTRY_VERIFY_WITH_TIMEOUT(rig.driver.ticks.size() > from + 5, 8000);
+    const LinkHealth::Figures hit = health.figures(LinkHealth::clockMs());
+    rig.sim->clearFaults();
+    QCOMPARE(hit.missed > 0, missed);
+    QCOMPARE(hit.badFrames > 0, bad);
+    // Nothing valid came for at least the faulty ticks.
+    QVERIFY2(hit.sinceValidMs >= 250, qPrintable(QString::number(hit.sinceValidMs)));
+
+    // Valid answers again: the counts stay, the last answer is recent again.
+    QTRY_VERIFY_WITH_TIMEOUT(health.figures(LinkHealth::clockMs()).sinceValidMs < 300, 8000);
+    const LinkHealth::Figures after = health.figures(LinkHealth::clockMs());
+    QVERIFY(after.missed >= hit.missed && after.badFrames >= hit.badFrames);
+
+    // Closed and opened again: counted from nothing.
+    rig.driver.stop();
+    rig.serial.SerialClose();
+    QVERIFY(rig.serial.SerialOpenDevice(rig.sim->slavePath(), 9600));
+    const int before = rig.driver.ticks.size();
+    rig.driver.start();
+    QTRY_VERIFY_WITH_TIMEOUT(rig.driver.ticks.size() > before + 3, 5000);
+    const LinkHealth::Figures reopened = health.figures(LinkHealth::clockMs());
+    rig.driver.stop();
+    QCOMPARE(reopened.missed, 0);
+    QCOMPARE(reopened.badFrames, 0);
+    QVERIFY(reopened.sinceValidMs >= 0 && reopened.sinceValidMs < 1000);
 }
 
 QTEST_MAIN(ProtocolOnSimTest)

@@ -1,0 +1,59 @@
+#include "MapBackup.h"
+
+#include "ControllerMirror.h"
+#include "MapFile.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <cerrno>
+
+namespace MapBackup {
+
+QString folder() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/Orvex/backups");
+}
+
+QString fileName(const QDateTime& when, std::uint32_t deviceId) {
+    return when.toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss_")) +
+           QStringLiteral("%1").arg(deviceId, 8, 16, QLatin1Char('0')).toUpper() +
+           QStringLiteral(".orvx");
+}
+
+Missing missing(const ControllerMirror& m) {
+    if (m.IdentityState != -1 || m.DeviceVersion == 0) {
+        return Missing::Identity;
+    }
+    // The same rule that makes the window read the map: the controller offers one and is
+    // configured from the PC.
+    const bool hasMap = (m.OpcjeH & 0x04) != 0 && m.PcConfig;
+    if (hasMap && !m.MapTableRead) {
+        return Missing::Map;
+    }
+    return Missing::Nothing;
+}
+
+Saved save(const ControllerMirror& m, const QDateTime& when) {
+    Saved saved;
+    const QString dir = folder();
+    if (!QDir().mkpath(dir)) {
+        saved.error = qt_error_string(errno);
+        return saved;
+    }
+    const QString base = fileName(when, m.DeviceId);
+    QString path = dir + QLatin1Char('/') + base;
+    for (int n = 2; QFileInfo::exists(path); ++n) {
+        QString numbered = base;
+        numbered.insert(base.size() - 5, QStringLiteral("-%1").arg(n));
+        path = dir + QLatin1Char('/') + numbered;
+    }
+    saved.error = MapFile::saveWhole(path, MapFile::compose(m));
+    if (saved.error.isEmpty()) {
+        saved.path = path;
+    }
+    return saved;
+}
+
+} // namespace MapBackup

@@ -1,0 +1,162 @@
+// The workshop's additions on the simulated controller: the link figures in the status bar,
+// the service report as a PDF and the backups folder.
+#include "MapBackup.h"
+#include "SimController.h"
+#include "TForm1.h"
+#include "TMySerial.h"
+#include "WindowTestSupport.h"
+
+#include <QAction>
+#include <QDir>
+#include <QLabel>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+namespace {
+
+// The text of a PDF as pdftotext reads it, and its page count from pdfinfo; empty without
+// the tools (install-deps installs them).
+QString run(const QString& program, const QStringList& args) {
+    const QString exe = QStandardPaths::findExecutable(program);
+    if (exe.isEmpty())
+        return {};
+    QProcess p;
+    p.start(exe, args);
+    if (!p.waitForFinished(30000))
+        return {};
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+} // namespace
+
+class WindowServiceTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<SimController> sim;
+    std::unique_ptr<TForm1> w;
+    QStringList boxes;
+    QStringList notices;
+
+    void start(int language) {
+        SimConfig config;
+        config.pacing = false;
+        sim = std::make_unique<SimController>(config);
+        QVERIFY2(sim->start(), qPrintable(sim->errorString()));
+        w = std::make_unique<TForm1>();
+        w->Serial1->SetOpenErrorPresenter([](const QString&, const QString&) {});
+        w->ErrorBox = [this](const QString& text) { boxes << text; };
+        w->NoticeBox = [this](const QString& text) { notices << text; };
+        w->UseSessionDevice(sim->slavePath());
+        w->show();
+        QTRY_VERIFY_WITH_TIMEOUT(w->Mirror.MapTableRead, 5000);
+        w->ApplyLanguage(language);
+    }
+
+private slots:
+    void init() {
+        WindowTest::removeSettings();
+        boxes.clear();
+        notices.clear();
+    }
+    void cleanup() {
+        w.reset();
+        sim.reset();
+    }
+
+    void theStatusBarShowsTheLinkFigures() {
+        start(2);
+        const QString port =
+            "COM" + QString::number(w->Serial1->PortNumber()) + " (" + sim->slavePath() + ")";
+        QTRY_VERIFY_WITH_TIMEOUT(w->LinkHealthText->text().startsWith(port), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(w->LinkHealthText->text().contains(" polls/s"), 3000);
+        QVERIFY2(w->LinkHealthText->text().contains("missed: 0  |  bad frames: 0"),
+                 qPrintable(w->LinkHealthText->text()));
+        QVERIFY(w->LinkHealthText->toolTip().contains("Bad frames:"));
+
+        // A damaged answer is counted and shown within the refresh.
+        sim->setFault(*SimFault::parse("checksum@0x50/1"));
+        QTRY_VERIFY_WITH_TIMEOUT(!w->LinkHealthText->text().contains("bad frames: 0"), 5000);
+        QVERIFY(w->LinkHealthText->text().contains("missed: 0"));
+        sim->clearFaults();
+
+        // The port closed: said so, the figures gone.
+        w->Serial1->SerialClose();
+        QTRY_COMPARE_WITH_TIMEOUT(w->LinkHealthText->text(), w->LangText(835), 3000);
+    }
+
+    void theServiceReportIsAReadablePdf_data() {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("Polish") << 0 << QString::fromUtf8("Raport serwisowy");
+        QTest::newRow("Russian") << 4 << QString::fromUtf8("Сервисный отчёт");
+    }
+    void theServiceReportIsAReadablePdf() {
+        QFETCH(int, language);
+        QFETCH(QString, title);
+        start(language);
+        QTRY_VERIFY_WITH_TIMEOUT(w->LinkHealthText->text().contains("COM"), 3000);
+        QTemporaryDir dir;
+        const QString path = dir.path() + "/report.pdf";
+        w->AskReportToSave = [&] { return path; };
+        w->MenuPlikiRaport->trigger();
+        QVERIFY2(boxes.isEmpty(), qPrintable(boxes.join('\n')));
+        QCOMPARE(w->StatusText(), w->LangText(858).arg(path));
+
+        QFile pdf(path);
+        QVERIFY(pdf.open(QIODevice::ReadOnly));
+        QVERIFY(pdf.read(5) == "%PDF-");
+        const QString info = run("pdfinfo", {path});
+        const QString text = run("pdftotext", {"-layout", path, "-"});
+        if (info.isEmpty() || text.isEmpty())
+            QSKIP("pdfinfo/pdftotext (poppler-utils) are not installed");
+        const QRegularExpressionMatch pages = QRegularExpression("Pages:\\s+(\\d+)").match(info);
+        QVERIFY(pages.hasMatch());
+        QVERIFY2(pages.captured(1).toInt() >= 2, qPrintable(info));
+        QVERIFY(text.contains(title));
+        QVERIFY(text.contains("KOLVA-VX-01"));    // the identity report
+        QVERIFY(text.contains(w->LangText(300))); // the map's heading
+        QVERIFY(text.contains(w->LangText(852))); // the settings' heading
+        QVERIFY(text.contains(w->LangText(856))); // the link's heading
+    }
+
+    void aReportThatCannotBeWrittenSaysSoAndLeavesNothing() {
+        start(2);
+        QTemporaryDir dir;
+        const QString path = dir.path() + "/no such folder/report.pdf";
+        w->AskReportToSave = [&] { return path; };
+        w->MenuPlikiRaport->trigger();
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY(boxes[0].startsWith("Cannot write the service report " + path));
+        QVERIFY(!QFile::exists(path));
+    }
+
+    void theBackupsFolderIsOpenedOrNamed_data() {
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("an opener") << true;
+        QTest::newRow("no opener") << false;
+    }
+    void theBackupsFolderIsOpenedOrNamed() {
+        QFETCH(bool, opens);
+        QDir(MapBackup::folder()).removeRecursively();
+        w = WindowTest::freshWindow();
+        w->NoticeBox = [this](const QString& text) { notices << text; };
+        QList<QUrl> opened;
+        w->UrlOpener = [&](const QUrl& url) {
+            opened << url;
+            return opens;
+        };
+        w->MenuPomocKopie->trigger();
+        QVERIFY(QFileInfo(MapBackup::folder()).isDir()); // made when missing
+        QCOMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(MapBackup::folder())});
+        QCOMPARE(notices.size(), opens ? 0 : 1);
+        if (!opens)
+            QVERIFY(notices[0].contains(MapBackup::folder()));
+    }
+};
+
+QTEST_MAIN(WindowServiceTest)
+#include "tst_window_service.moc"

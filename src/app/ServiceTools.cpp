@@ -29,7 +29,7 @@
 
 namespace {
 constexpr int LinkHealthRefreshMs = 1000;
-constexpr const char* Separator = "  |  ";
+constexpr const char* Separator = " | ";
 } // namespace
 
 void TForm1::CreateServiceTools() {
@@ -77,7 +77,7 @@ QString TForm1::PortCaption() const {
     if (port >= TMySerial::FtdiPortBase) {
         return Serial1->DeviceName();
     }
-    return QStringLiteral("COM%1 (%2)").arg(port).arg(Serial1->DeviceName());
+    return QStringLiteral("COM%1 %2").arg(port).arg(Serial1->DeviceName());
 }
 
 QString TForm1::LinkHealthCaption(const LinkHealth::Figures& f, const QString& port,
@@ -145,8 +145,9 @@ QString valueOf(const QLineEdit* edit) {
 QString TForm1::WriteServiceReport(const QString& path) {
     ServiceReport::Content c;
     c.title = LangText(849);
-    c.date =
-        LangText(850).arg(QLocale().toString(QDateTime::currentDateTime(), QLocale::LongFormat));
+    // Written the same way in every language.
+    c.date = LangText(850).arg(
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")));
     c.program = windowTitle();
     c.infoTitle = LangText(851);
     if (FormInfo != nullptr) {
@@ -206,14 +207,17 @@ QString TForm1::WriteServiceReport(const QString& path) {
     // its size, view and the angles measured on it.
     TChart3D chart;
     SetUpMapChart(&chart);
-    chart.resize(1200, 900);
+    chart.resize(900, 675);
     chart.RefreshChart();
     c.chart = chart.Image();
 
     c.linkTitle = LangText(856);
     const QString link =
         LinkHealthCaption(Mirror.Health.figures(LinkHealth::clockMs()), PortCaption(), Lang);
-    c.linkLines = link.split(QLatin1String(Separator));
+    c.linkLines << link << QString();
+    for (int id : {836, 837, 838}) {
+        c.linkLines << LangText(id).split(QLatin1Char('\n'));
+    }
     return ServiceReport::write(path, c);
 }
 

@@ -329,7 +329,7 @@ public:
     void ShowLinkHealth();
     static QString LinkHealthCaption(const LinkHealth::Figures& figures, const QString& port,
                                      const LangSource& lang);
-    // "COM n (device)" of the open port; empty while none is open.
+    // "COM n device" of the open port; empty while none is open.
     QString PortCaption() const;
     QAction* MenuPomocKopie = nullptr;  // Help: open the backups folder
     QAction* MenuPlikiRaport = nullptr; // File: the service report

@@ -70,17 +70,18 @@ private slots:
     void theStatusBarShowsTheLinkFigures() {
         start(2);
         const QString port =
-            "COM" + QString::number(w->Serial1->PortNumber()) + " (" + sim->slavePath() + ")";
-        QTRY_VERIFY_WITH_TIMEOUT(w->LinkHealthText->text().startsWith(port), 3000);
+            "COM" + QString::number(w->Serial1->PortNumber()) + " " + sim->slavePath() + " | ";
+        QTRY_VERIFY2_WITH_TIMEOUT(w->LinkHealthText->text().startsWith(port),
+                                  qPrintable(w->LinkHealthText->text() + " / " + port), 3000);
         QTRY_VERIFY_WITH_TIMEOUT(w->LinkHealthText->text().contains(" polls/s"), 3000);
-        QVERIFY2(w->LinkHealthText->text().contains("missed: 0  |  bad frames: 0"),
+        QVERIFY2(w->LinkHealthText->text().contains(" | missed 0 | bad 0 | answer "),
                  qPrintable(w->LinkHealthText->text()));
-        QVERIFY(w->LinkHealthText->toolTip().contains("Bad frames:"));
+        QVERIFY(w->LinkHealthText->toolTip().contains("Bad: answers that came damaged"));
 
         // A damaged answer is counted and shown within the refresh.
         sim->setFault(*SimFault::parse("checksum@0x50/1"));
-        QTRY_VERIFY_WITH_TIMEOUT(!w->LinkHealthText->text().contains("bad frames: 0"), 5000);
-        QVERIFY(w->LinkHealthText->text().contains("missed: 0"));
+        QTRY_VERIFY_WITH_TIMEOUT(!w->LinkHealthText->text().contains("bad 0"), 5000);
+        QVERIFY(w->LinkHealthText->text().contains("missed 0"));
         sim->clearFaults();
 
         // The port closed: said so, the figures gone.

@@ -5,6 +5,7 @@
 #include "FirmwarePage.h"
 #include "FirmwareTab.h"
 #include "LangControlTexts.h"
+#include "MapToolBar.h"
 #include "TMySerial.h"
 #include "TPanel.h"
 #include "TRadioGroup.h"
@@ -191,6 +192,9 @@ void TForm1::ApplyLanguage(int language) {
     }
     ApplyMeasurementTexts();
     SetMapChartTexts(); // titles and axis captions, when the chart exists
+    if (MapTools != nullptr) {
+        MapTools->setTexts();
+    }
     if (Firmware != nullptr) {
         Firmware->page().Retranslate();
     }

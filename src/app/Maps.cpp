@@ -6,6 +6,7 @@
 #include "MapCells.h"
 #include "MapFileCommands.h"
 #include "MapGridEditor.h"
+#include "MapToolBar.h"
 #include "TChart3D.h"
 #include "TMySerial.h"
 #include "TRadioGroup.h"
@@ -29,6 +30,7 @@ void TForm1::CreateMapEditor() {
     connect(ToolBtnSave, &QAction::triggered, MapFiles, &MapFileCommands::ToolBtnSaveClick);
     connect(MenuPikiOtworz, &QAction::triggered, MapFiles, &MapFileCommands::MenuPikiOtworzClick);
     connect(MenuPlikiZapisz, &QAction::triggered, MapFiles, &MapFileCommands::MenuPlikiZapiszClick);
+    MapTools = new MapToolBar(*this, *MapEditor, ToolBarMap, this);
     auto* column = new QVBoxLayout(Panel2);
     column->setContentsMargins(0, 0, 0, 0);
 }
@@ -152,6 +154,16 @@ void TForm1::showFileError(const QString& text) {
     }
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Orvex"), text, QMessageBox::Ok, this);
     box.exec();
+}
+
+bool TForm1::askYesNo(const QString& text) {
+    if (AskMapWrite) {
+        return AskMapWrite(text);
+    }
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Orvex"), text,
+                    QMessageBox::Yes | QMessageBox::No, this);
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
 }
 
 void TForm1::setFileCaption(const QString& caption, const QString& title) {

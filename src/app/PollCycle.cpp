@@ -2,6 +2,7 @@
 #include "TForm1.h"
 
 #include "ControlStates.h"
+#include "MapGridEditor.h"
 #include "ParametersTab.h"
 #include "PollCycle.h"
 #include "PollTickResult.h"
@@ -162,6 +163,9 @@ void TForm1::ApplyMapUpdate(const MapUpdate& update) {
     }
     if (MapChart != nullptr) {
         MapChart->RefreshChart();
+    }
+    if (update.wholeMapRead && MapEditor != nullptr) {
+        MapEditor->controllerMapRead();
     }
 }
 

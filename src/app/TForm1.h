@@ -44,6 +44,7 @@ class TFormHelp;
 class TFormInfo;
 class MapFileCommands;
 class MapGridEditor;
+class MapToolBar;
 class TChart3D;
 class TMySerial;
 class TNvScope;
@@ -299,6 +300,9 @@ public:
     // --- ignition maps (Maps.cpp): the grid editor, the map files, the 3-D chart
     MapGridEditor* MapEditor = nullptr;
     MapFileCommands* MapFiles = nullptr;
+    MapToolBar* MapTools = nullptr; // undo, redo and the map tools on ToolBarMap
+    // Answers the map file's write question instead of a message box (tests).
+    std::function<bool(const QString& text)> AskMapWrite;
     TChart3D* MapChart = nullptr; // created the first time the map is shown in 3-D
     // Panel2 with the chart beside PanelLeft (show), or PanelLeft alone.
     void ShowChartPanel(bool show);
@@ -315,6 +319,7 @@ public:
                         const QString& defaultSuffix) override;
     void showFileError(const QString& text) override;
     void setFileCaption(const QString& caption, const QString& title) override;
+    bool askYesNo(const QString& text) override;
 
     // --- a device that vanished while open (DeviceWatch.cpp): while the facade waits for it,
     // ReconnectTimer tries every 1.5 s to open it again; the status bar says what happens.

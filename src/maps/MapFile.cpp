@@ -1,12 +1,14 @@
 #include "MapFile.h"
 
 #include "ControllerMirror.h"
+#include "MapCells.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace MapFile {
 
@@ -46,13 +48,53 @@ QByteArray compose(const ControllerMirror& m) {
 }
 
 Read apply(const QByteArray& bytes, ControllerMirror& m) {
+    return applyTo(bytes, m.MapTable, m.MapTable);
+}
+
+Read applyTo(const QByteArray& bytes, const std::array<std::uint8_t, 272>& map,
+             std::array<std::uint8_t, 272>& out) {
     if (bytes.size() < HeaderSize || bytes.at(MarkerOffset) != 1) {
         return Read::Refused;
     }
+    out = map;
     const qsizetype mapBytes =
         std::min<qsizetype>(bytes.size() - HeaderSize, ControllerMirror::MapTableSize);
-    std::copy_n(bytes.constBegin() + HeaderSize, mapBytes, m.MapTable.begin());
+    std::copy_n(bytes.constBegin() + HeaderSize, mapBytes, out.begin());
     return Read::Loaded;
+}
+
+std::uint32_t deviceIdOf(const QByteArray& bytes) {
+    if (bytes.size() < 36) {
+        return 0;
+    }
+    std::uint32_t id = 0;
+    for (int i = 32; i < 36; ++i) {
+        id = id << 8 | static_cast<std::uint8_t>(bytes.at(i));
+    }
+    return id;
+}
+
+QString deviceIdText(std::uint32_t id) {
+    return QStringLiteral("%1.%2.%3.%4")
+        .arg(id >> 24)
+        .arg((id >> 16) & 0xFF)
+        .arg((id >> 8) & 0xFF)
+        .arg(id & 0xFF);
+}
+
+Difference difference(const std::array<std::uint8_t, 272>& a,
+                      const std::array<std::uint8_t, 272>& b) {
+    Difference d;
+    for (int n = 0; n < MapCells::CellCount; ++n) {
+        const auto i = static_cast<std::size_t>(MapCells::byteOfCell(n));
+        const int change =
+            std::abs(int(static_cast<std::int8_t>(a[i])) - int(static_cast<std::int8_t>(b[i])));
+        if (change != 0) {
+            ++d.cells;
+            d.largest = std::max(d.largest, change);
+        }
+    }
+    return d;
 }
 
 QString saveWhole(const QString& path, const QByteArray& content) {

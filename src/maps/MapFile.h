@@ -3,6 +3,9 @@
 #include <QByteArray>
 #include <QString>
 
+#include <array>
+#include <cstdint>
+
 struct ControllerMirror;
 
 // The binary map file (*.orvx), 320 bytes: the 32-byte settings image, DeviceId and
@@ -21,6 +24,22 @@ enum class Read { Loaded, Refused };
 // Refused (nothing changed) when fewer than 48 bytes or the marker is not 1. Otherwise the map
 // bytes the file holds go into MapTable; a short file leaves the rest as it was.
 Read apply(const QByteArray& bytes, ControllerMirror& m);
+// The same into `out`, which starts as a copy of `map` (what a short file leaves as it was).
+Read applyTo(const QByteArray& bytes, const std::array<std::uint8_t, 272>& map,
+             std::array<std::uint8_t, 272>& out);
+
+// The DeviceId of the controller that saved the file (0 when the file is too short to say).
+std::uint32_t deviceIdOf(const QByteArray& bytes);
+// A DeviceId as the information report shows its bytes: board.model.fitting.jumpers.
+QString deviceIdText(std::uint32_t id);
+
+// Cells (of the 240) whose value differs, and the largest difference in steps.
+struct Difference {
+    int cells = 0;
+    int largest = 0;
+};
+Difference difference(const std::array<std::uint8_t, 272>& a,
+                      const std::array<std::uint8_t, 272>& b);
 
 // Writes a whole file so that the old one survives any failure: into a new file in the same
 // folder, renamed over the old one once everything is on the disk. A target that is not a

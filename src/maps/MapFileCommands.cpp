@@ -2,6 +2,7 @@
 
 #include "ControllerMirror.h"
 #include "CsvMapFile.h"
+#include "GeneralText.h"
 #include "GridCell.h"
 #include "MapFile.h"
 #include "MapGridEditor.h"
@@ -94,13 +95,29 @@ bool MapFileCommands::OpenMapFile(const QString& path) {
         return false;
     }
     ControllerMirror& m = host_.mirror();
-    if (MapFile::apply(bytes, m) != MapFile::Read::Loaded) {
+    // The file's map is read aside first: nothing changes before the user has answered.
+    std::array<std::uint8_t, ControllerMirror::MapTableSize> fileMap{};
+    if (MapFile::applyTo(bytes, m.MapTable, fileMap) != MapFile::Read::Loaded) {
         host_.showFileError(host_.mapText(703));
         return false;
     }
+    const MapGridEditor::MapBytes before = m.MapTable;
+    // With the controller's map at hand, the user sees what the file would change first.
+    bool write = true;
+    if (host_.mapEditable()) {
+        write = host_.askYesNo(differenceQuestion(bytes, fileMap));
+    }
+    if (write) {
+        host_.mapFileAboutToBeWritten(m);
+    }
+    m.MapTable = fileMap;
     editor_.showMapTable();
     if (TChart3D* chart = host_.mapChart()) {
         chart->RefreshChart();
+    }
+    editor_.mapFileLoaded(before, QFileInfo(path).fileName(), write);
+    if (!write) {
+        return true;
     }
     // The whole map goes to the controller; its identity and settings are read again.
     m.MapWriteFirst = 0;
@@ -109,6 +126,20 @@ bool MapFileCommands::OpenMapFile(const QString& path) {
     m.SettingIndex = 0;
     m.IdentityState = 0;
     return true;
+}
+
+QString MapFileCommands::differenceQuestion(const QByteArray& file,
+                                            const MapGridEditor::MapBytes& fileMap) const {
+    const MapFile::Difference d = MapFile::difference(host_.mirror().MapTable, fileMap);
+    QString text = host_.mapText(818).arg(d.cells).arg(GeneralText(d.largest * 0.2));
+    const std::uint32_t fileDevice = MapFile::deviceIdOf(file);
+    const std::uint32_t device = host_.mirror().DeviceId;
+    if (fileDevice != 0 && fileDevice != device) {
+        text += QStringLiteral("\n\n") + host_.mapText(819)
+                                             .arg(MapFile::deviceIdText(fileDevice))
+                                             .arg(MapFile::deviceIdText(device));
+    }
+    return text + QStringLiteral("\n\n") + host_.mapText(823);
 }
 
 bool MapFileCommands::SaveCsvFile(const QString& path) {

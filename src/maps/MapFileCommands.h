@@ -1,9 +1,10 @@
 #pragma once
 
+#include "MapGridEditor.h"
+
 #include <QObject>
 #include <QString>
 
-class MapGridEditor;
 class MapHost;
 class QTableWidget;
 
@@ -21,7 +22,9 @@ public:
     void MenuPikiOtworzClick();
     void MenuPlikiZapiszClick();
 
-    // The same without the dialogs; true when done.
+    // The same without the dialogs; true when done. A map file opened while the controller's
+    // map is known asks first (cells that differ, the largest change, another DeviceId): Yes
+    // writes it whole, No only shows it in the grid.
     bool OpenMapFile(const QString& path);
     bool SaveMapFile(const QString& path);
     bool OpenCsvFile(const QString& path);
@@ -31,6 +34,9 @@ public:
 
 private:
     QString cannotOpen(const QString& path, const QString& reason) const;
+    // How many cells the file changes, by how much at most, and whose file it is.
+    QString differenceQuestion(const QByteArray& file,
+                               const MapGridEditor::MapBytes& fileMap) const;
 
     MapHost& host_;
     MapGridEditor& editor_;

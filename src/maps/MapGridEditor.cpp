@@ -10,10 +10,13 @@
 #include "TChart3D.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QTableWidget>
+
+#include <memory>
 
 namespace {
 
@@ -23,6 +26,13 @@ bool isStepKey(const QKeyEvent* e) {
     }
     return e->modifiers().testFlag(Qt::ControlModifier) ||
            QApplication::mouseButtons().testFlag(Qt::RightButton);
+}
+
+// Keys that tie the steps of one drag or the keys of one typed value into one edit; never
+// reused (an editor's address may be).
+quintptr nextEditKey() {
+    static quintptr last = 0;
+    return ++last;
 }
 
 } // namespace
@@ -109,10 +119,198 @@ QRect MapGridEditor::selection() const {
 
 void MapGridEditor::queueWrite() {
     const MapCellValue::WriteRange range = MapCellValue::writeRange(selection());
+    queueCells(range.first, range.last);
+}
+
+void MapGridEditor::queueCells(int first, int last) {
+    if (fileShown_) {
+        return; // the grid shows a file the user chose not to write
+    }
     ControllerMirror& m = host_.mirror();
-    m.MapWriteFirst = range.first;
-    m.MapWriteLast = range.last;
+    if ((m.PendingWrites & PW_MAP_WRITE) != 0) {
+        // A write not sent yet keeps its cells: the new range covers both. A pending range
+        // that is not valid already stands for the whole map.
+        const bool valid = m.MapWriteFirst >= 0 && m.MapWriteLast < MapCells::CellCount &&
+                           m.MapWriteFirst <= m.MapWriteLast;
+        if (!valid) {
+            return;
+        }
+        first = std::min(first, m.MapWriteFirst);
+        last = std::max(last, m.MapWriteLast);
+    }
+    m.MapWriteFirst = first;
+    m.MapWriteLast = last;
     m.PendingWrites |= PW_MAP_WRITE;
+}
+
+MapHistory::Change MapGridEditor::change(int column, int row, int before, int after) const {
+    return {MapCells::byteAt(column, row), static_cast<std::int8_t>(before),
+            static_cast<std::int8_t>(after)};
+}
+
+void MapGridEditor::noteMapShown() {
+    std::copy(host_.mirror().MapTable.begin(), host_.mirror().MapTable.end(), shown_.begin());
+    emit toolsStateChanged();
+}
+
+void MapGridEditor::applyEdit(const MapHistory::Edit& edit, bool forward) {
+    if (edit.isEmpty()) {
+        return;
+    }
+    int first = MapCells::CellCount;
+    int last = -1;
+    for (const MapHistory::Change& c : edit) {
+        const int column = c.byte / MapCells::Rows;
+        const int row = c.byte % MapCells::Rows;
+        const std::int8_t v = forward ? c.after : c.before;
+        if (column < 1 || row < 1) {
+            host_.mirror().MapTable[static_cast<std::size_t>(c.byte)] =
+                static_cast<std::uint8_t>(v);
+            continue;
+        }
+        setValue(column, row, v);
+        first = std::min(first, MapCells::cellAt(column, row));
+        last = std::max(last, MapCells::cellAt(column, row));
+    }
+    if (TChart3D* chart = host_.mapChart()) {
+        chart->RefreshChart();
+    }
+    if (last < 0) {
+        return;
+    }
+    if (fileShown_) {
+        // Back at the controller's own map: the grid is the controller's again, and the file
+        // cannot come back through redo without the question.
+        const auto& now = host_.mirror().MapTable;
+        bool same = true;
+        for (int n = 0; n < MapCells::CellCount && same; ++n) {
+            const auto b = static_cast<std::size_t>(MapCells::byteOfCell(n));
+            same = now[b] == controllerMap_[b];
+        }
+        if (same) {
+            fileShown_ = false;
+            fileName_.clear();
+            history_.dropRedo();
+        }
+        return;
+    }
+    queueCells(first, last);
+}
+
+MapTools::Block MapGridEditor::selectedBlock() const {
+    const QRect sel = selection();
+    MapTools::Block block(sel.width(), sel.height());
+    for (int c = 0; c < sel.width(); ++c) {
+        for (int r = 0; r < sel.height(); ++r) {
+            block.at(c, r) = value(sel.left() + c, sel.top() + r);
+        }
+    }
+    return block;
+}
+
+int MapGridEditor::applyBlock(const QRect& area, const MapTools::Block& block,
+                              const QVector<bool>* keep) {
+    MapHistory::Edit edit;
+    for (int c = 0; c < block.columns; ++c) {
+        for (int r = 0; r < block.rows; ++r) {
+            const int column = area.left() + c;
+            const int row = area.top() + r;
+            if (column < 1 || row < 1 || column > 15 || row > 16 ||
+                (keep != nullptr && keep->value(r * block.columns + c))) {
+                continue;
+            }
+            const int before = value(column, row);
+            const int after = std::clamp(block.at(c, r), MapTools::CellMin, MapTools::CellMax);
+            if (before != after) {
+                edit << change(column, row, before, after);
+            }
+        }
+    }
+    if (edit.isEmpty()) {
+        return 0;
+    }
+    history_.record(edit);
+    applyEdit(edit, true);
+    noteMapShown();
+    return int(edit.size());
+}
+
+void MapGridEditor::undo() {
+    if (!host_.mapEditable() || !history_.canUndo()) {
+        host_.beep();
+        return;
+    }
+    applyEdit(history_.undo(), false);
+    noteMapShown();
+}
+
+void MapGridEditor::redo() {
+    if (!host_.mapEditable() || !history_.canRedo()) {
+        host_.beep();
+        return;
+    }
+    applyEdit(history_.redo(), true);
+    noteMapShown();
+}
+
+void MapGridEditor::mapFileLoaded(const MapBytes& before, const QString& fileName, bool written) {
+    const auto& now = host_.mirror().MapTable;
+    MapHistory::Edit edit;
+    for (std::size_t b = 0; b < now.size(); ++b) {
+        if (before[b] != now[b]) {
+            edit << MapHistory::Change{int(b), static_cast<std::int8_t>(before[b]),
+                                       static_cast<std::int8_t>(now[b])};
+        }
+    }
+    history_.record(edit);
+    if (written) {
+        fileShown_ = false;
+        fileName_.clear();
+    } else {
+        if (!fileShown_) {
+            controllerMap_ = before;
+        }
+        fileShown_ = true;
+        fileName_ = fileName;
+    }
+    noteMapShown();
+}
+
+void MapGridEditor::writeShownMap() {
+    if (!fileShown_) {
+        return;
+    }
+    if (!host_.mapEditable()) {
+        host_.beep();
+        return;
+    }
+    {
+        // What the controller holds now is what a backup before the write must keep.
+        auto controller = std::make_unique<ControllerMirror>(host_.mirror());
+        controller->MapTable = controllerMap_;
+        host_.mapFileAboutToBeWritten(*controller);
+    }
+    fileShown_ = false;
+    fileName_.clear();
+    ControllerMirror& m = host_.mirror();
+    m.MapWriteFirst = 0;
+    m.MapWriteLast = MapCells::CellCount - 1;
+    m.PendingWrites |= PW_MAP_WRITE;
+    noteMapShown();
+}
+
+void MapGridEditor::controllerMapRead() {
+    const auto& now = host_.mirror().MapTable;
+    for (int n = 0; n < MapCells::CellCount; ++n) {
+        const auto b = static_cast<std::size_t>(MapCells::byteOfCell(n));
+        if (now[b] != shown_[b]) {
+            history_.clear();
+            break;
+        }
+    }
+    fileShown_ = false;
+    fileName_.clear();
+    noteMapShown();
 }
 
 void MapGridEditor::moveChartCursor(int column, int row, double angle) {
@@ -133,15 +331,15 @@ void MapGridEditor::StepSelectedCells(bool up) {
         emit delegate->closeEditor(typing_, QAbstractItemDelegate::NoHint);
     }
     const QRect sel = selection();
+    MapHistory::Edit edit;
     for (int i = sel.left(); i <= sel.right(); ++i) {
         for (int j = sel.top(); j <= sel.bottom(); ++j) {
-            setValue(i, j, MapCellValue::stepped(value(i, j), up));
+            const int before = value(i, j);
+            setValue(i, j, MapCellValue::stepped(before, up));
+            edit << change(i, j, before, value(i, j));
         }
     }
-    const MapCellValue::WriteRange range = MapCellValue::writeRange(sel);
-    ControllerMirror& m = host_.mirror();
-    m.MapWriteFirst = range.first;
-    m.MapWriteLast = range.last;
+    history_.record(edit, QApplication::mouseButtons().testFlag(Qt::RightButton) ? dragKey_ : 0);
     const QModelIndex current = grid_->currentIndex();
     if (current.isValid() && current.row() >= 1 && current.column() >= 1) {
         moveChartCursor(
@@ -150,7 +348,8 @@ void MapGridEditor::StepSelectedCells(bool up) {
                                       ? grid_->item(current.row(), current.column())->text()
                                       : QString()));
     }
-    m.PendingWrites |= PW_MAP_WRITE;
+    queueWrite();
+    noteMapShown();
 }
 
 bool MapGridEditor::mayType(int column, int row) const {
@@ -166,6 +365,7 @@ bool MapGridEditor::mayType(int column, int row) const {
 
 void MapGridEditor::editorOpened(QLineEdit* editor) {
     typing_ = editor;
+    typingKey_ = nextEditKey();
     editor->installEventFilter(this);
 }
 
@@ -184,6 +384,7 @@ bool MapGridEditor::CommitCellText(const QString& text) {
     }
     const int i = current.column();
     const int j = current.row();
+    const int before = value(i, j);
     host_.mirror().MapTable[static_cast<std::size_t>(MapCells::byteAt(i, j))] =
         static_cast<std::uint8_t>(static_cast<std::int8_t>(typed->v));
     const QString shown = MapCellValue::text(typed->v);
@@ -196,12 +397,11 @@ bool MapGridEditor::CommitCellText(const QString& text) {
     if (TChart3D* chart = host_.mapChart()) {
         chart->SetPoint(0, i, j, MapCellValue::chartValue(typed->v));
     }
-    const MapCellValue::WriteRange range = MapCellValue::writeRange(selection());
-    ControllerMirror& m = host_.mirror();
-    m.MapWriteFirst = range.first;
-    m.MapWriteLast = range.last;
+    // Every key of one typed value makes one edit.
+    history_.record({change(i, j, before, typed->v)}, typing_ != nullptr ? typingKey_ : 0);
     moveChartCursor(i, j, typed->angle);
-    m.PendingWrites |= PW_MAP_WRITE;
+    queueWrite();
+    noteMapShown();
     return true;
 }
 
@@ -259,6 +459,9 @@ bool MapGridEditor::viewportMouse(QMouseEvent* e) {
     case QEvent::MouseButtonDblClick:
         if (e->button() == Qt::RightButton) {
             LastDragY = pos.y(); // dragging with the right button steps; a click selects nothing
+            rightPress_ = e->globalPosition().toPoint();
+            rightDragged_ = false;
+            dragKey_ = nextEditKey();
             return true;
         }
         if (e->button() == Qt::LeftButton) {
@@ -288,8 +491,10 @@ bool MapGridEditor::viewportMouse(QMouseEvent* e) {
         }
         if (e->buttons().testFlag(Qt::RightButton)) {
             if (pos.y() < LastDragY) {
+                rightDragged_ = true;
                 StepSelectedCells(true);
             } else if (pos.y() > LastDragY) {
+                rightDragged_ = true;
                 StepSelectedCells(false);
             }
             LastDragY = pos.y();
@@ -297,7 +502,15 @@ bool MapGridEditor::viewportMouse(QMouseEvent* e) {
         }
         return false;
     case QEvent::MouseButtonRelease:
-        return e->button() == Qt::RightButton;
+        if (e->button() != Qt::RightButton) {
+            return false;
+        }
+        // A right click that stepped nothing opens the tools menu.
+        if (!rightDragged_) {
+            emit contextMenuRequested(rightPress_);
+        }
+        rightDragged_ = true;
+        return true;
     default:
         return false;
     }
@@ -311,6 +524,16 @@ bool MapGridEditor::eventFilter(QObject* watched, QEvent* event) {
         (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick ||
          type == QEvent::MouseMove || type == QEvent::MouseButtonRelease)) {
         return viewportMouse(static_cast<QMouseEvent*>(event));
+    }
+    if ((watched == grid_ || watched == viewport_) && type == QEvent::ContextMenu) {
+        // The mouse's menu opens on the right button's release (pressing and dragging steps).
+        auto* menu = static_cast<QContextMenuEvent*>(event);
+        if (menu->reason() != QContextMenuEvent::Mouse) {
+            const QModelIndex current = grid_->currentIndex();
+            const QPoint at = current.isValid() ? grid_->visualRect(current).center() : QPoint();
+            emit contextMenuRequested(grid_->viewport()->mapToGlobal(at));
+        }
+        return true;
     }
     if ((watched == grid_ || (typing_ != nullptr && watched == typing_)) &&
         type == QEvent::KeyPress && isStepKey(static_cast<QKeyEvent*>(event))) {

@@ -1,9 +1,15 @@
 #pragma once
 
+#include "MapHistory.h"
+#include "MapTools.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QRect>
 #include <QString>
+
+#include <array>
+#include <cstdint>
 
 class MapHost;
 class QLineEdit;
@@ -41,10 +47,44 @@ public:
     QRect selection() const;
     QTableWidget* grid() const { return grid_; }
 
+    // --- map tools, undo and redo. Every change goes through applyEdit: MapTable, the grid,
+    // the chart, the history, and a write of the cells from the first to the last one changed.
+    using MapBytes = std::array<std::uint8_t, 272>;
+    MapTools::Block selectedBlock() const;
+    // Puts a block at the top left of `area` (cells beyond the map are left out; a false in
+    // `keep` leaves its cell alone). Returns how many cells changed.
+    int applyBlock(const QRect& area, const MapTools::Block& block,
+                   const QVector<bool>* keep = nullptr);
+    void undo();
+    void redo();
+    bool canUndo() const { return history_.canUndo(); }
+    bool canRedo() const { return history_.canRedo(); }
+
+    // A map file's cells went into MapTable (`before`: the map until then): shown and recorded
+    // as one edit. `written` false: the grid now shows the file, not the controller's map;
+    // edits are not written until writeShownMap() or until the controller's map is read again.
+    void mapFileLoaded(const MapBytes& before, const QString& fileName, bool written);
+    bool showsUnwrittenFile() const { return fileShown_; }
+    QString shownFileName() const { return fileName_; }
+    // The controller's map as the program last knew it, while the grid shows a file.
+    const MapBytes& controllerMap() const { return controllerMap_; }
+    // Writes the shown file's whole map to the controller.
+    void writeShownMap();
+    // The controller's whole map was read into MapTable: the grid is the controller's again;
+    // the history goes when the map read differs from what the grid showed (another
+    // controller, or one changed elsewhere).
+    void controllerMapRead();
+
     // For the cell delegate.
     bool mayType(int column, int row) const;
     void editorOpened(QLineEdit* editor);
     QString cellText(int column, int row) const;
+
+signals:
+    // Undo/redo availability or the shown-file state changed.
+    void toolsStateChanged();
+    // A right-button click without dragging, or the keyboard's menu key.
+    void contextMenuRequested(const QPoint& globalPos);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -53,6 +93,11 @@ private:
     int value(int column, int row) const;
     void setValue(int column, int row, int v);
     void queueWrite();
+    MapHistory::Change change(int column, int row, int before, int after) const;
+    // Queues cells first..last for the controller, joined with a write not sent yet.
+    void queueCells(int first, int last);
+    void applyEdit(const MapHistory::Edit& edit, bool forward);
+    void noteMapShown();
     void moveChartCursor(int column, int row, double angle);
     bool viewportMouse(QMouseEvent* e);
     QPoint dataCellAt(const QPoint& pos) const;
@@ -64,4 +109,14 @@ private:
     QPointer<QLineEdit> typing_;  // the open cell editor, while the user types
     QPoint SelectionAnchor{1, 1};
     int LastDragY = 0;
+    QPoint rightPress_;
+    bool rightDragged_ = false;
+    quintptr dragKey_ = 0;   // one right-button drag is one edit
+    quintptr typingKey_ = 0; // one typed value is one edit
+
+    MapHistory history_;
+    MapBytes shown_{};         // MapTable as the grid last showed it
+    MapBytes controllerMap_{}; // while a file is shown unwritten
+    bool fileShown_ = false;
+    QString fileName_;
 };

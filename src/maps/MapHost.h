@@ -34,4 +34,10 @@ public:
     virtual void showFileError(const QString& text) = 0;
     virtual void setFileCaption(const QString& caption, const QString& title) = 0;
     virtual void closePort() = 0;
+
+    // A question with Yes (the default) and No; true for Yes.
+    virtual bool askYesNo(const QString& text) = 0;
+    // Called just before the cells of a binary map file replace the controller's map and are
+    // written to it; `controller` holds the controller's settings and map as they are now.
+    virtual void mapFileAboutToBeWritten(const ControllerMirror& controller) { (void)controller; }
 };

@@ -34,6 +34,7 @@ MapUpdate MapDecoder::DecodeContents(ControllerMirror& m, int bodyLength) {
     }
     m.MapTableRead = true;
     m.LinkCounter = 0;
+    update.wholeMapRead = true;
     return update;
 }
 

@@ -15,4 +15,5 @@ struct MapCellUpdate {
 
 struct MapUpdate {
     QVector<MapCellUpdate> cells;
+    bool wholeMapRead = false; // a map contents frame: the controller's map read afresh
 };

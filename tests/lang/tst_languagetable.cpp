@@ -44,10 +44,15 @@ const QList<int> addedIds = ids({{160, 161}, {600, 606}});
 // service report, in Polish, English and Russian.
 const QList<int> addedButGerman = ids({{260, 260}, {830, 838}, {840, 859}});
 
+// The map tools' captions and messages, in Polish, English and Russian.
+const QList<int> mapToolIds = ids({{800, 824}});
+
 QList<int> withAdded(QList<int> list, bool german = false) {
     list.append(addedIds);
     if (!german)
         list.append(addedButGerman);
+    if (!german)
+        list.append(mapToolIds);
     std::sort(list.begin(), list.end());
     return list;
 }

@@ -34,6 +34,16 @@ public:
             return QStringLiteral(" Cannot open file ");
         case 703:
             return QStringLiteral(" Erroneous data ");
+        case 815:
+        case 816:
+        case 822:
+            return QStringLiteral("text %1 [%2]").arg(id).arg(QStringLiteral("%1"));
+        case 817:
+            return QStringLiteral("text 817 [%1 %2]");
+        case 818:
+            return QStringLiteral("%1 cells differ, largest %2.");
+        case 819:
+            return QStringLiteral("Other controller %1, this %2.");
         case 710:
             return QStringLiteral("csv file (*.csv)|*.csv|all files|*.*");
         default:
@@ -55,4 +65,10 @@ public:
         title = t;
     }
     void closePort() override { ++portCloses; }
+    QStringList questions; // texts of the Yes/No questions asked
+    bool answer = true;
+    bool askYesNo(const QString& text) override {
+        questions << text;
+        return answer;
+    }
 };

@@ -95,6 +95,8 @@ private slots:
     void textMapRoundTrip();
     void textMapWithABadFieldLoadsNothing();
     void textMapWithSeventeenRowsPerBlock();
+    void openedMapFileAsksWithItsDifferenceFirst_data();
+    void openedMapFileAsksWithItsDifferenceFirst();
 };
 
 void MapFilesTest::init() {
@@ -321,3 +323,71 @@ void MapFilesTest::textMapWithSeventeenRowsPerBlock() {
 
 QTEST_MAIN(MapFilesTest)
 #include "tst_mapfiles.moc"
+
+void MapFilesTest::openedMapFileAsksWithItsDifferenceFirst_data() {
+    QTest::addColumn<quint32>("fileDevice");
+    QTest::addColumn<bool>("answer");
+    QTest::addColumn<QString>("note");
+    QTest::newRow("same controller, yes") << quint32(0x01020304) << true << QString();
+    QTest::newRow("same controller, no") << quint32(0x01020304) << false << QString();
+    QTest::newRow("another controller")
+        << quint32(0x01020905) << true << QStringLiteral("Other controller 1.2.9.5, this 1.2.3.4.");
+    QTest::newRow("file of no controller") << quint32(0) << false << QString();
+}
+
+void MapFilesTest::openedMapFileAsksWithItsDifferenceFirst() {
+    QFETCH(quint32, fileDevice);
+    QFETCH(bool, answer);
+    QFETCH(QString, note);
+    host.m.MapTable.fill(0);
+    host.m.DeviceId = 0x01020304;
+    host.m.IdentityState = -1;
+    host.answer = answer;
+    // Three cells differ: +2, -7 and +5 steps (-1.4 degrees is the largest change).
+    QByteArray file(320, '\0');
+    file[32] = char(fileDevice >> 24);
+    file[33] = char(fileDevice >> 16);
+    file[34] = char(fileDevice >> 8);
+    file[35] = char(fileDevice);
+    file[40] = 1;
+    file[48 + 1 * 17 + 1] = 2;
+    file[48 + 4 * 17 + 9] = char(-7);
+    file[48 + 15 * 17 + 16] = 5;
+    file[48 + 0 * 17 + 3] = 9; // column 0 is carried along, not a cell
+    writeAll(path("known.orvx"), file);
+    const auto controllerMap = host.m.MapTable;
+
+    QVERIFY(files->OpenMapFile(path("known.orvx")));
+    QCOMPARE(host.questions.size(), 1);
+    QVERIFY2(host.questions[0].startsWith(QStringLiteral("3 cells differ, largest 1.4.")),
+             qPrintable(host.questions[0]));
+    QCOMPARE(host.questions[0].contains(QStringLiteral("Other controller")), !note.isEmpty());
+    if (!note.isEmpty()) {
+        QVERIFY(host.questions[0].contains(note));
+    }
+    // Either way the grid shows the file.
+    QCOMPARE(text(gridMapa.get(), 4, 9), QStringLiteral("-1.4"));
+    QCOMPARE(int(qint8(host.m.MapTable[4 * 17 + 9])), -7);
+    QCOMPARE(host.m.PendingWrites & 0x2000u, answer ? 0x2000u : 0u);
+    QCOMPARE(editor->showsUnwrittenFile(), !answer);
+    if (!answer) {
+        QCOMPARE(editor->shownFileName(), QStringLiteral("known.orvx"));
+        QCOMPARE(host.m.IdentityState, -1); // nothing read again either
+        // An edit of the shown file is not written; writing it sends the whole map.
+        gridMapa->setCurrentCell(2, 2);
+        editor->StepSelectedCells(true);
+        QCOMPARE(host.m.PendingWrites & 0x2000u, 0u);
+        editor->writeShownMap();
+        QCOMPARE(host.m.PendingWrites & 0x2000u, 0x2000u);
+        QCOMPARE(host.m.MapWriteFirst, 0);
+        QCOMPARE(host.m.MapWriteLast, 239);
+        QVERIFY(!editor->showsUnwrittenFile());
+    }
+    // Not connected: no question, the file is written as it always was.
+    host.questions.clear();
+    host.editable = false;
+    host.m.MapTable = controllerMap;
+    QVERIFY(files->OpenMapFile(path("known.orvx")));
+    QVERIFY(host.questions.isEmpty());
+    QCOMPARE(host.m.PendingWrites & 0x2000u, 0x2000u);
+}

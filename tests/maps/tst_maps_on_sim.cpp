@@ -3,8 +3,10 @@
 // beside the panel once and follows the map, the language and service mode; and the command
 // line names a map file.
 #include "CommandLine.h"
+#include "MapCellValue.h"
 #include "MapFileCommands.h"
 #include "MapGridEditor.h"
+#include "MapToolBar.h"
 #include "SimController.h"
 #include "TChart3D.h"
 #include "TForm1.h"
@@ -12,6 +14,7 @@
 #include "TRadioGroup.h"
 
 #include <QAction>
+#include <QDoubleSpinBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -28,6 +31,7 @@ class MapsOnSimTest : public QObject {
 
     std::unique_ptr<SimController> sim;
     std::unique_ptr<TForm1> w;
+    QStringList questions;
 
     void start() {
         SimConfig config;
@@ -37,6 +41,10 @@ class MapsOnSimTest : public QObject {
         w = std::make_unique<TForm1>();
         w->Serial1->SetOpenErrorPresenter([](const QString&, const QString&) {});
         w->ErrorBox = [](const QString&) {};
+        w->AskMapWrite = [this](const QString& text) {
+            questions << text;
+            return true;
+        };
         w->UseSessionDevice(sim->slavePath());
         w->resize(1000, 700);
         w->show();
@@ -62,6 +70,7 @@ class MapsOnSimTest : public QObject {
 
 private slots:
     void cleanup() {
+        questions.clear();
         w.reset();
         sim.reset();
     }
@@ -69,6 +78,7 @@ private slots:
     void openedMapFileIsWrittenWholeToTheController();
     void chartOpensBesideTheMapOnceAndFollowsIt();
     void commandLineNamesOneMapFile();
+    void toolChangeAndItsUndoReachTheController();
 };
 
 void MapsOnSimTest::steppedSelectionAndTypedValueReachTheControllerAndReadBack() {
@@ -128,6 +138,7 @@ void MapsOnSimTest::openedMapFileIsWrittenWholeToTheController() {
     f.write(file);
     f.close();
     QVERIFY(w->MapFiles->OpenAnyFile(path));
+    QCOMPARE(questions.size(), 1); // what the file changes, asked before anything is written
     QTRY_COMPARE_WITH_TIMEOUT(sim->mapCells(), expected, Wait);
     QCOMPARE(TForm1::Cell(w->GridMapa, 1, 1), QStringLiteral("-20"));
     // Identity and settings were read afresh.
@@ -193,6 +204,26 @@ void MapsOnSimTest::commandLineNamesOneMapFile() {
     QVERIFY(!form.MapFiles->OpenAnyFile(QStringLiteral("/nonexistent/m.orvx")));
     QCOMPARE(shown.size(), 1);
     QVERIFY(shown[0].startsWith(form.LangText(702)));
+}
+
+void MapsOnSimTest::toolChangeAndItsUndoReachTheController() {
+    start();
+    const QByteArray before = sim->mapCells();
+    select(6, 3, 8, 5);
+    w->MapTools->ValueBox->setValue(-4.2);
+    w->MapTools->SetAction->trigger();
+    for (int c = 6; c <= 8; ++c) {
+        for (int r = 3; r <= 5; ++r) {
+            QTRY_COMPARE_WITH_TIMEOUT(cellOf(sim->mapCells(), c, r), -21, Wait);
+        }
+    }
+    QCOMPARE(cellOf(sim->mapCells(), 9, 3), cellOf(before, 9, 3));
+    // Ctrl+Z in the window takes it back on the controller too.
+    w->activateWindow();
+    w->GridMapa->setFocus();
+    QTest::keyClick(w->GridMapa, Qt::Key_Z, Qt::ControlModifier);
+    QTRY_COMPARE_WITH_TIMEOUT(sim->mapCells(), before, Wait);
+    QCOMPARE(TForm1::Cell(w->GridMapa, 7, 4), MapCellValue::text(cellOf(before, 7, 4)));
 }
 
 QTEST_MAIN(MapsOnSimTest)

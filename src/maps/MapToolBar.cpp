@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QBoxLayout>
 #include <QClipboard>
 #include <QDoubleSpinBox>
 #include <QLabel>
@@ -94,10 +95,22 @@ MapToolBar::MapToolBar(MapHost& host, MapGridEditor& editor, QToolBar* toolBar, 
     toolBar->addAction(WriteAction);
     FileNotice = new QLabel(toolBar);
     FileNotice->setObjectName(QStringLiteral("MapFileNotice"));
+    // A long file name must not widen the panel: the text is cut, the tooltip holds it all.
+    FileNotice->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     FileNotice->setStyleSheet(
         QStringLiteral("QLabel { background: #ffd24d; color: black; padding: 1px 4px; }"));
-    // A widget on a toolbar is shown and hidden through its action.
-    fileNoticeAction_ = toolBar->addWidget(FileNotice);
+    // The notice stands in its own line under the toolbar, where a narrow panel cannot push it
+    // into the toolbar's overflow menu.
+    auto* column = toolBar->parentWidget() != nullptr
+                       ? qobject_cast<QBoxLayout*>(toolBar->parentWidget()->layout())
+                       : nullptr;
+    if (column != nullptr && column->indexOf(toolBar) >= 0) {
+        FileNotice->setParent(toolBar->parentWidget());
+        column->insertWidget(column->indexOf(toolBar) + 1, FileNotice);
+    } else {
+        // A widget on a toolbar is shown and hidden through its action.
+        fileNoticeAction_ = toolBar->addWidget(FileNotice);
+    }
 
     menu_ = new QMenu(editor_.grid());
     menu_->setObjectName(QStringLiteral("MapToolsMenu"));
@@ -154,7 +167,9 @@ void MapToolBar::setTexts() {
         {WriteAction, 812}};
     for (const auto& [a, id] : texts) {
         a->setText(host_.mapText(id));
-        a->setToolTip(host_.mapText(id));
+        const QString keys = a->shortcut().toString(QKeySequence::NativeText);
+        a->setToolTip(keys.isEmpty() ? a->text()
+                                     : a->text() + QStringLiteral(" (") + keys + QLatin1Char(')'));
     }
     // Short captions on the toolbar, the full text in the menu and the tooltip.
     SetAction->setIconText(QStringLiteral("="));
@@ -177,7 +192,12 @@ void MapToolBar::updateState() {
     WriteAction->setEnabled(file);
     WriteAction->setVisible(file);
     FileNotice->setText(file ? host_.mapText(820).arg(editor_.shownFileName()) : QString());
-    fileNoticeAction_->setVisible(file);
+    FileNotice->setToolTip(FileNotice->text());
+    if (fileNoticeAction_ != nullptr) {
+        fileNoticeAction_->setVisible(file);
+    } else {
+        FileNotice->setVisible(file);
+    }
     // The grid itself says it is not the controller's map.
     editor_.grid()->setStyleSheet(
         file ? QStringLiteral("QTableWidget { border: 3px solid #ffb000; }") : QString());

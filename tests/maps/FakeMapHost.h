@@ -38,6 +38,8 @@ public:
         case 816:
         case 822:
             return QStringLiteral("text %1 [%2]").arg(id).arg(QStringLiteral("%1"));
+        case 820:
+            return QStringLiteral("file %1 not written");
         case 817:
             return QStringLiteral("text 817 [%1 %2]");
         case 818:

@@ -143,7 +143,8 @@ void MapToolsTest::eachToolsArithmeticHoldsTheCellLimits() {
 void MapToolsTest::copiedBlockPastesBackAndPasteSaysWhatItClamped() {
     select(2, 3, 4, 5);
     const Block copied = editor->selectedBlock();
-    tools->CopyAction->trigger();
+    grid->setFocus();
+    QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
     const QString text = QGuiApplication::clipboard()->text();
     QCOMPARE(text.count(QLatin1Char('\n')), 3);
     QCOMPARE(text.count(QLatin1Char('\t')), 6);
@@ -153,7 +154,7 @@ void MapToolsTest::copiedBlockPastesBackAndPasteSaysWhatItClamped() {
 
     // Into another place: the block lands at the selection's top left.
     select(10, 10, 10, 10);
-    tools->PasteAction->trigger();
+    QTest::keyClick(grid, Qt::Key_V, Qt::ControlModifier);
     for (int c = 0; c < 3; ++c) {
         for (int r = 0; r < 3; ++r) {
             QCOMPARE(cell(10 + c, 10 + r), copied.at(c, r));
@@ -295,6 +296,27 @@ void MapToolsTest::freshReadOfAChangedMapClearsTheHistory() {
     editor->controllerMapRead();
     QVERIFY(!editor->canUndo());
     QVERIFY(!tools->UndoAction->isEnabled());
+
+    // A file shown but not written says so until the controller's map is read again.
+    QTemporaryDir dir;
+    QByteArray file(320, '\0');
+    file[40] = 1;
+    file[48 + 17 + 1] = 33;
+    QFile f(dir.filePath("shown.orvx"));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(file);
+    f.close();
+    QTableWidget gridB(17, 16);
+    QTableWidget gridG(17, 16);
+    MapFileCommands files(host, *editor, &gridB, &gridG);
+    host.answer = false;
+    QVERIFY(files.OpenMapFile(dir.filePath("shown.orvx")));
+    QVERIFY(tools->FileNotice->isVisible());
+    QVERIFY(tools->FileNotice->text().contains(QStringLiteral("shown.orvx")));
+    QVERIFY(tools->WriteAction->isEnabled());
+    editor->controllerMapRead();
+    QVERIFY(!tools->FileNotice->isVisible());
+    QVERIFY(!tools->WriteAction->isEnabled());
 }
 
 QTEST_MAIN(MapToolsTest)

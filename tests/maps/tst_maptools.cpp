@@ -12,11 +12,13 @@
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QToolBar>
+#include <QVBoxLayout>
 #include <QtTest>
 
 #include <memory>
@@ -71,14 +73,19 @@ void MapToolsTest::init() {
         host.m.MapTable[static_cast<std::size_t>(i)] = static_cast<quint8>((i * 29) % 61 - 30);
     }
     window = std::make_unique<QWidget>();
+    // Toolbar over grid in one column, as in the window's map panel.
+    auto* column = new QVBoxLayout(window.get());
     auto* bar = new QToolBar(window.get());
     grid = new QTableWidget(17, 16, window.get());
+    column->addWidget(bar);
+    column->addWidget(grid);
     editor = new MapGridEditor(host, grid, window.get());
     tools = new MapToolBar(host, *editor, bar, window.get());
     editor->showMapTable();
     window->resize(900, 600);
-    grid->setGeometry(0, 40, 880, 540);
     window->show();
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
 }
 
 void MapToolsTest::cleanup() {

@@ -69,5 +69,5 @@ void FirmwareTab::finishProgramming() {
 }
 
 bool FirmwareTab::saveBackup(QString* problem) {
-    return f_.SaveControllerBackup(problem);
+    return f_.SaveControllerBackup(f_.Mirror, problem);
 }

@@ -110,12 +110,12 @@ void TForm1::ShowLinkHealth() {
 
 // ---- backups
 
-bool TForm1::SaveControllerBackup(QString* problem) {
-    if (MapBackup::missing(Mirror) != MapBackup::Missing::Nothing) {
+bool TForm1::SaveControllerBackup(const ControllerMirror& controller, QString* problem) {
+    if (MapBackup::missing(controller) != MapBackup::Missing::Nothing) {
         *problem = LangText(842);
         return false;
     }
-    const MapBackup::Saved saved = MapBackup::save(Mirror, QDateTime::currentDateTime());
+    const MapBackup::Saved saved = MapBackup::save(controller, QDateTime::currentDateTime());
     if (!saved.error.isEmpty()) {
         *problem = LangText(841).arg(QDir::toNativeSeparators(MapBackup::folder()), saved.error);
         return false;

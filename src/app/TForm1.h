@@ -340,9 +340,9 @@ public:
     QAction* MenuPlikiRaport = nullptr; // File: the service report
     void MenuPomocKopieClick();
     void MenuPlikiRaportClick();
-    // The controller's settings and map into the backups folder; false with `problem` when no
-    // backup was written.
-    bool SaveControllerBackup(QString* problem);
+    // The controller's settings and map (as `controller` holds them) into the backups folder;
+    // false with `problem` when no backup was written.
+    bool SaveControllerBackup(const ControllerMirror& controller, QString* problem);
     // Writes the service report; empty on success, else why not.
     QString WriteServiceReport(const QString& path);
     // The report's file dialog; tests replace it.

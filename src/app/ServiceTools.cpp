@@ -124,6 +124,14 @@ bool TForm1::SaveControllerBackup(const ControllerMirror& controller, QString* p
     return true;
 }
 
+bool TForm1::mapFileAboutToBeWritten(const ControllerMirror& controller) {
+    QString problem;
+    if (SaveControllerBackup(controller, &problem)) {
+        return true;
+    }
+    return askYesNo(problem + QStringLiteral("\n\n") + LangText(843));
+}
+
 void TForm1::MenuPomocKopieClick() {
     const QString dir = MapBackup::folder();
     QDir().mkpath(dir);

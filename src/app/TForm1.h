@@ -343,6 +343,9 @@ public:
     // The controller's settings and map (as `controller` holds them) into the backups folder;
     // false with `problem` when no backup was written.
     bool SaveControllerBackup(const ControllerMirror& controller, QString* problem);
+    // MapHost: a map file's cells go to the controller only after its backup, or after the user
+    // agreed to go on without one.
+    bool mapFileAboutToBeWritten(const ControllerMirror& controller) override;
     // Writes the service report; empty on success, else why not.
     QString WriteServiceReport(const QString& path);
     // The report's file dialog; tests replace it.

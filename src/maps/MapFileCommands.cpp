@@ -108,7 +108,7 @@ bool MapFileCommands::OpenMapFile(const QString& path) {
         write = host_.askYesNo(differenceQuestion(bytes, fileMap));
     }
     if (write) {
-        host_.mapFileAboutToBeWritten(m);
+        write = host_.mapFileAboutToBeWritten(m);
     }
     m.MapTable = fileMap;
     editor_.showMapTable();

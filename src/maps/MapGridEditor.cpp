@@ -288,7 +288,9 @@ void MapGridEditor::writeShownMap() {
         // What the controller holds now is what a backup before the write must keep.
         auto controller = std::make_unique<ControllerMirror>(host_.mirror());
         controller->MapTable = controllerMap_;
-        host_.mapFileAboutToBeWritten(*controller);
+        if (!host_.mapFileAboutToBeWritten(*controller)) {
+            return;
+        }
     }
     fileShown_ = false;
     fileName_.clear();

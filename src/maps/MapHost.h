@@ -39,5 +39,9 @@ public:
     virtual bool askYesNo(const QString& text) = 0;
     // Called just before the cells of a binary map file replace the controller's map and are
     // written to it; `controller` holds the controller's settings and map as they are now.
-    virtual void mapFileAboutToBeWritten(const ControllerMirror& controller) { (void)controller; }
+    // False stops the write: the file stays shown, not written.
+    virtual bool mapFileAboutToBeWritten(const ControllerMirror& controller) {
+        (void)controller;
+        return true;
+    }
 };

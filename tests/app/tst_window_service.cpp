@@ -1,6 +1,9 @@
 // The workshop's additions on the simulated controller: the link figures in the status bar,
-// the service report as a PDF and the backups folder.
+// the service report as a PDF, the backups before a map file is written and their folder.
 #include "MapBackup.h"
+#include "MapFile.h"
+#include "MapFileCommands.h"
+#include "PendingWrites.h"
 #include "SimController.h"
 #include "TForm1.h"
 #include "TMySerial.h"
@@ -133,6 +136,63 @@ private slots:
         QCOMPARE(boxes.size(), 1);
         QVERIFY(boxes[0].startsWith("Cannot write the service report " + path));
         QVERIFY(!QFile::exists(path));
+    }
+
+    void aMapFileIsWrittenOnlyAfterABackup_data() {
+        QTest::addColumn<bool>("writeAnswer");   // the difference question
+        QTest::addColumn<bool>("folderBlocked"); // the backups folder cannot be made
+        QTest::addColumn<bool>("goOnAnswer");    // the question after a failed backup
+        QTest::addColumn<int>("backupsMade");
+        QTest::addColumn<bool>("written");
+        QTest::newRow("Yes: backup, then written") << true << false << false << 1 << true;
+        QTest::newRow("No: neither") << false << false << false << 0 << false;
+        QTest::newRow("no backup, user stops") << true << true << false << 0 << false;
+        QTest::newRow("no backup, user goes on") << true << true << true << 0 << true;
+    }
+    void aMapFileIsWrittenOnlyAfterABackup() {
+        QFETCH(bool, writeAnswer);
+        QFETCH(bool, folderBlocked);
+        QFETCH(bool, goOnAnswer);
+        const QString backups = MapBackup::folder();
+        QDir(backups).removeRecursively();
+        QDir().mkpath(QFileInfo(backups).path());
+        if (folderBlocked) {
+            QFile blocker(backups); // a file where the folder should be
+            QVERIFY(blocker.open(QIODevice::WriteOnly));
+        }
+        start(2);
+        const QByteArray controllerMap(reinterpret_cast<const char*>(w->Mirror.MapTable.data()),
+                                       272);
+        // A file whose first cell differs from the controller's.
+        ControllerMirror fileMirror = w->Mirror;
+        fileMirror.MapTable[18] = std::uint8_t(fileMirror.MapTable[18] + 5);
+        QTemporaryDir dir;
+        const QString path = dir.path() + "/other.orvx";
+        QVERIFY(MapFile::saveWhole(path, MapFile::compose(fileMirror)).isEmpty());
+        QStringList questions;
+        w->AskMapWrite = [&](const QString& text) {
+            questions << text;
+            return questions.size() == 1 ? writeAnswer : goOnAnswer;
+        };
+        QVERIFY(w->MapFiles->OpenMapFile(path));
+        QCOMPARE(questions.size(), folderBlocked && writeAnswer ? 2 : 1);
+        if (questions.size() == 2)
+            QVERIFY(questions[1].endsWith(w->LangText(843)));
+        QFETCH(int, backupsMade);
+        const QStringList made =
+            folderBlocked ? QStringList() : QDir(backups).entryList({"*.orvx"}, QDir::Files);
+        QCOMPARE(made.size(), backupsMade);
+        if (backupsMade == 1) {
+            QFile backup(backups + "/" + made[0]);
+            QVERIFY(backup.open(QIODevice::ReadOnly));
+            QCOMPARE(backup.readAll().mid(48), controllerMap); // the map before the file's
+        }
+        QFETCH(bool, written);
+        QCOMPARE((w->Mirror.PendingWrites & PW_MAP_WRITE) != 0, written);
+        if (written)
+            QTRY_COMPARE(sim->mapCells().at(0), char(fileMirror.MapTable[18]));
+        if (folderBlocked)
+            QFile::remove(backups);
     }
 
     void theBackupsFolderIsOpenedOrNamed_data() {

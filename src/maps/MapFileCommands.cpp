@@ -167,6 +167,12 @@ bool MapFileCommands::OpenCsvFile(const QString& path) {
                             host_.mapText(260).arg(parsed.badLine).arg(parsed.badField));
         return false;
     }
+    // A file without a single field (empty, one line, no ";" at all) holds no map: loading it
+    // would only close the port and clear the chart.
+    if (parsed.petrol.isEmpty() && parsed.gas.isEmpty()) {
+        host_.showFileError(host_.mapText(703));
+        return false;
+    }
     host_.setFileCaption(QStringLiteral("Orvex V1.03 - ") + QFileInfo(path).fileName(),
                          QStringLiteral("Orvex"));
     host_.closePort(); // the window shows file data now, not a live controller

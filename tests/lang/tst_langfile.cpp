@@ -77,6 +77,11 @@ void TstLangFile::malformedLineIsReportedAndLeavesItsNeighboursInPlace_data() {
     QTest::newRow("second column")
         << QByteArray("101\tInformacje\tInfo") << QStringLiteral("tab inside");
     QTest::newRow("not UTF-8") << QByteArray("101\tInformacje \xB3\xB9") << QStringLiteral("UTF-8");
+    QTest::newRow("binary junk") << QByteArray("\x01\x02PNG\x1a\x00\x7f", 8)
+                                 << QStringLiteral("no tab");
+    QTest::newRow("cut off after the id") << QByteArray("10") << QStringLiteral("no tab");
+    QTest::newRow("NUL in the id")
+        << QByteArray("10\x001\tx", 6) << QStringLiteral("not a text id");
 }
 
 void TstLangFile::malformedLineIsReportedAndLeavesItsNeighboursInPlace() {

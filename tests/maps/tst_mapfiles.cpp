@@ -93,6 +93,7 @@ private slots:
     void readOnlyFileOpensAndAMissingOneIsNamed();
     void failedSaveSaysSoAndLeavesTheOldFile();
     void textMapRoundTrip();
+    void textMapWithABadFieldLoadsNothing_data();
     void textMapWithABadFieldLoadsNothing();
     void textMapWithSeventeenRowsPerBlock();
     void openedMapFileAsksWithItsDifferenceFirst_data();
@@ -157,6 +158,12 @@ void MapFilesTest::refusedFilesChangeNothing_data() {
     QTest::newRow("marker 2") << wrongMarker;
     QTest::newRow("47 bytes") << shortHeader;
     QTest::newRow("empty") << QByteArray();
+    QByteArray junk(4096, '\0');
+    for (int i = 0; i < junk.size(); ++i) {
+        junk[i] = char(i * 37 + (i >> 3));
+    }
+    junk[40] = char(0xFF);
+    QTest::newRow("binary junk, 4 KiB") << junk;
 }
 
 void MapFilesTest::refusedFilesChangeNothing() {
@@ -292,16 +299,37 @@ void MapFilesTest::textMapRoundTrip() {
     QCOMPARE(chart.Value(1, 9, 9), 1.0);  // the old layer was cleared first
 }
 
+void MapFilesTest::textMapWithABadFieldLoadsNothing_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("reason"); // after the first line of the message; empty: none
+    QTest::newRow("a word in line 5")
+        << QByteArray("#16;17;6400;100;50\n1;2;\n3;4;\n5;6;\nseven;8;\n")
+        << "Line 5: \"seven\" is not a number.";
+    QTest::newRow("zero length") << QByteArray("") << QString();
+    QTest::newRow("the first line only") << QByteArray("#16;17;6400;100;50\r\n") << QString();
+    QTest::newRow("binary junk without a field")
+        << QByteArray("\x89PNG\r\n\x1a\n\x00\x00\x00\rIHDR\x00\xff\xfe", 23) << QString();
+    QTest::newRow("binary junk in fields")
+        << QByteArray("#16\n\x01\x02;\xff\xfe;\n") << "Line 2: \"\x01\x02\" is not a number.";
+    QTest::newRow("truncated inside a field")
+        << QByteArray("#16;17;6400;100;50\n1;2;\n3;4") + QByteArray("\n5;1e") + QByteArray(";")
+        << "Line 4: \"1e\" is not a number.";
+}
+
 void MapFilesTest::textMapWithABadFieldLoadsNothing() {
+    QFETCH(QByteArray, content);
+    QFETCH(QString, reason);
     gridB->setItem(1, 1, new QTableWidgetItem("7"));
     TChart3D chart;
     host.chart = &chart;
     chart.SetPoint(0, 1, 1, 5);
-    QString file = "#16;17;6400;100;50\n1;2;\n3;4;\n5;6;\nseven;8;\n";
-    writeAll(path("bad.csv"), file.toUtf8());
+    writeAll(path("bad.csv"), content);
     QVERIFY(!files->OpenCsvFile(path("bad.csv")));
     QCOMPARE(host.errors.size(), 1);
-    QVERIFY(host.errors[0].contains("Line 5: \"seven\" is not a number."));
+    QVERIFY(host.errors[0].startsWith(" Erroneous data "));
+    if (!reason.isEmpty()) {
+        QVERIFY2(host.errors[0].contains(reason), qPrintable(host.errors[0]));
+    }
     QCOMPARE(text(gridB.get(), 1, 1), QStringLiteral("7"));
     QCOMPARE(chart.Value(0, 1, 1), 5.0);
     QCOMPARE(host.portCloses, 0);

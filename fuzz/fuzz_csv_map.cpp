@@ -1,0 +1,67 @@
+// The csv map reader on any text: every cell it keeps has its place in a grid (columns 1..15,
+// rows 1..16, at most one of each per grid), a field that is not a number refuses the whole
+// file, every value kept is a finite number, and grids written out and read back give the
+// same cells. The cell text rules the grid applies afterwards run on each field too.
+
+#include "CsvMapFile.h"
+#include "FuzzInput.h"
+#include "MapCellValue.h"
+
+#include <QSet>
+
+#include <cmath>
+
+namespace {
+
+void checkCells(const QVector<CsvMapFile::Cell>& cells) {
+    FUZZ_CHECK(cells.size() <= CsvMapFile::Rows * CsvMapFile::Columns);
+    QSet<int> seen;
+    for (const CsvMapFile::Cell& c : cells) {
+        FUZZ_CHECK(c.column >= 1 && c.column <= CsvMapFile::Columns);
+        FUZZ_CHECK(c.row >= 1 && c.row <= CsvMapFile::Rows);
+        FUZZ_CHECK(!seen.contains(c.row * 100 + c.column));
+        seen.insert(c.row * 100 + c.column);
+        FUZZ_CHECK(c.hasValue == !c.text.trimmed().isEmpty());
+        FUZZ_CHECK(std::isfinite(c.value));
+        FUZZ_CHECK(std::isfinite(MapCellValue::angleOf(c.text)));
+        if (const auto t = MapCellValue::typed(c.text)) {
+            FUZZ_CHECK(t->angle >= -25.6 && t->angle <= 25.4 && t->v >= -128 && t->v <= 127);
+        }
+    }
+}
+
+// The grids as the window would write them back: each kept cell's text in its place.
+CsvMapFile::Block blockOf(const QVector<CsvMapFile::Cell>& cells) {
+    CsvMapFile::Block b(CsvMapFile::Rows, QStringList(CsvMapFile::Columns, QString()));
+    for (const CsvMapFile::Cell& c : cells) {
+        // A field with ";" or a line break in it cannot come out of the reader.
+        b[c.row - 1][c.column - 1] = c.text;
+    }
+    return b;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
+    const CsvMapFile::Parsed p = CsvMapFile::parse(text);
+    if (p.badLine != 0) {
+        FUZZ_CHECK(p.petrol.isEmpty() && p.gas.isEmpty());
+        FUZZ_CHECK(p.badLine >= 2 && p.badLine <= text.count(QLatin1Char('\n')) + 1);
+        return 0;
+    }
+    checkCells(p.petrol);
+    checkCells(p.gas);
+
+    const CsvMapFile::Parsed back =
+        CsvMapFile::parse(CsvMapFile::compose(blockOf(p.petrol), blockOf(p.gas)));
+    FUZZ_CHECK(back.badLine == 0);
+    for (int layer = 0; layer < 2; ++layer) {
+        const auto& first = layer == 0 ? p.petrol : p.gas;
+        const auto& second = layer == 0 ? back.petrol : back.gas;
+        const CsvMapFile::Block a = blockOf(first);
+        const CsvMapFile::Block b = blockOf(second);
+        FUZZ_CHECK(a == b);
+    }
+    return 0;
+}

@@ -184,6 +184,11 @@ int FirmwareProgrammer::ReadLoaderReply(ControllerMirror& m, SerialLink& link,
                                     RemainingSeconds(BlockCount - BlockIndex));
             const int status = LoaderStatus & 0x0F;
             if (status == 3) {
+                // Each block goes out about once (a damaged one again): a loader that keeps
+                // asking beyond twice the count never finishes, and the transfer has failed.
+                if (BlocksServed >= 2 * BlockCount + 32) {
+                    return 1;
+                }
                 ServeBlockRequest(m, link);
                 continue;
             }

@@ -31,7 +31,8 @@ enum class ProgramResult {
     BadIdentity = 2,       // the identity reply is damaged or of another kind
     UnsupportedLoader = 3, // no identity reply, or a loader other than 1.03
     WrongController = 4,   // the image was chosen for another controller
-    TransferFailed = 5,    // a bad reply, refused request or block number beyond 1023
+    TransferFailed = 5,    // a bad reply, refused request, block number beyond 1023, or a
+                           // loader asking for more than twice the blocks announced
     TransferNoReply = 6,   // the loader fell silent during the transfer
 };
 

@@ -193,6 +193,8 @@ void ProgrammerTest::failuresEndInTheirOutcome_data() {
     QTest::newRow("refused (status 1)")
         << "refused" << ProgramResult::TransferFailed << true << true;
     QTest::newRow("block 1024") << "block1024" << ProgramResult::TransferFailed << true << true;
+    QTest::newRow("loader asking for block 3 again and again")
+        << "endless" << ProgramResult::TransferFailed << true << true;
 }
 
 void ProgrammerTest::failuresEndInTheirOutcome() {
@@ -222,8 +224,13 @@ void ProgrammerTest::failuresEndInTheirOutcome() {
         run.loader.serveStatus = 0x01;
     else if (fault == "block1024") {
         run.loader.endBlock = 1024;
+    } else if (fault == "endless") {
+        run.loader.endStatus = 0x03; // serve block 3, ever again
+        run.loader.endBlock = 3;
     }
     QCOMPARE(run.go(fits), result);
+    // A transfer serves each block about once: a loader that never ends is given up on.
+    QVERIFY(run.programmer.BlocksServed <= 2 * run.programmer.BlockCount + 32);
     QCOMPARE(run.progress.identified > 0, identified);
     QCOMPARE(run.sent("55 02 54 02 02 51"), closing);
     if (!identified)

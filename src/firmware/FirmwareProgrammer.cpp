@@ -84,7 +84,10 @@ ProgramResult FirmwareProgrammer::Program(ControllerMirror& m, SerialLink& link,
     }
 
     SendRequest(m, link, CMD_IDENTITY);
-    const int identity = ReadLoaderReply(m, link, progress);
+    int identity = ReadLoaderReply(m, link, progress);
+    if (identity == 0 && lastReply_ != CMD_IDENTITY) {
+        identity = 1; // an answer of another kind: no identity, nothing to announce
+    }
     if (identity == 1) {
         return ProgramResult::BadIdentity;
     }
@@ -98,7 +101,10 @@ ProgramResult FirmwareProgrammer::Program(ControllerMirror& m, SerialLink& link,
     // BlockIndex equals BlockCount here: the count is announced.
     SendRequest(m, link, CMD_SERVICE, 5, 0, 0, 0, static_cast<std::uint8_t>(BlockIndex >> 8),
                 static_cast<std::uint8_t>(BlockIndex & 0xFF));
-    const int transfer = ReadLoaderReply(m, link, progress);
+    int transfer = ReadLoaderReply(m, link, progress);
+    if (transfer == 0 && lastReply_ != CMD_SERVICE) {
+        transfer = 1; // only the loader's final block request ends a transfer well
+    }
     SendRequest(m, link, CMD_SERVICE, 2, SERVICE_CLOSE, SERVICE_CLOSE);
     if (transfer == 0) {
         return ProgramResult::Success;
@@ -138,6 +144,7 @@ int FirmwareProgrammer::ReadLoaderReply(ControllerMirror& m, SerialLink& link,
             return 1;
         }
 
+        lastReply_ = header[2] & 0xFE;
         switch (header[2] & 0xFE) {
         case CMD_LIVE:
             if (header[1] != 0) {

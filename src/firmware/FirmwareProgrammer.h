@@ -83,6 +83,7 @@ private:
 
     QElapsedTimer rateClock_;
     int firstTimedBlock_ = -1;
+    int lastReply_ = -1; // command of the last reply read whole
 };
 
 // The fixed waits: the reply to a request must start within 50 + 16 + 32 + 64 ms (within

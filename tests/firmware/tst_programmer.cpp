@@ -193,6 +193,10 @@ void ProgrammerTest::failuresEndInTheirOutcome_data() {
     QTest::newRow("refused (status 1)")
         << "refused" << ProgramResult::TransferFailed << true << true;
     QTest::newRow("block 1024") << "block1024" << ProgramResult::TransferFailed << true << true;
+    QTest::newRow("identity request answered by an empty answer")
+        << "listenid" << ProgramResult::BadIdentity << false << false;
+    QTest::newRow("announcement answered by an identity")
+        << "idtransfer" << ProgramResult::TransferFailed << true << true;
     QTest::newRow("loader asking for block 3 again and again")
         << "endless" << ProgramResult::TransferFailed << true << true;
 }
@@ -224,6 +228,16 @@ void ProgrammerTest::failuresEndInTheirOutcome() {
         run.loader.serveStatus = 0x01;
     else if (fault == "block1024") {
         run.loader.endBlock = 1024;
+    } else if (fault == "listenid") {
+        run.link.responder = [&run](const QByteArray& r) {
+            return r.size() >= 3 && quint8(r[2]) == 0x52 ? hexBytes("55 00 50 5B")
+                                                         : run.loader.answer(r);
+        };
+    } else if (fault == "idtransfer") {
+        run.link.responder = [&run](const QByteArray& r) {
+            return r.size() == 9 ? run.loader.answer(hexBytes("55 00 52 59"))
+                                 : run.loader.answer(r);
+        };
     } else if (fault == "endless") {
         run.loader.endStatus = 0x03; // serve block 3, ever again
         run.loader.endBlock = 3;

@@ -40,29 +40,29 @@ void DemoWindowRig::prepareEnvironment() {
 
 DemoWindowRig::DemoWindowRig() {
     current_ = this;
-    EventPump::setSleepHook(&DemoWindowRig::sleepHook);
+    EventPump::setObserver(&DemoWindowRig::waitEnded);
 }
 
 DemoWindowRig::~DemoWindowRig() {
     close();
     demo_.reset();
-    EventPump::setSleepHook(nullptr);
+    EventPump::setObserver(nullptr);
     current_ = nullptr;
 }
 
-// Notes the port opener's pause (the steps it sleeps while the facade is opening, before the
-// first live frame), then sleeps as the program would.
-void DemoWindowRig::sleepHook(int ms) {
+// Notes the port opener's pause: the wait that ends while the facade is opening, before the
+// first live frame.
+void DemoWindowRig::waitEnded(int boundMs, int waitedMs) {
+    (void)boundMs;
     DemoWindowRig* rig = current_;
     const bool openPause = rig != nullptr && rig->window_ != nullptr &&
                            rig->window_->Serial() != nullptr && rig->window_->Serial()->Opening() &&
                            rig->firstLiveMs < 0.0;
-    if (openPause && rig->openPauseStartMs < 0.0) {
-        rig->openPauseStartMs = rig->clock_.elapsedMs();
-    }
-    QThread::msleep(static_cast<unsigned long>(ms));
     if (openPause) {
         rig->openPauseEndMs = rig->clock_.elapsedMs();
+        if (rig->openPauseStartMs < 0.0) {
+            rig->openPauseStartMs = rig->openPauseEndMs - waitedMs;
+        }
     }
 }
 

@@ -50,7 +50,7 @@ public:
     QString firstLiveRpm; // LabelRpm as the first live frame left it
 
 private:
-    static void sleepHook(int ms);
+    static void waitEnded(int boundMs, int waitedMs);
     static DemoWindowRig* current_;
 
     std::unique_ptr<DemoSession> demo_;

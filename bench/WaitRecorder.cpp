@@ -7,17 +7,17 @@
 
 std::vector<int> WaitRecorder::waits_;
 
-void WaitRecorder::hook(int ms) {
-    waits_.push_back(ms);
-    QThread::msleep(static_cast<unsigned long>(ms));
+void WaitRecorder::waitEnded(int boundMs, int waitedMs) {
+    (void)boundMs;
+    waits_.push_back(waitedMs);
 }
 
 void WaitRecorder::install() {
-    EventPump::setSleepHook(&WaitRecorder::hook);
+    EventPump::setObserver(&WaitRecorder::waitEnded);
 }
 
 void WaitRecorder::uninstall() {
-    EventPump::setSleepHook(nullptr);
+    EventPump::setObserver(nullptr);
 }
 
 void WaitRecorder::reset() {

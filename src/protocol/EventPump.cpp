@@ -4,10 +4,16 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QSocketNotifier>
 #include <QThread>
+#include <QTimer>
+
 #include <algorithm>
+#include <memory>
 
 EventPump::Hook EventPump::sleepHook = nullptr;
+EventPump::Observer EventPump::observer = nullptr;
+int EventPump::armedWaits = 0;
 
 void EventPump::processEvents() {
     if (QCoreApplication::instance() != nullptr) {
@@ -43,32 +49,132 @@ int EventPump::sleepStep(int ms) {
     return std::max(ms, static_cast<int>(clock.elapsed()));
 }
 
-bool EventPump::waitUntil(int boundMs, const Condition& ready, int* waitedMs) {
-    int waited = 0;
+bool EventPump::waitInSteps(int boundMs, const Condition& ready, int& waited) {
+    while (waited < boundMs) {
+        waited += sleepStep(std::min(CheckStepMs, boundMs - waited));
+        processEvents();
+        if (ready()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool EventPump::waitInLoop(int boundMs, const Condition& ready, SerialLink* link, int count,
+                           bool sleepThrough, int& waited) {
+    QElapsedTimer clock;
+    clock.start();
+    // Fires at the end of each sleep; its event alone ends the event loop's sleep.
+    QTimer timer;
+    timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
+    // The line's descriptor, readable once the next byte (or, at an unknown rate, the whole
+    // count) is there. Only the outermost wait arms it: a nested one would change the count.
+    std::unique_ptr<QSocketNotifier> wake;
+    bool woken = false;
+    bool canArm = link != nullptr && armedWaits == 0;
+    bool armed = false;
+    const int byteUs = link != nullptr ? std::max(0, link->ByteTimeUs()) : 0;
+    int had = 0; // bytes waiting at the previous look
     bool held = false;
     for (;;) {
-        processEvents();
-        held = ready();
-        if (held || waited >= boundMs) {
+        const int have = link != nullptr ? link->SerialInQueCount() : 0;
+        held = link != nullptr ? have >= count : ready();
+        const qint64 left = boundMs - clock.elapsed();
+        if (held || left <= 0) {
             break;
         }
-        waited += sleepStep(std::min(CheckStepMs, boundMs - waited));
+        if (woken && have <= had) {
+            // Readable without a new byte (hung up, past what the line counts, a handler changed
+            // the line): the descriptor stays readable, so look in steps from now on.
+            canArm = false;
+        }
+        const bool coming = byteUs > 0 && have > had;
+        qint64 step = std::min<qint64>(left, CheckStepMs);
+        if (coming) {
+            // Bytes are arriving: the rest cannot be complete before the line has carried them.
+            step = std::min<qint64>(
+                left, std::max<qint64>(1, (qint64(count - have) * byteUs + 999) / 1000));
+        } else if (canArm) {
+            const int fd = link->ArmInputWake(byteUs > 0 ? have + 1 : count);
+            if (fd >= 0 && wake == nullptr) {
+                wake = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+                QObject::connect(wake.get(), &QSocketNotifier::activated,
+                                 [&woken] { woken = true; });
+                ++armedWaits;
+            }
+            armed = armed || fd >= 0;
+            canArm = fd >= 0;
+            if (canArm) {
+                step = left;
+            }
+        } else if (link == nullptr && sleepThrough) {
+            step = left;
+        }
+        if (wake != nullptr) {
+            wake->setEnabled(!coming && canArm);
+        }
+        had = std::max(have, 0);
+        woken = false;
+        timer.start(static_cast<int>(step));
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    }
+    if (wake != nullptr) {
+        wake.reset();
+        --armedWaits;
+    }
+    if (armed) {
+        link->DisarmInputWake();
+    }
+    if (!held) {
+        // The look at the bound.
+        processEvents();
+        held = link != nullptr ? link->SerialInQueCount() >= count : ready();
+    }
+    waited = static_cast<int>(clock.elapsed());
+    return held;
+}
+
+bool EventPump::wait(int boundMs, const Condition& ready, int* waitedMs, SerialLink* link,
+                     int count, bool sleepThrough) {
+    int waited = 0;
+    processEvents();
+    bool held = ready();
+    if (!held && boundMs > 0) {
+        QThread* thread = QThread::currentThread();
+        const bool loop = sleepHook == nullptr && QCoreApplication::instance() != nullptr &&
+                          thread->eventDispatcher() != nullptr;
+        held = loop ? waitInLoop(boundMs, ready, link, count, sleepThrough, waited)
+                    : waitInSteps(boundMs, ready, waited);
     }
     if (waitedMs != nullptr) {
         *waitedMs = waited;
     }
+    if (observer != nullptr) {
+        observer(boundMs, waited);
+    }
     return held;
 }
 
+bool EventPump::waitUntil(int boundMs, const Condition& ready, int* waitedMs) {
+    return wait(boundMs, ready, waitedMs, nullptr, 0, false);
+}
+
 bool EventPump::waitForBytes(SerialLink& link, int count, int boundMs, int* waitedMs) {
-    return waitUntil(
-        boundMs, [&link, count] { return link.SerialInQueCount() >= count; }, waitedMs);
+    return wait(
+        boundMs, [&link, count] { return link.SerialInQueCount() >= count; }, waitedMs, &link,
+        count, false);
 }
 
 void EventPump::pause(int ms) {
-    waitUntil(ms, [] { return false; });
+    wait(
+        ms, [] { return false; }, nullptr, nullptr, 0, true);
 }
 
 void EventPump::setSleepHook(Hook hook) {
     sleepHook = hook;
+}
+
+void EventPump::setObserver(Observer o) {
+    observer = o;
 }

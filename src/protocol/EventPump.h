@@ -8,18 +8,23 @@ class SerialLink;
 // through here, so a test can see (and a benchmark can count) every wait.
 //
 // A wait has a bound and a condition: it lets the application process its pending events, looks
-// at the condition, and sleeps in short steps until the condition holds or the bound has passed.
-// The bound counts time spent waiting; time the window spends handling its own events during the
-// wait comes on top, as it always did. Readers use it like this:
+// at the condition, and then sleeps in the application's event loop, so window events are handled
+// the moment they come, until the condition holds or the bound has passed. A wait for bytes
+// sleeps until the link says the next byte is there (SerialLink::ArmInputWake), and while bytes
+// arrive, for the time the line needs to carry the rest (SerialLink::ByteTimeUs), so it is not
+// woken once per byte; on a link that can tell neither, and in a thread without an event loop,
+// it looks every CheckStepMs. The condition is looked at once more at the bound. Readers use it
+// like this:
 //     int waited = 0;
 //     if (!EventPump::waitForBytes(link, 4, 48, &waited)) { /* no answer */ }
 // and a fixed pause that must not freeze the window is EventPump::pause(500).
 class EventPump {
 public:
     using Hook = void (*)(int ms);
+    using Observer = void (*)(int boundMs, int waitedMs);
     using Condition = std::function<bool()>;
 
-    // How often a wait looks at its condition (and processes events).
+    // How often a wait looks at a condition that cannot wake it.
     static constexpr int CheckStepMs = 2;
 
     // Processes pending events and waits until `ready()` holds or `boundMs` of waiting have
@@ -39,12 +44,27 @@ public:
     // Sleep without processing events (for the few waits that must not let handlers run).
     static void sleepBlocking(int ms);
 
-    // Replaces the sleep (tests that must not spend real time: the hook is called with each
-    // step's length and the waits count that as time passed). nullptr restores the real one.
+    // Replaces the sleep (tests that must not spend real time: the waits look every CheckStepMs,
+    // the hook is called with each step's length and the waits count that as time passed).
+    // nullptr restores the real one.
     static void setSleepHook(Hook hook);
+    // Told of every wait as it ends, with its bound and how long it waited (benchmarks).
+    static void setObserver(Observer observer);
 
 private:
     // Sleeps `ms` and returns how long that took: `ms` under a hook, the real time otherwise.
     static int sleepStep(int ms);
+    // The wait in steps of CheckStepMs (under the hook, or without an event loop).
+    static bool waitInSteps(int boundMs, const Condition& ready, int& waited);
+    // The wait in the event loop. A wait for `count` bytes of `link` sleeps while they arrive
+    // for the time the line needs to carry the rest, and otherwise until the link's descriptor
+    // says the next byte is there; a pause (`sleepThrough`) sleeps to its bound; any other
+    // condition is looked at every CheckStepMs. Window events end a sleep early.
+    static bool waitInLoop(int boundMs, const Condition& ready, SerialLink* link, int count,
+                           bool sleepThrough, int& waited);
+    static bool wait(int boundMs, const Condition& ready, int* waitedMs, SerialLink* link,
+                     int count, bool sleepThrough);
     static Hook sleepHook;
+    static Observer observer;
+    static int armedWaits; // waits sleeping on a link's descriptor (only the outermost arms it)
 };

@@ -15,4 +15,17 @@ public:
     // Counts the port's openings (also a quiet reopen of a device that came back): a new value
     // means a new opening. Links that cannot tell keep 0.
     virtual std::uint32_t SerialOpenCount() { return 0; }
+
+    // Waking on received bytes. ArmInputWake returns a descriptor that becomes readable once at
+    // least `count` bytes are waiting (or the line hangs up), so a wait can sleep until then;
+    // -1 when the link cannot tell, and the wait looks at the queue every few milliseconds.
+    // DisarmInputWake ends it; reads and the queue count are the same armed or not.
+    virtual int ArmInputWake(int count) {
+        (void)count;
+        return -1;
+    }
+    virtual void DisarmInputWake() {}
+    // Microseconds one byte takes on the line; 0 when unknown. A wait that sees bytes coming
+    // sleeps for the time the rest of them need instead of being woken by each one.
+    virtual int ByteTimeUs() { return 0; }
 };

@@ -4,6 +4,7 @@
 
 #include <QMetaObject>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
@@ -49,6 +50,7 @@ void TCoreComm::CheckOpen() {
 void TCoreComm::CreateHandle() {
     FLastOpenError = 0;
     FHungUp = false;
+    FWakeCount = 1;
     const QByteArray path = FDeviceName.toLocal8Bit();
     int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
@@ -258,6 +260,49 @@ int TCoreComm::InQueCount() {
     }
     int queued = 0;
     return ioctl(FHandle, FIONREAD, &queued) == 0 ? queued : 0;
+}
+
+namespace {
+
+// Sets the minimum read count of a raw line (no read time-out), unless it is already that.
+bool setMinimumRead(int fd, int count) {
+    termios tio{};
+    if (tcgetattr(fd, &tio) != 0) {
+        return false;
+    }
+    if (tio.c_cc[VMIN] == count && tio.c_cc[VTIME] == 0) {
+        return true;
+    }
+    tio.c_cc[VMIN] = static_cast<cc_t>(count);
+    tio.c_cc[VTIME] = 0;
+    return tcsetattr(fd, TCSANOW, &tio) == 0;
+}
+
+} // namespace
+
+int TCoreComm::ArmInputWake(int count) {
+    if (!FActive || FHungUp) {
+        return -1;
+    }
+    std::lock_guard<std::recursive_mutex> guard(FCritSect);
+    const int wanted = std::clamp(count, 1, 255);
+    if (wanted != FWakeCount) {
+        if (!setMinimumRead(FHandle, wanted)) {
+            return -1;
+        }
+        FWakeCount = wanted;
+    }
+    return FHandle;
+}
+
+void TCoreComm::DisarmInputWake() {
+    if (!FActive || FWakeCount == 1) {
+        return;
+    }
+    std::lock_guard<std::recursive_mutex> guard(FCritSect);
+    // A port that refuses keeps no stale count in mind: the next arm sets it again.
+    (void)setMinimumRead(FHandle, 1);
+    FWakeCount = 1;
 }
 
 int TCoreComm::OutQueCount() {

@@ -97,6 +97,12 @@ public:
     // True once the far end has hung up (POLLHUP, or EIO from the device). Such a port stays
     // open until closed but carries nothing any more.
     bool HungUp();
+    // Makes the handle readable only once `count` bytes are waiting (at most 255: the line's
+    // minimum read count), so a wait can sleep on it until its bytes are there; returns the
+    // handle, or -1 when the port is closed or refuses. DisarmInputWake restores the usual
+    // minimum of one byte. Reads do not change: the handle is non-blocking.
+    int ArmInputWake(int count);
+    void DisarmInputWake();
     // Line-error counters of the driver: frame, overrun, parity, buffer overrun, break.
     using ErrorCounts = std::array<int, 5>;
     // The CE_* bits of the counters that moved from `before` to `now`: the errors since the last
@@ -144,6 +150,7 @@ private:
     TFlowControl FFlowControl = fcDefault;
     int FLastOpenError = 0;
     bool FHungUp = false;
+    int FWakeCount = 1; // the line's minimum read count as last set
     // Bumped by Close: an event posted by an earlier thread carries an older number and is dropped.
     std::uint64_t FEventGeneration = 0;
     std::atomic<std::uint64_t> FEventsPosted{0};

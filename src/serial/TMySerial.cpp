@@ -99,7 +99,11 @@ QString explainOpenError(const TMySerial::OpenErrorTexts& texts, const QString& 
 TMySerial::TMySerial(QObject* owner)
     : QObject(owner), FComm(std::make_unique<TMyComm>()), FFtdi(std::make_unique<TMyFtdi>()),
       FConnectCaption(QStringLiteral("Połącz")), FDisconnectCaption(QStringLiteral("Rozłącz")),
-      FOpenErrorText(QStringLiteral("Nie można otworzyć portu : ")) {}
+      FOpenErrorText(QStringLiteral("Nie można otworzyć portu : ")) {
+    // The facade handles none of the port's events: its callers look at the queue and the line
+    // themselves. Watching for none spares the window a posted event per answer and per write.
+    FComm->SetMonitorEvents(0);
+}
 
 TMySerial::~TMySerial() {
     // Close without letting events run: the owner is being torn down.
@@ -165,6 +169,7 @@ bool TMySerial::SerialOpen(int port, int baud) {
         baud = 9600;
     }
     FBaud = baud;
+    lineBaud_ = baud;
     SerialClose();
     if (!PauseBeforeOpen()) {
         return SerialConnected(); // a newer open made during the pause has decided
@@ -355,6 +360,25 @@ int TMySerial::SerialInQueCount() {
     }
 }
 
+int TMySerial::ArmInputWake(int count) {
+    if (FPortNumber >= FtdiPortBase || !SerialConnected()) {
+        return -1;
+    }
+    wakeArmed_ = true;
+    return FComm->ArmInputWake(count);
+}
+
+void TMySerial::DisarmInputWake() {
+    if (wakeArmed_) {
+        wakeArmed_ = false;
+        FComm->DisarmInputWake();
+    }
+}
+
+int TMySerial::ByteTimeUs() {
+    return lineBaud_ > 0 ? 10'000'000 / lineBaud_ : 0;
+}
+
 int TMySerial::SerialPurgeRx() {
     if (!SerialConnected()) {
         return -1;
@@ -389,6 +413,7 @@ void TMySerial::SerialBaudRate(int baud) {
     if (baud <= 0) {
         return;
     }
+    lineBaud_ = baud;
     bool known = false;
     const TBaudRate rate = baudRateOf(baud, known);
     try {

@@ -47,6 +47,11 @@ public:
     int SerialWrite(const std::uint8_t* buffer, int count) override;
     int SerialInQueCount() override;
     std::uint32_t SerialOpenCount() override { return openCount_; }
+    // COM ports wake a wait on their bytes; the FTDI library offers no descriptor (-1).
+    int ArmInputWake(int count) override;
+    void DisarmInputWake() override;
+    // Ten bit times (start, eight data, stop) at the rate the port was opened or last set to.
+    int ByteTimeUs() override;
     int SerialPurgeRx();
     int SerialPurgeTx();
     void SerialBaudRate(int baud);
@@ -121,4 +126,6 @@ private:
     int openRequests_ = 0;
     std::uint32_t openCount_ = 0;
     int pausing_ = 0;
+    bool wakeArmed_ = false;
+    int lineBaud_ = 9600; // the rate of the last open or SerialBaudRate
 };

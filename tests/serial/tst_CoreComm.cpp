@@ -7,9 +7,11 @@
 
 #include <atomic>
 #include <chrono>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -154,6 +156,47 @@ private slots:
         comm.PurgeIn();
         QCOMPARE(comm.InQueCount(), 0);
         QCOMPARE(comm.OutQueCount(), 0);
+    }
+
+    // An armed handle turns readable only with the whole count there (the line counts up to 255
+    // bytes); disarmed, with any byte; reads take what is there either way.
+    void anArmedHandleTurnsReadableWithTheWholeCount_data() {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("sent");
+        QTest::addColumn<bool>("readable");
+        QTest::newRow("header, one byte short") << 4 << 3 << false;
+        QTest::newRow("header complete") << 4 << 4 << true;
+        QTest::newRow("map body, short") << 247 << 246 << false;
+        QTest::newRow("map body complete") << 247 << 247 << true;
+        QTest::newRow("largest body: woken at 255") << 257 << 255 << true;
+        QTest::newRow("largest body, 254 there") << 257 << 254 << false;
+    }
+    void anArmedHandleTurnsReadableWithTheWholeCount() {
+        QFETCH(int, count);
+        QFETCH(int, sent);
+        QFETCH(bool, readable);
+        PtyPair pty;
+        TMyComm comm;
+        comm.SetDeviceName(pty.slavePath);
+        comm.Open();
+        const auto readableNow = [&comm] {
+            pollfd pfd{comm.Handle(), POLLIN, 0};
+            return ::poll(&pfd, 1, 0) > 0 && (pfd.revents & POLLIN) != 0;
+        };
+        const int fd = comm.ArmInputWake(count);
+        QCOMPARE(fd, comm.Handle());
+        pty.send(QByteArray(sent, 'x'));
+        QTRY_COMPARE(comm.InQueCount(), sent);
+        QCOMPARE(readableNow(), readable);
+        comm.DisarmInputWake();
+        QVERIFY(readableNow());
+        std::vector<std::uint8_t> buffer(static_cast<std::size_t>(sent));
+        QCOMPARE(comm.Read(buffer.data(), static_cast<std::uint32_t>(sent)), sent);
+        termios tio{};
+        QCOMPARE(tcgetattr(comm.Handle(), &tio), 0);
+        QCOMPARE(int(tio.c_cc[VMIN]), 1);
+        comm.Close();
+        QCOMPARE(comm.ArmInputWake(count), -1);
     }
 
     void secondOpenIsRefusedAndThePortStaysOpen() {

@@ -14,10 +14,12 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <vector>
 
 #include <grp.h>
 #include <sys/fsuid.h>
 #include <sys/stat.h>
+#include <termios.h>
 #include <unistd.h>
 
 namespace {
@@ -38,6 +40,29 @@ void mapPort(int number, const QString& path) {
     QSettings settings("Merka", "Durorude");
     settings.setValue(QString("Ports/COM%1").arg(number), path);
 }
+
+// The facade as the protocol sees it, counting how often a wait looks at the input queue.
+class CountingLink : public SerialLink {
+public:
+    explicit CountingLink(TMySerial& serial) : serial_(serial) {}
+    bool SerialConnected() override { return serial_.SerialConnected(); }
+    int SerialInQueCount() override {
+        ++looks;
+        return serial_.SerialInQueCount();
+    }
+    int SerialRead(std::uint8_t* buffer, int count) override {
+        return serial_.SerialRead(buffer, count);
+    }
+    int SerialWrite(const std::uint8_t* buffer, int count) override {
+        return serial_.SerialWrite(buffer, count);
+    }
+    int ArmInputWake(int count) override { return serial_.ArmInputWake(count); }
+    void DisarmInputWake() override { serial_.DisarmInputWake(); }
+    int looks = 0;
+
+private:
+    TMySerial& serial_;
+};
 
 struct Shown {
     QStringList texts;
@@ -243,6 +268,68 @@ private slots:
         QCOMPARE(serial.SerialPurgeRx(), 1);
         QCOMPARE(serial.SerialInQueCount(), 0);
         QCOMPARE(serial.SerialPurgeTx(), 1);
+    }
+
+    // A wait for bytes on a COM port sleeps until all of them are there or its bound has passed,
+    // looking at the line when woken rather than every few milliseconds, and leaves the line as
+    // it found it.
+    void aWaitForBytesSleepsUntilAllAreThere_data() {
+        QTest::addColumn<QList<int>>("arrivals"); // ms after the wait begins, one per piece
+        QTest::addColumn<QList<int>>("pieces");   // bytes in each piece; 0: the far end hangs up
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("bound");
+        QTest::addColumn<bool>("found");
+        QTest::addColumn<int>("maxLooks");
+        QTest::newRow("header at once") << QList<int>{20} << QList<int>{4} << 4 << 200 << true << 5;
+        QTest::newRow("header in three pieces")
+            << QList<int>{5, 15, 30} << QList<int>{1, 2, 1} << 4 << 200 << true << 8;
+        QTest::newRow("live body in two pieces")
+            << QList<int>{5, 20} << QList<int>{10, 11} << 21 << 200 << true << 6;
+        QTest::newRow("one byte short at the bound")
+            << QList<int>{5} << QList<int>{3} << 4 << 60 << false << 6;
+        QTest::newRow("silence") << QList<int>{} << QList<int>{} << 4 << 40 << false << 4;
+        // Beyond what the line counts, and a hung-up line that stays readable: looked at in
+        // steps, never spinning.
+        QTest::newRow("largest body")
+            << QList<int>{5, 15} << QList<int>{255, 2} << 257 << 300 << true << 40;
+        QTest::newRow("far end hangs up")
+            << QList<int>{10} << QList<int>{0} << 4 << 60 << false << 40;
+    }
+    void aWaitForBytesSleepsUntilAllAreThere() {
+        QFETCH(QList<int>, arrivals);
+        QFETCH(QList<int>, pieces);
+        QFETCH(int, count);
+        QFETCH(int, bound);
+        QFETCH(bool, found);
+        QFETCH(int, maxLooks);
+        PtyPair pty;
+        mapPort(1, pty.slavePath);
+        TMySerial serial;
+        capture(serial);
+        QVERIFY(serial.SerialOpen(1, 9600));
+        CountingLink link(serial);
+        QObject farEnd; // the arrivals end with the test
+        for (int i = 0; i < arrivals.size(); ++i) {
+            const int n = pieces[i];
+            QTimer::singleShot(arrivals[i], Qt::PreciseTimer, &farEnd,
+                               [&pty, n] { n > 0 ? pty.send(QByteArray(n, 'x')) : pty.hangUp(); });
+        }
+        EventPump::setSleepHook(nullptr); // real time: the wait sleeps in the event loop
+        int waited = -1;
+        const bool got = EventPump::waitForBytes(link, count, bound, &waited);
+        EventPump::setSleepHook(recordSleep);
+        QCOMPARE(got, found);
+        QVERIFY2(found ? waited < bound : waited >= bound, qPrintable(QString::number(waited)));
+        QVERIFY2(link.looks <= maxLooks, qPrintable(QString::number(link.looks)));
+        if (found) {
+            std::vector<std::uint8_t> buffer(static_cast<std::size_t>(count));
+            QCOMPARE(serial.SerialRead(buffer.data(), count), count);
+        }
+        if (serial.SerialConnected()) {
+            termios tio{};
+            QCOMPARE(tcgetattr(serial.Comm().Handle(), &tio), 0);
+            QCOMPARE(int(tio.c_cc[VMIN]), 1);
+        }
     }
 
     void farEndHangingUpReadsAsDisconnected() {

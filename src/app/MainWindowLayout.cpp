@@ -344,6 +344,7 @@ void TForm1::CreateClientArea() {
 
     Timer1 = named(new QTimer(this), "Timer1");
     Timer1->setInterval(100);
+    Timer1->setTimerType(Qt::PreciseTimer); // the poll interval to the millisecond, not within 5 %
     Timer2 = named(new QTimer(this), "Timer2");
     Timer2->setInterval(500);
     Timer2->setSingleShot(true);

@@ -101,9 +101,7 @@ void TForm1::ApplyResponse(const ResponseResult& result) {
         }
         // The settings section of the report, once per identity.
         if (result.settings->reportSectionWritten && FormInfo != nullptr) {
-            for (const QString& line : result.settings->reportLines) {
-                FormInfo->AppendLine(line);
-            }
+            FormInfo->AppendLines(result.settings->reportLines);
             FormInfo->Edit2->setProperty("Tag", 1);
         }
     }
@@ -138,9 +136,7 @@ void TForm1::ApplyIdentity(const IdentityResult& identity) {
     }
     if (identity.reportWritten && FormInfo != nullptr) {
         FormInfo->Clear();
-        for (const QString& line : identity.reportLines) {
-            FormInfo->AppendLine(line);
-        }
+        FormInfo->AppendLines(identity.reportLines);
         FormInfo->Edit2->setProperty("Tag", 0);
     }
     if (identity.showTab) {

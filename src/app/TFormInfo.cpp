@@ -66,6 +66,18 @@ void TFormInfo::Clear() {
 }
 
 void TFormInfo::AppendLine(const QString& line) {
+    InsertLine(line);
+    AlignColumns();
+}
+
+void TFormInfo::AppendLines(const QStringList& lines) {
+    for (const QString& line : lines) {
+        InsertLine(line);
+    }
+    AlignColumns();
+}
+
+void TFormInfo::InsertLine(const QString& line) {
     // Inserted as plain text: the vehicle name comes from the controller, and a "<b>" or "&lt;"
     // in it must show as typed (QTextEdit::append would take such a line for HTML). Counting
     // lines keeps an empty first line (an absent title text), which append would drop.
@@ -76,7 +88,6 @@ void TFormInfo::AppendLine(const QString& line) {
     }
     cursor.insertText(line);
     ++lineCount_;
-    AlignColumns();
 }
 
 void TFormInfo::AlignColumns() {

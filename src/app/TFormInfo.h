@@ -17,11 +17,14 @@ public:
 
     void Clear();
     void AppendLine(const QString& line);
+    // Appends a whole section and aligns the columns once (a report has dozens of lines).
+    void AppendLines(const QStringList& lines);
     QStringList Lines() const;
 
 private:
     // Sets each line's tab stops so that values and notes start in one column.
     void AlignColumns();
+    void InsertLine(const QString& line);
 
     int lineCount_ = 0;
 };

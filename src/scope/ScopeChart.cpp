@@ -135,7 +135,8 @@ void ScopeChart::redraw() {
 }
 
 void ScopeChart::scheduleRedraw() {
-    if (!redrawTimer_.isActive()) {
+    // A hidden chart is drawn when it is shown: no timer runs for it meanwhile.
+    if (isVisible() && !redrawTimer_.isActive()) {
         redrawTimer_.start();
     }
 }

@@ -90,13 +90,18 @@ bool EventPump::waitInLoop(int boundMs, const Condition& ready, SerialLink* link
             canArm = false;
         }
         const bool coming = byteUs > 0 && have > had;
+        const int missing = count - have;
+        const bool lineCarries = coming && missing > 2;
         qint64 step = std::min<qint64>(left, CheckStepMs);
-        if (coming) {
+        if (lineCarries) {
             // Bytes are arriving: the rest cannot be complete before the line has carried them.
-            step = std::min<qint64>(
-                left, std::max<qint64>(1, (qint64(count - have) * byteUs + 999) / 1000));
+            // Sleep until the last one or two are due, then let the descriptor wake the wait.
+            const qint64 due = qint64(missing - 1) * byteUs / 1000;
+            step = std::min<qint64>(left, std::max<qint64>(1, due));
         } else if (canArm) {
-            const int fd = link->ArmInputWake(byteUs > 0 ? have + 1 : count);
+            // A silent line wakes the wait with its next byte; a nearly complete answer, or one
+            // at an unknown rate, once all of it is there.
+            const int fd = link->ArmInputWake(byteUs > 0 && !coming ? have + 1 : count);
             if (fd >= 0 && wake == nullptr) {
                 wake = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
                 QObject::connect(wake.get(), &QSocketNotifier::activated,
@@ -112,7 +117,7 @@ bool EventPump::waitInLoop(int boundMs, const Condition& ready, SerialLink* link
             step = left;
         }
         if (wake != nullptr) {
-            wake->setEnabled(!coming && canArm);
+            wake->setEnabled(!lineCarries && canArm);
         }
         had = std::max(have, 0);
         woken = false;

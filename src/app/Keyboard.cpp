@@ -254,7 +254,8 @@ void TForm1::SetServiceMode(bool on) {
         // Room for the 16 columns of the measurement grids, but never more than 2/5 of the window.
         const int full = 16 * GridB->horizontalHeader()->defaultSectionSize() +
                          GridB->verticalScrollBar()->sizeHint().width() + 4;
-        PanelRight->setFixedWidth(std::min(full, width() * 2 / 5));
+        panelRightWanted_ = std::min(full, width() * 2 / 5);
+        PanelRight->setFixedWidth(panelRightWanted_);
     }
     for (QWidget* w : {static_cast<QWidget*>(PanelRight), static_cast<QWidget*>(SplitterRight),
                        static_cast<QWidget*>(Panel1)}) {

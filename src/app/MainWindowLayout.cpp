@@ -331,7 +331,12 @@ void TForm1::CreateClientArea() {
         [this, room](int width) { SetPanelLeftWidth(room(width, 200)); }, +1);
     new SideDrag(
         SplitterRight, [this] { return PanelRight->width(); },
-        [this, room](int width) { PanelRight->setFixedWidth(room(width, 120)); }, -1);
+        [this, room](int width) {
+            panelRightWanted_ = room(width, MeasuredMapsNarrowest);
+            PanelRight->setFixedWidth(panelRightWanted_);
+            FitPanelLeftBesideChart();
+        },
+        -1);
 
     StatusBar1 = named(new QStatusBar(this), "StatusBar1");
     setStatusBar(StatusBar1);

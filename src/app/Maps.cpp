@@ -18,6 +18,7 @@
 #include <QMessageBox>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QScopedValueRollback>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -38,6 +39,7 @@ void TForm1::CreateMapEditor() {
 void TForm1::ShowChartPanel(bool show) {
     chartPanelShown_ = show;
     if (!show) {
+        chartFolded_ = false;
         Panel2->hide();
         SetPanelLeftFills(true);
         SplitterLeft->hide();
@@ -45,12 +47,11 @@ void TForm1::ShowChartPanel(bool show) {
     }
     SetPanelLeftWidth(width() * 2 / 3);
     SetPanelLeftFills(false);
-    FitPanelLeftBesideChart();
-    SplitterLeft->show();
-    Panel2->show();
+    FitPanelLeftBesideChart(); // shows the chart, or folds it away in a narrow window
     if (MapChart != nullptr) {
         return;
     }
+    Panel2->installEventFilter(this);
     MapChart = new TChart3D(Panel2);
     Panel2->layout()->addWidget(MapChart);
     SetUpMapChart(MapChart);
@@ -96,21 +97,49 @@ void TForm1::resizeEvent(QResizeEvent* event) {
 }
 
 void TForm1::FitPanelLeftBesideChart() {
-    if (panelLeftFills_) {
+    // Showing or hiding a panel resizes the left panel, whose layout calls here again.
+    if (fitting_) {
         return;
     }
-    // The chart and the panel grow and shrink together. The panel never gets narrower than
-    // its rows (it would scroll sideways); the chart keeps at least a usable strip.
-    // Service mode's measured maps stand at the right with a width of their own.
-    const int right =
-        PanelRight->isHidden() ? 0 : PanelRight->minimumWidth() + SplitterRight->width();
+    QScopedValueRollback<bool> once(fitting_, true);
+    // The rows of the left panel never scroll sideways: the width they need at their smallest
+    // cells comes first.
+    const int rowsLeast =
+        PanelLeftNarrowest > 0 ? PanelLeftNarrowest : PanelLeftContent->minimumWidth();
+    const int rows = rowsLeast + PanelLeftScroll->verticalScrollBar()->sizeHint().width() + 2;
+    // Service mode's measured maps stand at the right with a width of their own, but give way
+    // to the rows (their grids scroll within themselves).
+    int right = 0;
+    if (!PanelRight->isHidden()) {
+        const int room = width() - rows - SplitterRight->width();
+        const int wanted = panelRightWanted_ > 0 ? panelRightWanted_ : PanelRight->width();
+        const int w = std::max(MeasuredMapsNarrowest, std::min(wanted, room));
+        if (PanelRight->minimumWidth() != w || PanelRight->maximumWidth() != w) {
+            PanelRight->setFixedWidth(w);
+        }
+        right = w + SplitterRight->width();
+    }
+    if (panelLeftFills_ || PanelLeft->isHidden()) {
+        return;
+    }
+    // The chart and the panel grow and shrink together; the chart keeps at least a usable
+    // strip, or folds away while the window is too narrow for it beside the rows.
     const int w = width() - right;
-    const int rows = PanelLeftContent->minimumWidth() +
-                     PanelLeftScroll->verticalScrollBar()->sizeHint().width() + 2;
-    const int chartLeast = std::min(220, w / 3);
-    panelLeftWidth_ =
-        std::min(std::max(static_cast<int>(panelLeftShare_ * w), rows), w - chartLeast);
-    PanelLeft->setFixedWidth(panelLeftWidth_);
+    chartFolded_ = w - rows - SplitterLeft->width() < ChartNarrowest;
+    if (chartFolded_) {
+        PanelLeft->setMinimumWidth(0);
+        PanelLeft->setMaximumWidth(QWIDGETSIZE_MAX);
+    } else {
+        const int chartLeast = std::max(ChartNarrowest, std::min(220, w / 3));
+        panelLeftWidth_ =
+            std::max(std::min(static_cast<int>(panelLeftShare_ * w), w - chartLeast), rows);
+        PanelLeft->setFixedWidth(panelLeftWidth_);
+    }
+    bodyLayout_->setStretchFactor(PanelLeft, chartFolded_ ? 1 : 0);
+    if (Panel2->isHidden() != chartFolded_) {
+        SplitterLeft->setVisible(!chartFolded_);
+        Panel2->setVisible(!chartFolded_);
+    }
 }
 
 bool TForm1::mapOn() const {

@@ -74,6 +74,7 @@ void ParametersTab::PanelLeftResize() {
     frame.PanelMapyTop = f_.PanelMapyTop;
     frame.GridMapa = f_.GridMapa;
     frame.Content = f_.PanelLeftContent;
+    frame.narrowestWidth = &f_.PanelLeftNarrowest;
     LeftPanelLayout::apply(f_, frame, (f_.Mirror.OpcjeL & 0x04) != 0, f_.Mirror.PcConfig);
     inLayout_ = false;
     f_.FitPanelLeftBesideChart(); // the rows may need another width beside the chart

@@ -307,8 +307,18 @@ public:
     // Panel2 with the chart beside PanelLeft (show), or PanelLeft alone.
     void ShowChartPanel(bool show);
     bool ChartPanelShown() const { return chartPanelShown_; }
-    // Beside the chart: PanelLeft's share of the width, never narrower than its rows.
+    // Beside the chart: PanelLeft's share of the width, never narrower than its rows. A window
+    // too narrow for the rows and a usable chart folds the chart away until it is wide enough;
+    // service mode's measured maps give way to the rows too (their grids scroll instead).
     void FitPanelLeftBesideChart();
+    // The chart stands beside the rows now (shown, on its tab, and with room for it).
+    bool ChartBesideRows() const { return chartPanelShown_ && !chartFolded_; }
+    // The width the left panel's rows need at their smallest cells (set by its layout).
+    int PanelLeftNarrowest = 0;
+    // Narrowest chart worth showing beside the rows.
+    static constexpr int ChartNarrowest = 180;
+    // Narrowest strip of service mode's measured maps.
+    static constexpr int MeasuredMapsNarrowest = 120;
     // MapHost (mirror(), setStatusText() and closePort() are shared with RecordingsHost)
     QString mapText(int id) const override { return LangText(id); }
     bool mapOn() const override;
@@ -384,6 +394,9 @@ private:
     bool closePending_ = false;
     bool panelLeftFills_ = true;
     bool chartPanelShown_ = false;
+    bool chartFolded_ = false; // shown, but no room beside the rows
+    bool fitting_ = false;     // FitPanelLeftBesideChart runs (showing panels resizes again)
+    int panelRightWanted_ = 0; // service mode's measured maps, when the window has room
     double panelLeftShare_ = 2.0 / 3.0; // of the window's width, beside the chart
     int panelLeftWidth_ = 533;
     QHBoxLayout* bodyLayout_ = nullptr;

@@ -431,6 +431,10 @@ Cell apply(LeftPanelControls& controls, const Frame& frame, bool camshaft, bool 
     const int b = cell.b;
     const int w = cell.w;
     const Extent extent = measure(controls, frame, in, cell);
+    if (frame.narrowestWidth != nullptr) {
+        const Cell smallest{NarrowestRowHeight, NarrowestRowHeight * 36 / 10};
+        *frame.narrowestWidth = measure(controls, frame, in, smallest).right + 4;
+    }
 
     // Captions keep their designed places but get the room up to the left panel's edge, so
     // that a longer text (another language, the frame log) is not cut short. The left panel's

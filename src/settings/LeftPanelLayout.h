@@ -48,6 +48,9 @@ struct Frame {
     // The scrolled widget that holds the stack: it gets the minimum size the placed controls
     // need, so a small window scrolls instead of drawing panels over each other. May be null.
     QWidget* Content = nullptr;
+    // Where to store the width the shown controls need at the smallest cells (the narrowest
+    // the panel can be without scrolling sideways). May be null.
+    int* narrowestWidth = nullptr;
 };
 
 // Below this the texts of a small window are hard to read; the rule's font size is raised to

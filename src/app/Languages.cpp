@@ -97,24 +97,46 @@ void TForm1::ApplyLanguage(int language) {
         language = Lang.Language;
     }
     // Texts shown from earlier messages (the status bar, the switch picture's hint) are found
-    // by their text in the language left, and shown again in the new one.
-    auto textId = [this](const QString& text) {
+    // by their text in the language left, and shown again in the new one; a text with a "%1"
+    // in it (the device being reopened) keeps what stood in its place.
+    struct Shown {
+        int id = 0;
+        QString arg;
+        bool hasArg = false;
+    };
+    auto find = [this](const QString& text) {
         for (int id = 100; id < 960 && !text.isEmpty(); ++id) {
-            if (Lang.LangText(id) == text) {
-                return id;
+            const QString pattern = Lang.LangText(id);
+            if (pattern == text) {
+                return Shown{id, {}, false};
+            }
+            const qsizetype at = pattern.indexOf(QLatin1String("%1"));
+            if (at < 0 || pattern.size() < 6 ||
+                pattern.indexOf(QLatin1String("%1"), at + 2) >= 0) {
+                continue;
+            }
+            const QString before = pattern.left(at);
+            const QString after = pattern.mid(at + 2);
+            if (text.size() >= before.size() + after.size() && text.startsWith(before) &&
+                text.endsWith(after)) {
+                return Shown{id, text.mid(before.size(), text.size() - before.size() - after.size()),
+                             true};
             }
         }
-        return 0;
+        return Shown{};
     };
-    const int statusId = textId(StatusText());
-    const int hintId = textId(PanelSw->toolTip());
+    const Shown status = find(StatusText());
+    const Shown hint = find(PanelSw->toolTip());
     Lang.Language = normalizeLanguage(language);
     LoadQtTranslation(Lang.Language);
-    if (statusId != 0) {
-        SetStatusText(LangText(statusId));
+    auto again = [this](const Shown& shown) {
+        return shown.hasArg ? LangText(shown.id).arg(shown.arg) : LangText(shown.id);
+    };
+    if (status.id != 0) {
+        SetStatusText(again(status));
     }
-    if (hintId != 0) {
-        PanelSw->setToolTip(LangText(hintId));
+    if (hint.id != 0) {
+        PanelSw->setToolTip(again(hint));
     }
     switch (Lang.Language) {
     case LanguagePolish:

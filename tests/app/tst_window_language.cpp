@@ -203,6 +203,13 @@ private slots:
         w->SetStatusText(QStringLiteral("/dev/ttyUSB0"));
         w->ApplyLanguage(2);
         QCOMPARE(w->StatusText(), QStringLiteral("/dev/ttyUSB0"));
+        // A device being reopened: the text follows, the device's name stays.
+        w->SetStatusText(w->LangText(160).arg(QStringLiteral("/dev/ttyUSB0")));
+        w->ApplyLanguage(0);
+        QCOMPARE(w->StatusText(), QStringLiteral("Urządzenie /dev/ttyUSB0 zniknęło: zostanie "
+                                                 "otwarte ponownie, gdy tylko wróci"));
+        w->ApplyLanguage(4);
+        QCOMPARE(w->StatusText(), w->LangText(160).arg(QStringLiteral("/dev/ttyUSB0")));
     }
 };
 

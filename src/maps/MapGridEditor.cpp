@@ -537,14 +537,17 @@ bool MapGridEditor::eventFilter(QObject* watched, QEvent* event) {
         }
         return true;
     }
-    if ((watched == grid_ || (typing_ != nullptr && watched == typing_)) &&
-        type == QEvent::KeyPress && isStepKey(static_cast<QKeyEvent*>(event))) {
+    // Key events first: the cell editor is looked at only then (while it is being destroyed
+    // it still filters events, and is no longer a line edit).
+    if (type == QEvent::KeyPress &&
+        (watched == grid_ || (typing_ != nullptr && watched == typing_)) &&
+        isStepKey(static_cast<QKeyEvent*>(event))) {
         StepSelectedCells(static_cast<QKeyEvent*>(event)->key() == Qt::Key_Up);
         return true; // the selection stays where it is for the next step
     }
     // The release of the key that opened the editor still goes to the grid.
-    if (typing_ != nullptr && (watched == typing_ || watched == grid_) &&
-        type == QEvent::KeyRelease) {
+    if (type == QEvent::KeyRelease && typing_ != nullptr &&
+        (watched == typing_ || watched == grid_)) {
         GridMapaKeyUp();
     }
     return QObject::eventFilter(watched, event);

@@ -4,7 +4,7 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: deps configure build run test bench package clean format sanitize sanitize-build fuzz soak mutate
+.PHONY: deps configure build run test bench package clean format sanitize sanitize-build sanitize-thread fuzz soak mutate
 
 deps:
 	@scripts/install-deps
@@ -51,6 +51,22 @@ sanitize-build: deps
 
 sanitize: sanitize-build
 	@cd $(SAN_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 600 -R '$(TESTS)'
+
+# ThreadSanitizer on the tests that run threads of their own: the serial layer (its event
+# thread), the simulator (its engine thread) and the program against the simulator on a
+# pseudo-terminal. Only these tests and the simulator are built, in build-tsan/.
+TSAN_DIR ?= build-tsan
+TSAN_TESTS ?= tst_CoreComm tst_PortMapAndSettings tst_SerialFacade tst_FtdiAdapter \
+	tst_simframes tst_simstate tst_simloader tst_simfaults tst_simpacing tst_simcommand \
+	tst_integration_protocol_on_sim tst_integration_fault_matrix
+empty :=
+space := $(empty) $(empty)
+sanitize-thread: deps
+	@cmake -S . -B $(TSAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVEX_WERROR=ON \
+		-DORVEX_SANITIZE=thread $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(TSAN_DIR) -j $(JOBS) --target orvex-sim $(TSAN_TESTS)
+	@cd $(TSAN_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 900 \
+		-R '^($(subst $(space),|,$(strip $(TSAN_TESTS))))$$'
 
 # Coverage-guided fuzzing with libFuzzer (clang): every harness for FUZZ_SECONDS (or those
 # named in FUZZERS), then a table of executions, coverage and findings.

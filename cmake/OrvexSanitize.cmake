@@ -12,7 +12,7 @@ if(ORVEX_SANITIZE)
     "ASAN_OPTIONS=detect_leaks=1:strict_init_order=1:check_initialization_order=1"
     "LSAN_OPTIONS=suppressions=${_supp}/lsan.supp:print_suppressions=0"
     "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1:suppressions=${_supp}/ubsan.supp"
-    "TSAN_OPTIONS=suppressions=${_supp}/tsan.supp:halt_on_error=1:second_deadlock_stack=1")
+    "TSAN_OPTIONS=suppressions=${_supp}/tsan.supp:halt_on_error=1:second_deadlock_stack=1:ignore_noninstrumented_modules=1")
   message(STATUS "Sanitizers: ${ORVEX_SANITIZE}")
 endif()
 

@@ -151,6 +151,9 @@ void TForm1::ApplyIdentity(const IdentityResult& identity) {
 }
 
 void TForm1::ApplyMapUpdate(const MapUpdate& update) {
+    if (MapEditor != nullptr && MapEditor->controllerCellsAcknowledged(update)) {
+        return; // a late write acknowledgement; the grid shows a file not written
+    }
     for (const MapCellUpdate& cell : update.cells) {
         SetCell(GridMapa, cell.column, cell.row, cell.text);
         if (MapChart != nullptr) {

@@ -6,6 +6,7 @@
 #include "MapCellValue.h"
 #include "MapCells.h"
 #include "MapHost.h"
+#include "MapUpdate.h"
 #include "PendingWrites.h"
 #include "TChart3D.h"
 
@@ -313,6 +314,19 @@ void MapGridEditor::controllerMapRead() {
     fileShown_ = false;
     fileName_.clear();
     noteMapShown();
+}
+
+bool MapGridEditor::controllerCellsAcknowledged(const MapUpdate& update) {
+    if (!fileShown_ || update.wholeMapRead) {
+        return false;
+    }
+    auto& table = host_.mirror().MapTable;
+    for (const MapCellUpdate& cell : update.cells) {
+        const auto b = static_cast<std::size_t>(MapCells::byteAt(cell.column, cell.row));
+        controllerMap_[b] = table[b];
+        table[b] = shown_[b];
+    }
+    return true;
 }
 
 void MapGridEditor::moveChartCursor(int column, int row, double angle) {

@@ -11,6 +11,8 @@
 #include <array>
 #include <cstdint>
 
+struct MapUpdate;
+
 class MapHost;
 class QLineEdit;
 class QMouseEvent;
@@ -74,6 +76,10 @@ public:
     // the history goes when the map read differs from what the grid showed (another
     // controller, or one changed elsewhere).
     void controllerMapRead();
+    // A map write acknowledgement stored the controller's cells into MapTable. While the grid
+    // shows a file those cells belong to the controller's map kept aside: the file's values go
+    // back into MapTable and true says the grid must not show the update.
+    bool controllerCellsAcknowledged(const MapUpdate& update);
 
     // For the cell delegate.
     bool mayType(int column, int row) const;

@@ -3,7 +3,10 @@
 // the measured grids.
 #include "FakeMapHost.h"
 #include "MapFileCommands.h"
+#include "MapCells.h"
+#include "MapDecoder.h"
 #include "MapGridEditor.h"
+#include "MapUpdate.h"
 #include "TChart3D.h"
 
 #include <QDir>
@@ -401,6 +404,20 @@ void MapFilesTest::openedMapFileAsksWithItsDifferenceFirst() {
     if (!answer) {
         QCOMPARE(editor->shownFileName(), QStringLiteral("known.orvx"));
         QCOMPARE(host.m.IdentityState, -1); // nothing read again either
+        // A write acknowledgement that comes late holds the controller's cell: it is kept as
+        // the controller's, while MapTable and the grid keep the file.
+        const int cell = MapCells::cellAt(4, 9);
+        host.m.RxBuffer.fill(0);
+        host.m.RxBuffer[0] = 1;
+        host.m.RxBuffer[1] = 0x01;
+        host.m.RxBuffer[2] = quint8(cell);
+        host.m.RxBuffer[std::size_t(3 + cell)] = 3;
+        const MapUpdate ack = MapDecoder::DecodeAcknowledgement(host.m, 3 + cell + 2);
+        QCOMPARE(ack.cells.size(), 1);
+        QVERIFY(editor->controllerCellsAcknowledged(ack));
+        QCOMPARE(int(qint8(host.m.MapTable[4 * 17 + 9])), -7);
+        QCOMPARE(int(editor->controllerMap()[4 * 17 + 9]), 3);
+        QCOMPARE(text(gridMapa.get(), 4, 9), QStringLiteral("-1.4"));
         // An edit of the shown file is not written; writing it sends the whole map.
         gridMapa->setCurrentCell(2, 2);
         editor->StepSelectedCells(true);
@@ -410,6 +427,7 @@ void MapFilesTest::openedMapFileAsksWithItsDifferenceFirst() {
         QCOMPARE(host.m.MapWriteFirst, 0);
         QCOMPARE(host.m.MapWriteLast, 239);
         QVERIFY(!editor->showsUnwrittenFile());
+        QVERIFY(!editor->controllerCellsAcknowledged(ack)); // the grid is the controller's again
     }
     // Not connected: no question, the file is written as it always was.
     host.questions.clear();

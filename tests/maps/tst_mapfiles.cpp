@@ -2,9 +2,9 @@
 // files, saves that fail without harming the file they were to replace, and the text map of
 // the measured grids.
 #include "FakeMapHost.h"
-#include "MapFileCommands.h"
 #include "MapCells.h"
 #include "MapDecoder.h"
+#include "MapFileCommands.h"
 #include "MapGridEditor.h"
 #include "MapUpdate.h"
 #include "TChart3D.h"

@@ -16,9 +16,9 @@
 #include <QFileDialog>
 #include <QFrame>
 #include <QMessageBox>
+#include <QScopedValueRollback>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QScopedValueRollback>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -94,6 +94,7 @@ void TForm1::SetMapChartTexts() {
 void TForm1::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     FitPanelLeftBesideChart();
+    ShowLinkHealth();
 }
 
 void TForm1::FitPanelLeftBesideChart() {

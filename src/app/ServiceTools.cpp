@@ -81,13 +81,19 @@ QString TForm1::PortCaption() const {
 }
 
 QString TForm1::LinkHealthCaption(const LinkHealth::Figures& f, const QString& port,
-                                  const LangSource& lang) {
+                                  const LangSource& lang, PortShown shown) {
     if (!f.portOpen || port.isEmpty()) {
         return lang.LangText(835);
     }
     const QLocale locale;
-    QStringList parts{port, lang.LangText(830).arg(locale.toString(f.pollsPerSecond, 'f', 1)),
-                      lang.LangText(831).arg(f.missed), lang.LangText(832).arg(f.badFrames)};
+    QStringList parts;
+    if (shown == PortShown::Whole) {
+        parts << port;
+    } else if (shown == PortShown::Number && port.startsWith(QLatin1String("COM"))) {
+        parts << port.section(QLatin1Char(' '), 0, 0);
+    }
+    parts << lang.LangText(830).arg(locale.toString(f.pollsPerSecond, 'f', 1))
+          << lang.LangText(831).arg(f.missed) << lang.LangText(832).arg(f.badFrames);
     if (f.sinceValidMs < 0) {
         parts << lang.LangText(834);
     } else {
@@ -102,7 +108,19 @@ void TForm1::ShowLinkHealth() {
     }
     // The port is asked about only when it may have changed its name: a cheap look.
     const LinkHealth::Figures f = Mirror.Health.figures(LinkHealth::clockMs());
-    const QString text = LinkHealthCaption(f, f.portOpen ? PortCaption() : QString(), Lang);
+    const QString port = f.portOpen ? PortCaption() : QString();
+    // In a narrow window the figures give way before the status text: first the device's
+    // path goes, then the port (the Port menu still names it).
+    const int statusWidth = statusText_ != nullptr ? statusText_->sizeHint().width() : 0;
+    const int room =
+        StatusBar1->width() - statusWidth - (StatusBar1->isSizeGripEnabled() ? 40 : 24);
+    QString text;
+    for (const PortShown shown : {PortShown::Whole, PortShown::Number, PortShown::None}) {
+        text = LinkHealthCaption(f, port, Lang, shown);
+        if (LinkHealthText->fontMetrics().horizontalAdvance(text) <= room) {
+            break;
+        }
+    }
     if (LinkHealthText->text() != text) {
         LinkHealthText->setText(text);
     }

@@ -342,8 +342,11 @@ public:
     QLabel* LinkHealthText = nullptr;
     QTimer* LinkHealthTimer = nullptr;
     void ShowLinkHealth();
+    // How much of the port the figures name: all of it, "COM n" only, or nothing (in a narrow
+    // window the figures give way before the status text does).
+    enum class PortShown { Whole, Number, None };
     static QString LinkHealthCaption(const LinkHealth::Figures& figures, const QString& port,
-                                     const LangSource& lang);
+                                     const LangSource& lang, PortShown shown = PortShown::Whole);
     // "COM n device" of the open port; empty while none is open.
     QString PortCaption() const;
     QAction* MenuPomocKopie = nullptr;  // Help: open the backups folder

@@ -81,6 +81,20 @@ private slots:
                  qPrintable(w->LinkHealthText->text()));
         QVERIFY(w->LinkHealthText->toolTip().contains("Bad: answers that came damaged"));
 
+        // In a narrow window the device's path gives way, then the port; the figures stay whole
+        // and so does the status text (Polish has the longest).
+        w->resize(620, 460);
+        w->ApplyLanguage(0);
+        QTRY_VERIFY_WITH_TIMEOUT(!w->LinkHealthText->text().contains(sim->slavePath()), 3000);
+        const QString shown = w->LinkHealthText->text();
+        QVERIFY2(shown.contains(" | bez odp. 0 | błędne 0 | odp. "), qPrintable(shown));
+        QVERIFY2(w->LinkHealthText->fontMetrics().horizontalAdvance(shown) <=
+                     w->LinkHealthText->width(),
+                 qPrintable(QString::number(w->LinkHealthText->width()) + " " + shown));
+        w->ApplyLanguage(2);
+        w->resize(1400, 700);
+        QTRY_VERIFY_WITH_TIMEOUT(w->LinkHealthText->text().startsWith(port), 3000);
+
         // A damaged answer is counted and shown within the refresh.
         sim->setFault(*SimFault::parse("checksum@0x50/1"));
         QTRY_VERIFY_WITH_TIMEOUT(!w->LinkHealthText->text().contains("bad 0"), 5000);

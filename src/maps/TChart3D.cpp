@@ -33,9 +33,11 @@ int textWidth(const QPainter& p, const QString& text) {
     return p.fontMetrics().horizontalAdvance(text);
 }
 
-// A caption kept inside the picture: on a narrow chart it would start left of the edge.
-void captionOut(QPainter& p, int x, int y, const QString& text) {
+// A caption kept inside the picture: on a narrow chart it would start left of the edge, and
+// one wider than the chart ends in an ellipsis instead of being cut at the edge.
+void captionOut(QPainter& p, int x, int y, const QString& full) {
     const QSize area(p.device()->width(), p.device()->height());
+    const QString text = p.fontMetrics().elidedText(full, Qt::ElideRight, area.width() - 4);
     const int w = textWidth(p, text);
     x = std::max(2, std::min(x, area.width() - w - 2));
     y = std::max(0, std::min(y, area.height() - p.fontMetrics().height()));

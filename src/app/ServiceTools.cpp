@@ -18,6 +18,7 @@
 #include <QCheckBox>
 #include <QDateTime>
 #include <QDir>
+#include <QFont>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -233,6 +234,11 @@ QString TForm1::WriteServiceReport(const QString& path) {
     // its size, view and the angles measured on it.
     TChart3D chart;
     SetUpMapChart(&chart);
+    // Printed at about half a page wide: the texts a size larger than on the screen, so the
+    // axis numbers stay readable on paper.
+    QFont printed = chart.font();
+    printed.setPointSizeF(printed.pointSizeF() * 1.5);
+    chart.setFont(printed);
     chart.resize(900, 675);
     chart.RefreshChart();
     c.chart = chart.Image();

@@ -54,6 +54,7 @@ QByteArray ScriptedLoader::answer(const QByteArray& r) {
     }
     if (r.size() == 23) {
         blockFrames.append(r);
+        keyWords.append(key_);
         ++next_;
         if (next_ >= announced)
             return blockRequest(endStatus, endBlock >= 0 ? endBlock : next_);

@@ -20,6 +20,7 @@ struct ScriptedLoader {
     // What the PC sent.
     int announced = -1;
     QList<QByteArray> blockFrames;
+    QList<int> keyWords; // the key word of the request each block frame answered
     bool closed = false;
 
     QByteArray answer(const QByteArray& request);

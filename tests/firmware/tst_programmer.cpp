@@ -72,6 +72,7 @@ private slots:
     void labelsGiveImageIdAndSignalCode_data();
     void labelsGiveImageIdAndSignalCode();
     void blockFramesCarryTheBlockUnderAFreshKey();
+    void aWholeTransferServesEveryBlockAndCloses_data();
     void aWholeTransferServesEveryBlockAndCloses();
     void failuresEndInTheirOutcome_data();
     void failuresEndInTheirOutcome();
@@ -146,25 +147,44 @@ void ProgrammerTest::blockFramesCarryTheBlockUnderAFreshKey() {
     QVERIFY(twice.size() > 1);
 }
 
+void ProgrammerTest::aWholeTransferServesEveryBlockAndCloses_data() {
+    QTest::addColumn<int>("base");
+    QTest::addColumn<int>("baseBlocks");
+    QTest::addColumn<QByteArray>("announce");
+    // 8832 bytes: 552 blocks, then the loader's own.
+    QTest::newRow("base 0x0100") << 0x0100 << 32 << hexBytes("55 05 54 00 00 00 02 48 08");
+    QTest::newRow("base 0x0123") << 0x0123 << 36 << hexBytes("55 05 54 00 00 00 02 4C 04");
+}
+
 void ProgrammerTest::aWholeTransferServesEveryBlockAndCloses() {
+    QFETCH(int, base);
+    QFETCH(int, baseBlocks);
+    QFETCH(QByteArray, announce);
+    const int count = 552 + baseBlocks;
     Run run;
+    run.loader.base = base;
     QCOMPARE(run.go(), ProgramResult::Success);
     QCOMPARE(run.link.writes.value(0), hexBytes("55 02 54 33 33 EF"));
     QCOMPARE(run.link.writes.value(1), hexBytes("55 00 50 5B"));
     QCOMPARE(run.link.writes.value(2), hexBytes("55 00 52 59"));
-    // 8832 bytes and a base of 0x0100: 552 + 32 blocks.
-    QCOMPARE(run.link.writes.value(3), hexBytes("55 05 54 00 00 00 02 48 08"));
-    QCOMPARE(run.programmer.BaseBlocks, 32);
-    QCOMPARE(run.progress.announcedBlocks, 584);
+    QCOMPARE(run.link.writes.value(3), announce);
+    QCOMPARE(run.programmer.BaseBlocks, baseBlocks);
+    QCOMPARE(run.progress.loader.base, base);
+    QCOMPARE(run.progress.announcedBlocks, count);
     QCOMPARE(run.progress.loader.deviceId, 0x0801E0E0u);
-    QCOMPARE(run.loader.blockFrames.size(), 584);
+    QCOMPARE(run.loader.blockFrames.size(), count);
     QCOMPARE(run.link.writes.last(), hexBytes("55 02 54 02 02 51"));
     QVERIFY(run.loader.closed);
     const QByteArray image = GeneratedImages::Image(1320);
-    for (int b = 0; b < 552; ++b)
-        QCOMPARE(unscramble(run.loader.blockFrames[b]), image.mid(16 * b, 16));
+    for (int b = 0; b < count; ++b) {
+        const QByteArray& frame = run.loader.blockFrames[b];
+        QCOMPARE(unscramble(frame), b < 552 ? image.mid(16 * b, 16) : QByteArray(16, '\0'));
+        // The loader's key rule, with this loader's base.
+        const int keyWord = run.loader.keyWords[b];
+        QCOMPARE(((quint8(frame[4]) - b + keyWord * baseBlocks) % 8 + 8) % 8, 0);
+    }
     QCOMPARE(run.progress.blocks.first(), 0);
-    QCOMPARE(run.progress.blocks.last(), 584);
+    QCOMPARE(run.progress.blocks.last(), count);
     QCOMPARE(run.progress.remaining.last(), 0);
     QCOMPARE(run.progress.lines.first(), QStringLiteral("Rx: 55 00 50 - - 5B"));
     // The closing request counts, the 584 block frames do not.

@@ -62,6 +62,8 @@ private slots:
     void labelsCarryTheirUnits();
     void peakToPeakJumperTriplesTheSignal();
     void modeChangeRefreshesTheLayoutOnce();
+    void eachOptionBitShowsItsOwnControl_data();
+    void eachOptionBitShowsItsOwnControl();
     void firstFrameAfterAnIdentityRefreshesEvenWithModeByteZero();
     void switchConfigurationHidesTheMapAndShowsTheThrottleEdit();
     void mapCursorFollowsTheLiveCellOnlyWithTheMapPanel();
@@ -304,6 +306,49 @@ void LiveTest::modeChangeRefreshesTheLayoutOnce() {
     QVERIFY(!v.refresh.has_value());
     QCOMPARE(rig.m.SettingIndex, -1);
     QCOMPARE(rig.m.PendingWrites, 0u);
+}
+
+void LiveTest::eachOptionBitShowsItsOwnControl_data() {
+    QTest::addColumn<int>("opcjeL");
+    QTest::addColumn<int>("opcjeH");
+    QTest::addColumn<int>("rgMapa");
+    // Shown: relay, shifting, speed limit, fuel change, connection check, rise/fall, map panel,
+    // chart, as bits 0..7.
+    QTest::addColumn<int>("shown");
+    QTest::newRow("relay box, bit 0") << 0x01 << 0x01 << 0 << 0x01;
+    QTest::newRow("shifting box, bit 1") << 0x02 << 0x01 << 0 << 0x02;
+    QTest::newRow("speed limit box, bit 2") << 0x04 << 0x01 << 0 << 0x04;
+    QTest::newRow("fuel change box, bit 3") << 0x08 << 0x01 << 0 << 0x08;
+    QTest::newRow("bits 4..7 show no box") << 0xF0 << 0x01 << 0 << 0x00;
+    QTest::newRow("connection check, high bit 3") << 0x00 << 0x09 << 0 << 0x10;
+    QTest::newRow("rise and fall times, high bit 7") << 0x00 << 0x81 << 0 << 0x20;
+    QTest::newRow("map, 2D") << 0x00 << 0x05 << 1 << 0x40;
+    QTest::newRow("map, 3D: the chart too") << 0x00 << 0x05 << 2 << 0xC0;
+    QTest::newRow("3D chosen without the map option") << 0x00 << 0x01 << 2 << 0x00;
+    // Without PC configuration the map still follows the map option and the mode byte.
+    QTest::newRow("everything but PC configuration") << 0xFF << 0xFE << 2 << 0xC0;
+}
+
+void LiveTest::eachOptionBitShowsItsOwnControl() {
+    QFETCH(int, opcjeL);
+    QFETCH(int, opcjeH);
+    QFETCH(int, rgMapa);
+    QFETCH(int, shown);
+    Rig rig;
+    rig.m.OpcjeL = std::uint8_t(opcjeL);
+    rig.m.OpcjeH = std::uint8_t(opcjeH);
+    rig.m.LiveMode = 255;
+    rig.states.RGMapa = rgMapa;
+    const LiveView v = rig.run(Live());
+    QVERIFY(v.refresh.has_value());
+    const LiveView::Refresh& r = *v.refresh;
+    const int got = int(r.CheckBoxPkVisible) | int(r.CheckBoxOnVisible) << 1 |
+                    int(r.CheckBoxRoVisible) << 2 | int(r.CheckBoxBGVisible) << 3 |
+                    int(r.CheckBoxKPVisible) << 4 | int(r.riseFallVisible) << 5 |
+                    int(r.mapPanelVisible) << 6 | int(r.chartPanel) << 7;
+    QCOMPARE(got, shown);
+    QCOMPARE(r.radioGroupsEnabled, (opcjeH & 1) != 0);
+    QCOMPARE(r.upDownKatMinimum, (shown & 0x40) != 0 ? -128 : 0);
 }
 
 void LiveTest::firstFrameAfterAnIdentityRefreshesEvenWithModeByteZero() {

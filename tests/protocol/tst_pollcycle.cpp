@@ -87,6 +87,7 @@ private slots:
     void answeringAgainBringsBackImageAndFastPolling();
     void freshControllerIsReadIdentitySettingsThenLive();
     void settingWriteWaitsForTheIdentity();
+    void settingWriteCarriesTheLowByteOnToggledTicks_data();
     void settingWriteCarriesTheLowByteOnToggledTicks();
     void holdOffSkipsTicksWhateverIsQueued();
     void queuedWritesAreServedInOrderWithTheirHoldOffs();
@@ -188,6 +189,9 @@ void PollCycleTest::freshControllerIsReadIdentitySettingsThenLive() {
     for (int i = 0; i < 8; ++i) {
         const PollTickResult r = w.tick();
         codes.append(r.requestSent ? r.command : 0);
+        if (r.requestSent && r.command == 0x56) { // all settings are asked for, none written
+            QCOMPARE(w.link.writes.last().toHex(' '), QByteArray("55 00 56 55"));
+        }
     }
     // Identity; live on the untoggled tick, whose layout refresh (mode byte 0 = configured
     // from the PC) asks for the settings and, with the map panel, queues a map read; settings
@@ -209,18 +213,30 @@ void PollCycleTest::settingWriteWaitsForTheIdentity() {
     QCOMPARE(w.link.writes.size(), 4);
 }
 
+void PollCycleTest::settingWriteCarriesTheLowByteOnToggledTicks_data() {
+    QTest::addColumn<int>("index");
+    QTest::addColumn<int>("value");
+    QTest::addColumn<QByteArray>("frame");
+    QTest::newRow("setting 17, only the low byte goes out")
+        << 17 << 0x1C8 << QByteArray("55 03 56 01 11 c8 78");
+    QTest::newRow("setting 1, the option bits") << 1 << 0x23 << QByteArray("55 03 56 01 01 23 2d");
+}
+
 void PollCycleTest::settingWriteCarriesTheLowByteOnToggledTicks() {
+    QFETCH(int, index);
+    QFETCH(int, value);
+    QFETCH(QByteArray, frame);
     Window w;
     w.known();
-    w.m.SettingIndex = 17;
-    w.m.SettingValue = 0x1C8; // only the low byte goes out
+    w.m.SettingIndex = index;
+    w.m.SettingValue = value;
     QVector<QByteArray> sent;
     for (int i = 0; i < 4; ++i) {
         w.tick();
         sent.append(w.link.writes.last().toHex(' '));
     }
     // Unanswered: retried on every other tick, live polls in between.
-    QCOMPARE(sent[0], QByteArray("55 03 56 01 11 c8 78"));
+    QCOMPARE(sent[0], frame);
     QCOMPARE(sent[1], QByteArray("55 00 50 5b"));
     QCOMPARE(sent[2], sent[0]);
     QCOMPARE(sent[3], sent[1]);

@@ -67,6 +67,8 @@ private slots:
     void mapSourceChoosesTheGridLayout();
     void settingsReportIsWrittenOncePerIdentity();
     void settingsReportListsOnlyReportedSettings();
+    void settingsReportEndsWithTheLastReportedSetting_data();
+    void settingsReportEndsWithTheLastReportedSetting();
     void applicationIdentityFillsTheMirrorAndCaption();
     void identityNameEndsAtZeroOrFF_data();
     void identityNameEndsAtZeroOrFF();
@@ -256,6 +258,27 @@ void SettingsIdentityTest::settingsReportListsOnlyReportedSettings() {
         "IlośćNastaw :\t15",
     };
     QCOMPARE(lines, expected);
+}
+
+void SettingsIdentityTest::settingsReportEndsWithTheLastReportedSetting_data() {
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("last");
+    QTest::newRow("16: rise time") << 16 << "Narastanie :\t31\t{1-255}";
+    QTest::newRow("17: fall time") << 17 << "Opadanie :\t32\t{1-255}";
+    QTest::newRow("18: map signal minimum") << 18 << "MapaMinSygnał :\t33\t0.66 [V]";
+    QTest::newRow("19: map signal maximum") << 19 << "MapaMaxSygnał :\t34\t0.68 [V]";
+}
+
+void SettingsIdentityTest::settingsReportEndsWithTheLastReportedSetting() {
+    QFETCH(int, count);
+    QFETCH(QString, last);
+    Rig rig;
+    rig.m.RxBuffer.fill(0x77); // bytes past the settings must not be reported
+    const QStringList lines = rig.run(settingsFrame(settingsData(count))).settings->reportLines;
+    // The fourteen settings every controller has, then one line per further setting.
+    QCOMPARE(lines.size(), 1 + 14 + (count - 15) + 3);
+    QCOMPARE(lines.value(lines.size() - 4), last);
+    QCOMPARE(lines.last(), QStringLiteral("IlośćNastaw :\t%1").arg(count - 1));
 }
 
 void SettingsIdentityTest::applicationIdentityFillsTheMirrorAndCaption() {

@@ -1,6 +1,7 @@
 // Putting decoded answers on the left panel: the settings answer sets every control (and queues
 // no write of its own), the live answer colours and fills the panel,
 // and a change of configuration source reshapes it in the right order.
+#include "ControlStates.h"
 #include "PanelFixture.h"
 #include "ParametersDisplay.h"
 #include "SwitchIndicator.h"
@@ -85,6 +86,10 @@ class ParametersDisplayTest : public QObject {
 private slots:
     void settingsAnswerQueuesNoWriteAndKeepsTheUsersEdit();
     void settingsOfAnOlderControllerLeaveTheirControlsAlone();
+    void mapChoiceFromTheControllerShowsTheChartOnlyWithTheMapOption_data();
+    void mapChoiceFromTheControllerShowsTheChartOnlyWithTheMapOption();
+    void controlStatesCopyTheBoxesTheDecodersRead_data();
+    void controlStatesCopyTheBoxesTheDecodersRead();
     void unknownChoiceIndexLeavesTheGroupAsItIs();
     void negativeSetAngleIsHeldAtZeroWhileTheMapIsOff();
     void liveAnswerColoursThePanelsAndFillsTheLabels();
@@ -106,18 +111,34 @@ void ParametersDisplayTest::settingsAnswerQueuesNoWriteAndKeepsTheUsersEdit() {
     QCOMPARE(p.c.RGMapa->ItemIndex(), 2);
     QCOMPARE(p.c.RGMapSor->ItemIndex(), 1);
     QCOMPARE(p.c.UpDownTPS->Position(), 128);
+    auto groups = [&p] {
+        QList<int> items;
+        for (TRadioGroup* g : p.c.inputOutputGroups()) {
+            items << g->ItemIndex();
+        }
+        return items;
+    };
+    // Output polarity, crank comparator, output voltage, cam comparator, input polarity.
+    QCOMPARE(groups(), (QList<int>{1, 2, 0, 1, 1}));
     QCOMPARE(p.host.writes, 0);
     QCOMPARE(p.host.SettingIndex, -1);
 
-    // Another answer that differs in every kind of control queues nothing either.
+    // Another answer that differs in every kind of control queues nothing either; item 0 is
+    // an item like any other.
     SettingsView v = typicalSettings();
     v.CheckBoxBG = true;
     v.CheckBoxTp = true;
     v.RGKomKor = 0;
+    v.RGKomRoz = 0;
+    v.RGWyjKor = 0;
+    v.RGWyjRoz = 1;
+    v.RGWejRoz = 0;
     v.RGMapa = 1;
     p.settingsAnswer(v);
     QVERIFY(p.c.CheckBoxBG->isChecked());
+    QVERIFY(p.c.CheckBoxTp->isChecked());
     QCOMPARE(p.c.RGMapa->ItemIndex(), 1);
+    QCOMPARE(groups(), (QList<int>{0, 0, 1, 0, 0}));
     QCOMPARE(p.host.writes, 0);
     // The user's own click still does.
     p.c.CheckBoxRo->click();
@@ -151,6 +172,61 @@ void ParametersDisplayTest::settingsOfAnOlderControllerLeaveTheirControlsAlone()
     QCOMPARE(p.c.EditMIN->text(), QStringLiteral("0.6"));
     QCOMPARE(p.c.UpDownMAP->Position(), 225);
     QCOMPARE(p.c.EditOpa->text(), QStringLiteral("40"));
+}
+
+void ParametersDisplayTest::mapChoiceFromTheControllerShowsTheChartOnlyWithTheMapOption_data() {
+    QTest::addColumn<int>("opcjeH");
+    QTest::addColumn<bool>("mapPanel");
+    QTest::addColumn<int>("mapa");
+    QTest::addColumn<QList<bool>>("chart"); // the chart panel calls
+    QTest::newRow("3-D with the map option") << 0x05 << true << 2 << QList<bool>{true};
+    QTest::newRow("3-D without the map option") << 0x01 << true << 2 << QList<bool>{false};
+    QTest::newRow("3-D with the map panel hidden") << 0x05 << false << 2 << QList<bool>{false};
+    QTest::newRow("two-row table") << 0x05 << true << 1 << QList<bool>{false};
+    QTest::newRow("choice unchanged") << 0x05 << true << 0 << QList<bool>{};
+}
+
+void ParametersDisplayTest::mapChoiceFromTheControllerShowsTheChartOnlyWithTheMapOption() {
+    QFETCH(int, opcjeH);
+    QFETCH(bool, mapPanel);
+    QFETCH(int, mapa);
+    QFETCH(QList<bool>, chart);
+    Panel p;
+    SettingsView v = typicalSettings();
+    v.RGMapa = 0;
+    p.settingsAnswer(v);
+    p.host.OpcjeH = std::uint8_t(opcjeH);
+    p.host.mapVisible = mapPanel;
+    p.host.chartCalls.clear();
+    v.RGMapa = mapa;
+    p.settingsAnswer(v);
+    QCOMPARE(p.host.chartCalls, chart);
+    QCOMPARE(p.host.writes, 0);
+}
+
+void ParametersDisplayTest::controlStatesCopyTheBoxesTheDecodersRead_data() {
+    QTest::addColumn<QString>("box");
+    QTest::newRow("pulse shifting") << "CheckBoxOn";
+    QTest::newRow("fuel change") << "CheckBoxBG";
+    QTest::newRow("throttle inverted") << "CheckBoxTp";
+}
+
+void ParametersDisplayTest::controlStatesCopyTheBoxesTheDecodersRead() {
+    QFETCH(QString, box);
+    Panel p;
+    for (QCheckBox* b : {p.c.CheckBoxOn, p.c.CheckBoxBG, p.c.CheckBoxTp}) {
+        b->setChecked(b->objectName() == box);
+    }
+    p.c.UpDownGMP->setPosition(72);
+    p.c.RGMapa->setItemIndex(1);
+    ControlStates s;
+    s.CheckBoxOn = s.CheckBoxBG = s.CheckBoxTp = true;
+    ParametersDisplay::fillControlStates(p.c, s);
+    QCOMPARE(s.CheckBoxOn, box == QLatin1String("CheckBoxOn"));
+    QCOMPARE(s.CheckBoxBG, box == QLatin1String("CheckBoxBG"));
+    QCOMPARE(s.CheckBoxTp, box == QLatin1String("CheckBoxTp"));
+    QCOMPARE(s.UpDownGMP, 72);
+    QCOMPARE(s.RGMapa, 1);
 }
 
 void ParametersDisplayTest::unknownChoiceIndexLeavesTheGroupAsItIs() {
@@ -367,14 +443,18 @@ void ParametersDisplayTest::aRepeatedLiveFrameRepaintsNothingAChangedOneOnlyWhat
 void ParametersDisplayTest::lostConnectionReturnsStatePanelsToNeutral() {
     Panel p;
     p.display->applyLive(typicalLive());
-    p.c.CheckBoxOn->setChecked(false); // red background
-    p.display->showUnknownState();
+    p.c.CheckBoxOn->setChecked(true);
+    p.c.CheckBoxOn->setChecked(false); // red background, the relay box's yellow
     const QColor face = QGuiApplication::palette().color(QPalette::Button);
+    QVERIFY(p.c.CheckBoxOn->palette().color(QPalette::Window) != face);
+    QVERIFY(p.c.CheckBoxPk->palette().color(QPalette::Window) != face);
+    p.display->showUnknownState();
     for (TPanel* panel : {p.c.PanelSta, p.c.PanelGAZ, p.c.PanelImp, p.c.PanelTPS, p.c.PanelRPM,
                           p.c.PanelKAT, p.c.LabelKat, p.c.PanelPwr}) {
         QCOMPARE(panel->color(), face);
     }
     QCOMPARE(p.c.CheckBoxOn->palette().color(QPalette::Window), face);
+    QCOMPARE(p.c.CheckBoxPk->palette().color(QPalette::Window), face);
 }
 
 void ParametersDisplayTest::serviceModeShowsItsControls() {

@@ -120,7 +120,14 @@ void SimFramesTest::liveBodyTakesTheConfiguredCompatibilityForm() {
     c.crankWheel = 2;
     Rig rig(c);
     QVERIFY(rig.ok());
-    QByteArray d;
+    // Cranking at about 240 rpm: a period of more than 16 bits, which the 20-byte body caps.
+    QByteArray d = live(rig);
+    const int crankPeriod = quint8(d[10]) | quint8(d[11]) << 8 | quint8(d[12]) << 16;
+    if (body == 20)
+        QCOMPARE(crankPeriod & 0xFFFF, 0xFFFF);
+    else
+        QVERIFY2(crankPeriod > 32000000 / 300 && crankPeriod < 32000000 / 180,
+                 qPrintable(QString::number(crankPeriod)));
     for (int i = 0; i < 25; ++i) // past cranking
         d = live(rig);
     QCOMPARE(d.size(), body - 1);
@@ -215,6 +222,12 @@ void SimFramesTest::engineChangesToGasAfterWarmUp() {
     Rig rig(fastConfig());
     QVERIFY(rig.ok());
     QCOMPARE(quint8(live(rig)[0]) & 0x10, 0); // petrol while cold
+    // Idling with the throttle shut: 0.5 V from the sensor, 4.5 V once it is set as inverted.
+    QCOMPARE(quint8(live(rig)[6]), quint8(25));
+    QVERIFY(rig.sim.setSetting(2, 1));
+    QCOMPARE(quint8(live(rig)[6]), quint8(225));
+    QVERIFY(rig.sim.setSetting(2, 0));
+    const QByteArray map = rig.sim.mapCells();
     bool gas = false;
     bool rpmMoved = false;
     for (int i = 0; i < 400 && !gas; ++i) { // 40 s of engine time
@@ -224,6 +237,11 @@ void SimFramesTest::engineChangesToGasAfterWarmUp() {
         if (gas) {
             QVERIFY(quint8(d[0]) & 0x80);     // shifting on gas above the speed threshold
             QCOMPARE(qint8(d[3]), qint8(40)); // the set angle is the setting
+            // The shift is the set angle corrected by the map cell the engine is in.
+            const int column = quint8(d[15]) >> 4;
+            const int row = (quint8(d[15]) & 0x0F) + 1;
+            QVERIFY(column >= 1 && column <= 15);
+            QCOMPARE(int(qint8(d[2])), 40 + qint8(map[(column - 1) * 16 + row - 1]));
         }
     }
     QVERIFY(gas);

@@ -71,6 +71,7 @@ class SimLoaderTest : public QObject {
     Q_OBJECT
 private slots:
     void loaderIdentityHasTenByteBodyAndConfiguredVersion();
+    void fullTransferReproducesTheImageAndRestartsTheApplication_data();
     void fullTransferReproducesTheImageAndRestartsTheApplication();
     void damagedBlockFrameIsRequestedAgain_data();
     void damagedBlockFrameIsRequestedAgain();
@@ -93,10 +94,26 @@ void SimLoaderTest::loaderIdentityHasTenByteBodyAndConfiguredVersion() {
     // Płytka, Model, Montaż, Zworki, version 1.05, LoaderBase 0x0123, unused, Znacznik 2.
     QCOMPARE(id.toHex(' '), QByteArray("55 09 52 08 02 60 60 69 01 23 00 02 f7"));
     QCOMPARE(rig.client->exchange(QByteArray::fromHex("5500505B")).toHex(), QByteArray("5500505b"));
+    // Outside a transfer a damaged frame gets no answer, whatever it asks for.
+    for (const char* damaged : {"5500505C", "5500525A", "550554000000000150"}) {
+        const QByteArray answer = rig.ask(QByteArray::fromHex(damaged), 0);
+        QVERIFY2(answer.isEmpty(), qPrintable(QByteArray(damaged) + ": " + answer.toHex(' ')));
+    }
+}
+
+void SimLoaderTest::fullTransferReproducesTheImageAndRestartsTheApplication_data() {
+    QTest::addColumn<int>("loaderBase");
+    QTest::addColumn<int>("baseBlocks");
+    QTest::newRow("base 0x0100") << 0x0100 << 32;
+    // 36 blocks: the key check then depends on the key word, not only on the block number.
+    QTest::newRow("base 0x0123") << 0x0123 << 36;
 }
 
 void SimLoaderTest::fullTransferReproducesTheImageAndRestartsTheApplication() {
+    QFETCH(int, loaderBase);
+    QFETCH(int, baseBlocks);
     SimConfig c = SimRig::fast();
+    c.loaderBase = quint16(loaderBase);
     int callbacks = 0;
     QByteArray delivered;
     c.imageReceived = [&](const QByteArray& image) {
@@ -108,15 +125,13 @@ void SimLoaderTest::fullTransferReproducesTheImageAndRestartsTheApplication() {
     const QByteArray id = SimRig::data(enterLoader(rig));
     QCOMPARE(id.size(), 9);
     QCOMPARE(quint8(id[4]), quint8(103));
-    const int loaderBase = quint8(id[5]) << 8 | quint8(id[6]);
-    const int baseBlocks = 2 * loaderBase / 16;
-    QCOMPARE(baseBlocks, 32);
+    QCOMPARE(quint8(id[5]) << 8 | quint8(id[6]), loaderBase);
+    QCOMPARE(2 * loaderBase / 16, baseBlocks);
     const QByteArray image = testImage();
     const int count = image.size() / 16 + baseBlocks;
-    QCOMPARE(count, 584);
 
-    BlockRequest req = parseBlockRequest(rig.client->exchange(QByteArray::fromHex("5505540000000248"
-                                                                                  "08")));
+    BlockRequest req = parseBlockRequest(rig.client->exchange(
+        SimTestClient::request(0x54, QByteArray(3, '\0') + char(count >> 8) + char(count & 0xFF))));
     int expected = 0;
     QSet<int> keyWords;
     while (req.status == 0x03) {
@@ -192,6 +207,18 @@ void SimLoaderTest::startWithoutBlocksIsRefused() {
     const BlockRequest tooMany = parseBlockRequest(
         rig.client->exchange(SimTestClient::request(0x54, QByteArray::fromHex("0000000401"))));
     QVERIFY((tooMany.status & 0x0F) != 3 && (tooMany.status & 0x0F) != 7);
+
+    // One block is the smallest transfer: block 0 is asked for, then the end.
+    const BlockRequest one = parseBlockRequest(
+        rig.client->exchange(SimTestClient::request(0x54, QByteArray::fromHex("0000000001"))));
+    QCOMPARE(one.status, 0x03);
+    QCOMPARE(one.block, 0);
+    const QByteArray image = testImage().left(16);
+    const BlockRequest end =
+        parseBlockRequest(rig.client->exchange(blockFrame(image, 0, one.keyWord, 32)));
+    QCOMPARE(end.status, 0x07);
+    QCOMPARE(end.block, 1);
+    QCOMPARE(rig.sim.receivedImage(), image);
 }
 
 void SimLoaderTest::transferOfTheLargestImageEndsOnABlockNumberThePcAccepts() {

@@ -33,6 +33,8 @@ private slots:
     void settingWriteIsStoredAndAnsweredWithAllSettings_data();
     void settingWriteIsStoredAndAnsweredWithAllSettings();
     void settingsSumFollowsEveryChange();
+    void malformedRequestsWithAGoodChecksumChangeNothing_data();
+    void malformedRequestsWithAGoodChecksumChangeNothing();
     void defaultsRequestRestoresFactorySettings();
     void mapWriteThenReadRoundTrips();
     void mapWriteAcknowledgementCarriesCellsAtTheirAbsolutePosition();
@@ -52,6 +54,15 @@ void SimStateTest::settingWriteIsStoredAndAnsweredWithAllSettings_data() {
     QTest::newRow("set angle -10") << 19 << 3 << 0xF6 << true;
     QTest::newRow("engine-speed threshold") << 19 << 5 << 80 << true;
     QTest::newRow("last of nineteen") << 19 << 18 << 240 << true;
+    QTest::newRow("one past the last of nineteen") << 19 << 19 << 5 << false;
+    QTest::newRow("option bits, highest taken") << 19 << 1 << 0x3F << true;
+    QTest::newRow("option bits, one above") << 19 << 1 << 0x40 << false;
+    QTest::newRow("throttle inverted") << 19 << 2 << 1 << true;
+    QTest::newRow("throttle type 2 refused") << 19 << 2 << 2 << false;
+    QTest::newRow("comparator 3 taken") << 19 << 7 << 3 << true;
+    QTest::newRow("map source 4 refused") << 19 << 13 << 4 << false;
+    QTest::newRow("fall time 1 taken") << 19 << 16 << 1 << true;
+    QTest::newRow("fall time 0 refused") << 19 << 16 << 0 << false;
     QTest::newRow("comparator out of range") << 19 << 7 << 4 << false;
     QTest::newRow("map source 3") << 19 << 13 << 3 << true;
     QTest::newRow("rise time 0 refused") << 19 << 15 << 0 << false;
@@ -97,6 +108,48 @@ void SimStateTest::settingsSumFollowsEveryChange() {
         sum += quint8(s[i]);
     QCOMPARE(quint8(s[1]), quint8(sum));
     QCOMPARE(quint8(s[4]), quint8(100));
+}
+
+void SimStateTest::malformedRequestsWithAGoodChecksumChangeNothing_data() {
+    QTest::addColumn<int>("cmd");
+    QTest::addColumn<QByteArray>("data");
+    QTest::newRow("defaults, bytes differ") << 0x54 << QByteArray::fromHex("CCCD");
+    QTest::newRow("clear map, bytes differ") << 0x54 << QByteArray::fromHex("C1C0");
+    QTest::newRow("clear map, three bytes") << 0x54 << QByteArray::fromHex("C1C1C1");
+    QTest::newRow("service text, bytes differ") << 0x54 << QByteArray::fromHex("5E5F");
+    QTest::newRow("loader, bytes differ") << 0x54 << QByteArray::fromHex("3334");
+    QTest::newRow("service, unknown code") << 0x54 << QByteArray::fromHex("7777");
+    QTest::newRow("settings write, two bytes") << 0x56 << QByteArray::fromHex("0106");
+    QTest::newRow("settings write, four bytes") << 0x56 << QByteArray::fromHex("01065A00");
+    QTest::newRow("settings write, marker 02") << 0x56 << QByteArray::fromHex("02065A");
+    QTest::newRow("settings read with one byte") << 0x56 << QByteArray::fromHex("00");
+    QTest::newRow("map read, 0x11 for 0x10") << 0x5A << QByteArray::fromHex("F01103");
+    QTest::newRow("map read, 0x04 for 0x03") << 0x5A << QByteArray::fromHex("F01004");
+    QTest::newRow("map read, two bytes") << 0x5A << QByteArray::fromHex("F010");
+    QTest::newRow("map read, four bytes") << 0x5A << QByteArray::fromHex("F0100300");
+    QTest::newRow("map read, no bytes") << 0x5A << QByteArray();
+    QTest::newRow("map write, marker 02") << 0x5C << QByteArray::fromHex("01020005");
+    QTest::newRow("map write, no cells") << 0x5C << QByteArray::fromHex("00010005");
+    QTest::newRow("unknown code") << 0x58 << QByteArray();
+}
+
+void SimStateTest::malformedRequestsWithAGoodChecksumChangeNothing() {
+    QFETCH(int, cmd);
+    QFETCH(QByteArray, data);
+    SimRig rig;
+    QVERIFY(rig.ok());
+    QVERIFY(rig.sim.setSetting(6, 90)); // so that a restore of the defaults would show
+    const QByteArray settings = rig.sim.settings();
+    const QByteArray cells = rig.sim.mapCells();
+    const QByteArray request = SimTestClient::request(cmd, data);
+    QVERIFY(SimTestClient::sumIsZero(request));
+    const QByteArray answer = rig.ask(request, 0);
+    QVERIFY2(answer.isEmpty(), qPrintable(answer.toHex(' ')));
+    QVERIFY(!rig.sim.inLoader());
+    QCOMPARE(rig.sim.settings(), settings);
+    QCOMPARE(rig.sim.mapCells(), cells);
+    // And the controller still answers a good request.
+    QCOMPARE(SimRig::data(rig.client->exchange(QByteArray::fromHex("55005655"))).mid(1), settings);
 }
 
 void SimStateTest::defaultsRequestRestoresFactorySettings() {

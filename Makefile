@@ -94,4 +94,4 @@ MUTATE_FOLDER ?= src/protocol
 MUTATE_COUNT ?= 60
 MUTATE_SEED ?= 1
 mutate: build
-	@scripts/mutate $(MUTATE_FOLDER) --count $(MUTATE_COUNT) --seed $(MUTATE_SEED) --build $(BUILD_DIR) --jobs $(JOBS)
+	@scripts/mutate $(MUTATE_FOLDER) --count $(MUTATE_COUNT) --seed $(MUTATE_SEED) --build $(BUILD_DIR) --jobs $(JOBS) $(if $(MUTATE_SKIP),--skip "$(MUTATE_SKIP)")

@@ -68,18 +68,19 @@ sanitize-thread: deps
 	@cd $(TSAN_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 900 \
 		-R '^($(subst $(space),|,$(strip $(TSAN_TESTS))))$$'
 
-# Coverage-guided fuzzing with libFuzzer (clang): every harness for FUZZ_SECONDS (or those
-# named in FUZZERS), then a table of executions, coverage and findings.
+# Coverage-guided fuzzing with libFuzzer (clang): every harness (or those named in FUZZERS) for
+# FUZZ_SECONDS, or for FUZZ_RUNS executions, then a table of executions, coverage and findings.
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
 FUZZERS ?=
+FUZZ_RUNS ?=
 fuzz:
 	@scripts/install-deps fuzz
 	@cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 		-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DORVEX_FUZZ=ON \
 		-DORVEX_SANITIZE=address,undefined $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(FUZZ_DIR) -j $(JOBS) --target orvex_fuzzers
-	@scripts/run-fuzz $(FUZZ_DIR) $(FUZZ_SECONDS) $(FUZZERS)
+	@FUZZ_RUNS=$(FUZZ_RUNS) scripts/run-fuzz $(FUZZ_DIR) $(FUZZ_SECONDS) $(FUZZERS)
 
 # The demo polling for SOAK_MINUTES (default 10) with memory and open files every SOAK_EVERY s.
 SOAK_MINUTES ?= 10

@@ -49,6 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     m.MapTable[0] = 0xC3;
     m.SettingsImage[5] = 0x3C;
     FakeLink link;
+    link.keepSleeps = false;
+    link.skipQuietLooks(true);
     int at = 0;
     int chunks = 0;
     while (in.left() > 0 && chunks < 64) {

@@ -50,6 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto m = std::make_unique<ControllerMirror>();
     m->TxBuffer[1023] = 0x5A; // beyond the longest request
     FakeLink link;
+    link.keepSleeps = false;
+    link.skipQuietLooks(true);
     ScriptedLoader loader;
     QList<QByteArray> answers;
     QList<int> delays;

@@ -163,6 +163,7 @@ void FuzzReadResponse::randomAndMutatedAnswersAreReadSafelyWithinTheFixedWaits()
     Generator gen(std::uint32_t(envInt("ORVEX_FUZZ_SEED", 1)));
     FakeLang lang;
     FakeLink link;
+    link.keepSleeps = false;
     ControllerMirror m;
     int accepted = 0;
     for (int i = 0; i < iterations; ++i) {
@@ -223,6 +224,7 @@ void FuzzReadResponse::randomAnswersNeverStallThePollCycle() {
     Generator gen(std::uint32_t(envInt("ORVEX_FUZZ_SEED", 1)) + 7);
     FakeLang lang;
     FakeLink link;
+    link.keepSleeps = false;
     link.replyDelayMs = 0;
     link.responder = [&gen](const QByteArray&) { return gen.answer(); };
     ControllerMirror m;

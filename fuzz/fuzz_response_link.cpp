@@ -52,6 +52,8 @@ void readAnswers(std::uint8_t replay, const QList<Chunk>& chunks, ControllerMirr
                  const ControlStates& states) {
     static const FakeLang lang;
     FakeLink link;
+    link.keepSleeps = false;
+    link.skipQuietLooks(true);
     int at = 0;
     for (const Chunk& c : chunks) {
         at += c.delayMs;
@@ -90,6 +92,8 @@ void readAnswers(std::uint8_t replay, const QList<Chunk>& chunks, ControllerMirr
 void pollTicks(const QList<Chunk>& chunks, ControllerMirror& m, ControlStates states) {
     static const FakeLang lang;
     FakeLink link;
+    link.keepSleeps = false;
+    link.skipQuietLooks(true);
     int next = 0;
     // Every request is answered by the next chunk, after that chunk's delay.
     link.responder = [&](const QByteArray&) {

@@ -14,7 +14,34 @@
 #include "RequestParser.h"
 #include "SimConfig.h"
 
+#include <array>
+#include <memory>
+
 namespace {
+
+// A controller and a loader as they power up for each setup byte: made once (their random
+// engines are costly to seed) and copied for every input, so each input starts afresh.
+struct PowerUp {
+    SimConfig cfg;
+    ControllerFirmware firmware;
+    BootLoader loader;
+};
+
+const PowerUp& powerUp(std::uint8_t setup) {
+    static std::array<std::unique_ptr<PowerUp>, 256> made;
+    std::unique_ptr<PowerUp>& p = made[setup];
+    if (!p) {
+        SimConfig cfg;
+        cfg.settingsCount = 15 + setup % 5;
+        cfg.liveBody = 19 + (setup >> 3) % 3;
+        cfg.startInLoader = (setup & 0x80) != 0;
+        cfg.replyCode = (setup & 0x40) != 0 ? SimReplyCode::Odd : SimReplyCode::Even;
+        cfg.pacing = false;
+        p.reset(
+            new PowerUp{cfg, ControllerFirmware(cfg), BootLoader(cfg, ModelInfo::of(cfg.model))});
+    }
+    return *p;
+}
 
 void checkAnswer(const QByteArray& answer) {
     if (answer.isEmpty()) {
@@ -32,16 +59,10 @@ void checkAnswer(const QByteArray& answer) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzInput in(data, size);
-    SimConfig cfg;
-    const std::uint8_t setup = in.byte();
-    cfg.settingsCount = 15 + setup % 5;
-    cfg.liveBody = 19 + (setup >> 3) % 3;
-    cfg.startInLoader = (setup & 0x80) != 0;
-    cfg.replyCode = (setup & 0x40) != 0 ? SimReplyCode::Odd : SimReplyCode::Even;
-    cfg.pacing = false;
-    const ModelInfo info = ModelInfo::of(cfg.model);
-    ControllerFirmware firmware(cfg);
-    BootLoader loader(cfg, info);
+    const PowerUp& start = powerUp(in.byte());
+    const SimConfig& cfg = start.cfg;
+    ControllerFirmware firmware = start.firmware;
+    BootLoader loader = start.loader;
     bool inLoader = cfg.startInLoader;
     if (inLoader) {
         loader.enter();

@@ -17,20 +17,44 @@ bool ControllerFrame::bodyValid(std::uint8_t len, std::uint8_t cmd, const std::u
     return sum == 0;
 }
 
+namespace {
+
+constexpr char16_t HexDigits[] = u"0123456789ABCDEF";
+
+// Appends " XX" for a byte; the line is built in place, one allocation for the whole line.
+void appendByte(QChar*& out, std::uint8_t value) {
+    *out++ = u' ';
+    *out++ = HexDigits[value >> 4];
+    *out++ = HexDigits[value & 0x0F];
+}
+
+} // namespace
+
 QString ControllerFrame::hex2(std::uint8_t value) {
-    return QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();
+    const QChar digits[2] = {HexDigits[value >> 4], HexDigits[value & 0x0F]};
+    return QString(digits, 2);
 }
 
 QString ControllerFrame::logLine(const char* prefix, const std::uint8_t header[3],
                                  const std::uint8_t* data, int dataCount, std::uint8_t checksum) {
-    QString line = QString::fromLatin1(prefix);
+    const QLatin1String start(prefix);
+    const int count = dataCount > 0 ? dataCount : 0;
+    // prefix, three header bytes, " -", the data bytes, " -" and the checksum.
+    QString line(start.size() + 3 * 3 + 2 + 3 * count + 2 + 3, Qt::Uninitialized);
+    QChar* out = line.data();
+    for (const char c : start) {
+        *out++ = QLatin1Char(c);
+    }
     for (int i = 0; i < 3; ++i) {
-        line += QLatin1Char(' ') + hex2(header[i]);
+        appendByte(out, header[i]);
     }
-    line += QStringLiteral(" -");
-    for (int i = 0; i < dataCount; ++i) {
-        line += QLatin1Char(' ') + hex2(data[i]);
+    *out++ = u' ';
+    *out++ = u'-';
+    for (int i = 0; i < count; ++i) {
+        appendByte(out, data[i]);
     }
-    line += QStringLiteral(" - ") + hex2(checksum);
+    *out++ = u' ';
+    *out++ = u'-';
+    appendByte(out, checksum);
     return line;
 }

@@ -12,6 +12,7 @@
 #include <memory>
 
 EventPump::Hook EventPump::sleepHook = nullptr;
+EventPump::QuietHook EventPump::quietHook = nullptr;
 EventPump::Observer EventPump::observer = nullptr;
 int EventPump::armedWaits = 0;
 
@@ -49,8 +50,18 @@ int EventPump::sleepStep(int ms) {
     return std::max(ms, static_cast<int>(clock.elapsed()));
 }
 
-bool EventPump::waitInSteps(int boundMs, const Condition& ready, int& waited) {
+bool EventPump::waitInSteps(int boundMs, const Condition& ready, bool lineOnly, int& waited) {
+    const bool skipQuiet = lineOnly && sleepHook != nullptr && quietHook != nullptr;
     while (waited < boundMs) {
+        if (skipQuiet) {
+            // Whole steps that end before the next arrival (and leave the last look at the
+            // bound) would each find the condition as it is now: one sleep over all of them.
+            const int quiet = std::max(quietHook(), 1);
+            const int skip = std::min(quiet - 1, boundMs - waited - 1) / CheckStepMs * CheckStepMs;
+            if (skip > 0) {
+                waited += sleepStep(skip);
+            }
+        }
         waited += sleepStep(std::min(CheckStepMs, boundMs - waited));
         processEvents();
         if (ready()) {
@@ -150,7 +161,7 @@ bool EventPump::wait(int boundMs, const Condition& ready, int* waitedMs, SerialL
         const bool loop = sleepHook == nullptr && QCoreApplication::instance() != nullptr &&
                           thread->eventDispatcher() != nullptr;
         held = loop ? waitInLoop(boundMs, ready, link, count, sleepThrough, waited)
-                    : waitInSteps(boundMs, ready, waited);
+                    : waitInSteps(boundMs, ready, link != nullptr || sleepThrough, waited);
     }
     if (waitedMs != nullptr) {
         *waitedMs = waited;
@@ -178,6 +189,10 @@ void EventPump::pause(int ms) {
 
 void EventPump::setSleepHook(Hook hook) {
     sleepHook = hook;
+}
+
+void EventPump::setQuietHook(QuietHook hook) {
+    quietHook = hook;
 }
 
 void EventPump::setObserver(Observer o) {

@@ -22,6 +22,7 @@ class EventPump {
 public:
     using Hook = void (*)(int ms);
     using Observer = void (*)(int boundMs, int waitedMs);
+    using QuietHook = int (*)();
     using Condition = std::function<bool()>;
 
     // How often a wait looks at a condition that cannot wake it.
@@ -48,6 +49,12 @@ public:
     // the hook is called with each step's length and the waits count that as time passed).
     // nullptr restores the real one.
     static void setSleepHook(Hook hook);
+    // With a sleep hook on a virtual clock: how many milliseconds from now nothing will arrive
+    // on the line (a large number when nothing is due). A wait for bytes, or a pause, then
+    // passes over the looks that could see nothing in one sleep of the hook, and ends at the
+    // same time with the same result; the events of those looks are not processed (harnesses
+    // that run without an application). nullptr: every look is made.
+    static void setQuietHook(QuietHook hook);
     // Told of every wait as it ends, with its bound and how long it waited (benchmarks).
     static void setObserver(Observer observer);
 
@@ -55,7 +62,8 @@ private:
     // Sleeps `ms` and returns how long that took: `ms` under a hook, the real time otherwise.
     static int sleepStep(int ms);
     // The wait in steps of CheckStepMs (under the hook, or without an event loop).
-    static bool waitInSteps(int boundMs, const Condition& ready, int& waited);
+    // `lineOnly`: the condition changes only with what arrives on the line (or never).
+    static bool waitInSteps(int boundMs, const Condition& ready, bool lineOnly, int& waited);
     // The wait in the event loop. A wait for `count` bytes of `link` sleeps while they arrive
     // for the time the line needs to carry the rest, and otherwise until the link's descriptor
     // says the next byte is there; a pause (`sleepThrough`) sleeps to its bound; any other
@@ -65,6 +73,7 @@ private:
     static bool wait(int boundMs, const Condition& ready, int* waitedMs, SerialLink* link,
                      int count, bool sleepThrough);
     static Hook sleepHook;
+    static QuietHook quietHook;
     static Observer observer;
     static int armedWaits; // waits sleeping on a link's descriptor (only the outermost arms it)
 };

@@ -107,6 +107,7 @@ QStringList SettingsDecoder::ReportSection(const ControllerMirror& m, const QStr
     const std::uint8_t* b = m.RxBuffer.data();
     const int count = b[0];
     QStringList lines;
+    lines.reserve(26);
     if (m.LogFrames) {
         lines << QString() << rxLogLine;
     }

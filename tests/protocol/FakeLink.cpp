@@ -3,26 +3,42 @@
 #include "EventPump.h"
 
 #include <algorithm>
+#include <limits>
 
 FakeLink* FakeLink::installed = nullptr;
 
 FakeLink::FakeLink() {
     installed = this;
     EventPump::setSleepHook(&FakeLink::sleepHook);
+    EventPump::setQuietHook(nullptr);
 }
 
 FakeLink::~FakeLink() {
     if (installed == this) {
         installed = nullptr;
         EventPump::setSleepHook(nullptr);
+        EventPump::setQuietHook(nullptr);
     }
 }
 
 void FakeLink::sleepHook(int ms) {
     if (installed != nullptr) {
-        installed->sleeps.append(ms);
+        if (installed->keepSleeps) {
+            installed->sleeps.append(ms);
+        }
         installed->advance(ms);
     }
+}
+
+int FakeLink::quietHook() {
+    if (installed == nullptr || installed->scheduled.isEmpty()) {
+        return std::numeric_limits<int>::max();
+    }
+    return installed->scheduled.first().atMs - installed->nowMs;
+}
+
+void FakeLink::skipQuietLooks(bool on) {
+    EventPump::setQuietHook(on ? &FakeLink::quietHook : nullptr);
 }
 
 int FakeLink::SerialInQueCount() {
@@ -77,13 +93,15 @@ void FakeLink::deliverAt(int atMs, const QByteArray& bytes) {
         deliver(bytes);
         return;
     }
-    scheduled.append(Pending{atMs, bytes});
+    // Kept in order of arrival time (bytes due at the same time in the order given), so that
+    // moving the clock only looks at the front.
+    auto at = std::upper_bound(scheduled.begin(), scheduled.end(), atMs,
+                               [](int t, const Pending& p) { return t < p.atMs; });
+    scheduled.insert(at, Pending{atMs, bytes});
 }
 
 void FakeLink::advance(int ms) {
     nowMs += ms;
-    std::stable_sort(scheduled.begin(), scheduled.end(),
-                     [](const Pending& a, const Pending& b) { return a.atMs < b.atMs; });
     while (!scheduled.isEmpty() && scheduled.first().atMs <= nowMs) {
         deliver(scheduled.takeFirst().bytes);
     }

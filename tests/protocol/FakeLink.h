@@ -33,6 +33,9 @@ public:
     void advance(int ms);
 
     int now() const { return nowMs; }
+    // Waits pass over the looks before the next scheduled arrival in one sleep (same results,
+    // no events processed in between): for harnesses that wait a great deal.
+    void skipQuietLooks(bool on);
     int waiting() const { return static_cast<int>(input.size()); }
 
     // Answers each written request after `replyDelayMs` of virtual time (empty: no answer).
@@ -46,7 +49,8 @@ public:
 
     // What happened.
     QList<QByteArray> writes;
-    QVector<int> sleeps;
+    QVector<int> sleeps;    // each sleep of a wait, while keepSleeps
+    bool keepSleeps = true; // harnesses that never look at them save the time
     int bytesRead = 0;
 
 private:
@@ -55,10 +59,11 @@ private:
         QByteArray bytes;
     };
     std::deque<std::uint8_t> input;
-    QList<Pending> scheduled;
+    QList<Pending> scheduled; // by arrival time
     int nowMs = 0;
 
     static void sleepHook(int ms);
+    static int quietHook();
     static FakeLink* installed;
 };
 

@@ -29,21 +29,33 @@ void EventPumpTest::bytesAreTakenWithinOneStepOfArriving_data() {
     QTest::newRow("at the bound") << 48 << 48 << true;
     QTest::newRow("after the bound") << 49 << 48 << false;
     QTest::newRow("odd bound, at it") << 7 << 7 << true;
+    QTest::newRow("odd bound, between its last steps") << 6 << 7 << true;
+    QTest::newRow("odd bound, after it") << 8 << 7 << false;
+    QTest::newRow("a long body, one before the bound") << 487 << 488 << true;
 }
 
 void EventPumpTest::bytesAreTakenWithinOneStepOfArriving() {
     QFETCH(int, arrivesAt);
     QFETCH(int, bound);
     QFETCH(bool, found);
-    FakeLink link;
-    link.deliverAt(arrivesAt, QByteArray(4, 'x'));
-    int waited = -1;
-    QCOMPARE(EventPump::waitForBytes(link, 4, bound, &waited), found);
-    QCOMPARE(waited, link.now());
-    if (found) {
-        QVERIFY(waited >= arrivesAt && waited <= arrivesAt + EventPump::CheckStepMs);
-    } else {
-        QCOMPARE(waited, bound);
+    // Passing over the quiet looks in one sleep must not change when the bytes are seen.
+    for (const bool skip : {false, true}) {
+        FakeLink link;
+        link.skipQuietLooks(skip);
+        link.deliverAt(arrivesAt, QByteArray(4, 'x'));
+        link.deliverAt(arrivesAt + 1, QByteArray(1, 'y')); // more coming: no early end
+        int waited = -1;
+        QCOMPARE(EventPump::waitForBytes(link, 4, bound, &waited), found);
+        QCOMPARE(waited, link.now());
+        if (found) {
+            QVERIFY(waited >= arrivesAt && waited <= arrivesAt + EventPump::CheckStepMs);
+            QCOMPARE(waited, arrivesAt == 0 ? 0 : std::min((arrivesAt + 1) / 2 * 2, bound));
+        } else {
+            QCOMPARE(waited, bound);
+        }
+        if (skip) {
+            QVERIFY(link.sleeps.size() <= 3); // one sleep to the arrival, then single steps
+        }
     }
 }
 

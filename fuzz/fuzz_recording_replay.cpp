@@ -9,10 +9,7 @@
 #include "FuzzInput.h"
 #include "ReplayReader.h"
 
-#include <QString>
-
-#include <sys/mman.h>
-#include <unistd.h>
+#include <QBuffer>
 
 namespace {
 
@@ -29,15 +26,6 @@ public:
     int records = 0;
 };
 
-// The input as a file, without touching the disk.
-QString inputFile(const std::uint8_t* data, std::size_t size) {
-    static const int fd = memfd_create("recording", 0);
-    FUZZ_CHECK(fd >= 0);
-    FUZZ_CHECK(ftruncate(fd, 0) == 0);
-    FUZZ_CHECK(pwrite(fd, data, size, 0) == ssize_t(size));
-    return QStringLiteral("/proc/self/fd/%1").arg(fd);
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -47,7 +35,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     // The first byte chooses a whole replay or the record to show; the rest is the file.
     const int choice = data[0];
-    const QString file = inputFile(data + 1, size - 1);
+    // The rest is read as a file would be, but from memory: no disk and no copy.
+    QByteArray content =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(data) + 1, qsizetype(size - 1));
+    QBuffer file(&content);
+    FUZZ_CHECK(file.open(QIODevice::ReadOnly));
     const qint64 bytes = qint64(size - 1);
     ControllerMirror m;
     m.TxBuffer[1023] = 0x5A;

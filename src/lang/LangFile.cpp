@@ -7,7 +7,7 @@ namespace {
 
 // Undoes the file escapes. Returns false (with the reason) on a lone or unknown backslash and on a
 // literal tab, which would otherwise hide a second column that a translator added by mistake.
-bool unescape(const QString& raw, QString& out, QString& why) {
+bool unescape(QStringView raw, QString& out, QString& why) {
     out.clear();
     out.reserve(raw.size());
     for (qsizetype i = 0; i < raw.size(); ++i) {
@@ -46,12 +46,21 @@ bool unescape(const QString& raw, QString& out, QString& why) {
 LangFile LangFile::parse(const QByteArray& content, const QString& name) {
     LangFile file;
     file.m_name = name;
-    QByteArray data = content;
+    QByteArrayView data(content);
     if (data.startsWith("\xEF\xBB\xBF")) // some editors put a byte-order mark in front
-        data.remove(0, 3);
-    const QList<QByteArray> lines = data.split('\n');
-    for (int i = 0; i < lines.size(); ++i)
-        file.parseLine(lines.at(i), i + 1);
+        data = data.sliced(3);
+    int lineNumber = 1;
+    for (qsizetype pos = 0;; ++lineNumber) {
+        const qsizetype newline = data.indexOf('\n', pos);
+        const qsizetype end = newline < 0 ? data.size() : newline;
+        file.parseLine(data.sliced(pos, end - pos), lineNumber);
+        if (newline < 0)
+            break;
+        pos = newline + 1;
+    }
+    if (file.m_unreported > 0)
+        file.m_errors.append(
+            QStringLiteral("%1: %2 more problems").arg(name).arg(file.m_unreported));
     return file;
 }
 
@@ -63,11 +72,19 @@ LangFile LangFile::load(const QString& path) {
         file.m_errors.append(QStringLiteral("%1: cannot open: %2").arg(path, f.errorString()));
         return file;
     }
-    return parse(f.readAll(), path.section(u'/', -1));
+    // At most one byte over the limit is read, whatever the file claims to be.
+    const QByteArray content = f.read(MaxFileBytes + 1);
+    if (content.size() > MaxFileBytes) {
+        LangFile file;
+        file.m_name = path;
+        file.m_errors.append(QStringLiteral("%1: longer than %2 bytes, not read")
+                                 .arg(path, QString::number(MaxFileBytes)));
+        return file;
+    }
+    return parse(content, path.section(u'/', -1));
 }
 
-void LangFile::parseLine(const QByteArray& rawLine, int lineNumber) {
-    QByteArray line = rawLine;
+void LangFile::parseLine(QByteArrayView line, int lineNumber) {
     if (line.endsWith('\r')) // a file saved with Windows line ends
         line.chop(1);
     if (line.isEmpty() || line.startsWith('#'))
@@ -85,7 +102,7 @@ void LangFile::parseLine(const QByteArray& rawLine, int lineNumber) {
         addError(lineNumber, QStringLiteral("no tab between the id and the text"));
         return;
     }
-    const QString idText = text.left(tab);
+    const QStringView idText = QStringView(text).left(tab);
     bool digitsOnly = !idText.isEmpty() && idText.size() <= 4;
     for (QChar c : idText)
         digitsOnly = digitsOnly && c >= u'0' && c <= u'9';
@@ -102,7 +119,7 @@ void LangFile::parseLine(const QByteArray& rawLine, int lineNumber) {
 
     QString value;
     QString why;
-    if (!unescape(text.mid(tab + 1), value, why)) {
+    if (!unescape(QStringView(text).mid(tab + 1), value, why)) {
         addError(lineNumber, QStringLiteral("id %1: %2").arg(QString::number(id), why));
         return;
     }
@@ -116,5 +133,9 @@ void LangFile::parseLine(const QByteArray& rawLine, int lineNumber) {
 }
 
 void LangFile::addError(int lineNumber, const QString& message) {
+    if (m_errors.size() >= MaxReportedErrors) {
+        ++m_unreported;
+        return;
+    }
     m_errors.append(QStringLiteral("%1:%2: %3").arg(m_name, QString::number(lineNumber), message));
 }

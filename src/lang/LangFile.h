@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QMap>
 #include <QString>
 #include <QStringList>
@@ -14,6 +15,11 @@ public:
     static constexpr int MinId = 100;
     static constexpr int MaxId = 959;
     static constexpr int MaxTextLength = 255;
+    // A language file holds fewer than 900 texts of at most 255 characters: 1 MiB is far more
+    // than any real one. A longer file is not read at all.
+    static constexpr qint64 MaxFileBytes = 1 << 20;
+    // Problems reported one by one; after these, one line says how many more there were.
+    static constexpr int MaxReportedErrors = 100;
 
     // name only labels the error messages ("pl.txt:12: ...").
     static LangFile parse(const QByteArray& content, const QString& name);
@@ -23,10 +29,11 @@ public:
     const QStringList& errors() const { return m_errors; }
 
 private:
-    void parseLine(const QByteArray& line, int lineNumber);
+    void parseLine(QByteArrayView line, int lineNumber);
     void addError(int lineNumber, const QString& message);
 
     QString m_name;
     QMap<int, QString> m_texts;
     QStringList m_errors;
+    int m_unreported = 0;
 };

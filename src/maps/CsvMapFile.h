@@ -13,6 +13,9 @@ namespace CsvMapFile {
 
 constexpr int Rows = 16;    // data rows of a grid
 constexpr int Columns = 15; // data columns of a grid
+// A file is 35 lines of at most 15 short fields, a few kilobytes: a longer one than this is
+// no map text and is refused unread.
+constexpr qint64 MaxFileBytes = 1 << 20;
 
 // A block of rows, each a list of cell texts for columns 1..15.
 using Block = QVector<QStringList>;

@@ -15,6 +15,10 @@
 #include <QFileInfo>
 #include <QTableWidget>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
 namespace {
 
 const char* const MapFilter = "plik mapy (*.orvx)|*.orvx|wszystki pliki|*.*";
@@ -155,7 +159,14 @@ bool MapFileCommands::SaveCsvFile(const QString& path) {
 
 bool MapFileCommands::OpenCsvFile(const QString& path) {
     QString reason;
-    const QByteArray bytes = MapFile::readWhole(path, &reason);
+    // One byte over the limit is enough to know (also of a device that never ends).
+    const QByteArray bytes = MapFile::readWhole(path, &reason, CsvMapFile::MaxFileBytes + 1);
+    if (reason.isEmpty() && bytes.size() > CsvMapFile::MaxFileBytes) {
+        reason = QStringLiteral("%1: %2 > %3")
+                     .arg(QString::fromLocal8Bit(std::strerror(EFBIG)))
+                     .arg(std::max<qint64>(QFileInfo(path).size(), bytes.size()))
+                     .arg(CsvMapFile::MaxFileBytes);
+    }
     if (!reason.isEmpty()) {
         host_.showFileError(cannotOpen(path, reason));
         return false;

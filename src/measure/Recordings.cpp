@@ -111,6 +111,11 @@ void Recordings::ReplayRecording(const QString& fileName) {
     case ReplayResult::Outcome::TooShort:
         host_.warningBox(host_.lang().LangText(TooShortText));
         break;
+    case ReplayResult::Outcome::TooLarge:
+        // Which file, and the sizes: the user sees it is no recording and nothing was changed.
+        host_.warningBox(host_.lang().LangText(CannotOpenText) + QFileInfo(fileName).fileName() +
+                         QStringLiteral(" (") + result.error + QLatin1Char(')'));
+        break;
     default:
         break;
     }

@@ -10,6 +10,9 @@
 
 #include <QFile>
 
+#include <cerrno>
+#include <cstring>
+
 namespace {
 
 using Outcome = ReplayResult::Outcome;
@@ -31,13 +34,27 @@ bool openForReading(QFile& file, const QString& fileName, ReplayResult& result) 
         result.error = file.errorString();
         return false;
     }
-    result.size = file.size();
     return true;
+}
+
+// Takes the device's length; false (TooLarge, with the system's words for it) when no
+// recording can be that long.
+bool sizeAccepted(const QIODevice& device, ReplayResult& result) {
+    result.size = device.size();
+    if (result.size <= MaxRecordingBytes) {
+        return true;
+    }
+    result.outcome = Outcome::TooLarge;
+    result.error = QStringLiteral("%1: %2 > %3")
+                       .arg(QString::fromLocal8Bit(std::strerror(EFBIG)))
+                       .arg(result.size)
+                       .arg(MaxRecordingBytes);
+    return false;
 }
 
 // Reads the record at `offset` into RxBuffer (a short read keeps the bytes already there) and
 // decodes it as `command`.
-void decodeAt(QFile& file, qint64 offset, std::uint8_t command, ControllerMirror& m,
+void decodeAt(QIODevice& file, qint64 offset, std::uint8_t command, ControllerMirror& m,
               const LangSource& lang, ReplaySink& sink, ReplayResult& result) {
     if (file.pos() != offset) {
         file.seek(offset);
@@ -56,6 +73,15 @@ ReplayResult ReplayRecording(ControllerMirror& m, const QString& fileName, const
     ReplayResult result;
     QFile file;
     if (!openForReading(file, fileName, result)) {
+        return result;
+    }
+    return ReplayRecording(m, file, lang, sink, pace);
+}
+
+ReplayResult ReplayRecording(ControllerMirror& m, QIODevice& file, const LangSource& lang,
+                             ReplaySink& sink, ReplayPace pace) {
+    ReplayResult result;
+    if (!sizeAccepted(file, result)) {
         return result;
     }
     if (result.size < Size) {
@@ -88,6 +114,15 @@ ReplayResult ReplayRecordAt(ControllerMirror& m, const QString& fileName, int po
     ReplayResult result;
     QFile file;
     if (!openForReading(file, fileName, result)) {
+        return result;
+    }
+    return ReplayRecordAt(m, file, position, lang, sink);
+}
+
+ReplayResult ReplayRecordAt(ControllerMirror& m, QIODevice& file, int position,
+                            const LangSource& lang, ReplaySink& sink) {
+    ReplayResult result;
+    if (!sizeAccepted(file, result)) {
         return result;
     }
     if (position < 0 || result.size - Size < qint64{Size} * position) {

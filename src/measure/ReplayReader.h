@@ -4,6 +4,7 @@
 
 #include <QString>
 
+class QIODevice;
 struct ControllerMirror;
 struct ControlStates;
 class LangSource;
@@ -33,12 +34,18 @@ struct ReplayResult {
         TooShort,     // shorter than one record: nothing decoded
         NoSuchRecord, // the record asked for is not in the file (the settings record was not
                       // decoded either)
+        TooLarge,     // longer than any recording (MaxRecordingBytes): nothing decoded
     };
     Outcome outcome = Outcome::CannotOpen;
     qint64 size = 0; // the file's length when it opened
     int records = 0; // records decoded, the settings record included
     QString error;
 };
+
+// The longest recording that is read: 16 MiB, a million records, about 40 hours at the poll
+// rate. A longer file is no recording of this program (or one that would freeze the window for
+// minutes while the chart reads it): it is refused before anything is decoded.
+constexpr qint64 MaxRecordingBytes = qint64{16} << 20;
 
 enum class ReplayPace {
     Display, // events are processed between records: the window shows every record
@@ -55,7 +62,13 @@ ReplayResult ReplayRecording(ControllerMirror& mirror, const QString& fileName,
                              const LangSource& lang, ReplaySink& sink,
                              ReplayPace pace = ReplayPace::Display);
 
+// The same on a device open for reading (a file, or bytes in memory), from its start.
+ReplayResult ReplayRecording(ControllerMirror& mirror, QIODevice& device, const LangSource& lang,
+                             ReplaySink& sink, ReplayPace pace = ReplayPace::Display);
+
 // Shows one record: the settings record, then record `position` (16 x position bytes into the
 // file) as a live answer. Position 0 decodes the settings record a second time as live values.
 ReplayResult ReplayRecordAt(ControllerMirror& mirror, const QString& fileName, int position,
+                            const LangSource& lang, ReplaySink& sink);
+ReplayResult ReplayRecordAt(ControllerMirror& mirror, QIODevice& device, int position,
                             const LangSource& lang, ReplaySink& sink);

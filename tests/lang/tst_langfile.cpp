@@ -1,5 +1,7 @@
 #include "LangFile.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 // The text file format a translator edits: escapes, line ends, and above all that a broken line
@@ -16,7 +18,9 @@ private slots:
     void malformedLineIsReportedAndLeavesItsNeighboursInPlace();
     void repeatedIdKeepsTheFirstTextAndIsReported();
     void overlongTextIsCutTo255CharactersAndReported();
-    void missingFileIsReported();
+    void fileThatCannotBeReadGivesNoTextsAndIsReported_data();
+    void fileThatCannotBeReadGivesNoTextsAndIsReported();
+    void endlessRunOfBrokenLinesIsReportedInShort();
 };
 
 void TstLangFile::escapesGiveBackLineBreaksTabsAndBackslashes_data() {
@@ -115,11 +119,52 @@ void TstLangFile::overlongTextIsCutTo255CharactersAndReported() {
     QVERIFY(f.errors().first().startsWith(QStringLiteral("en.txt:2: ")));
 }
 
-void TstLangFile::missingFileIsReported() {
-    const LangFile f = LangFile::load(QStringLiteral("/nonexistent/orvex/pl.txt"));
+void TstLangFile::fileThatCannotBeReadGivesNoTextsAndIsReported_data() {
+    QTest::addColumn<qint64>("length"); // 0: no file at all; else good lines made this long
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("missing") << qint64{0} << QStringLiteral("cannot open");
+    QTest::newRow("a byte over 1 MiB")
+        << qint64{LangFile::MaxFileBytes + 1} << QStringLiteral("longer than 1048576 bytes");
+    QTest::newRow("64 GiB") << (qint64{64} << 30) << QStringLiteral("longer than 1048576 bytes");
+}
+
+void TstLangFile::fileThatCannotBeReadGivesNoTextsAndIsReported() {
+    QFETCH(qint64, length);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("pl.txt"));
+    if (length > 0) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("100\tpolski\n110\tParametry\n");
+        f.close();
+        // The rest of the file is holes (NUL bytes): far more than any language file.
+        if (!f.resize(length)) {
+            QSKIP("this file system keeps no sparse file that long");
+        }
+    }
+    const LangFile f = LangFile::load(path);
     QVERIFY(f.texts().isEmpty());
     QCOMPARE(f.errors().size(), 1);
-    QVERIFY(f.errors().first().contains(QStringLiteral("/nonexistent/orvex/pl.txt")));
+    QVERIFY2(f.errors().first().startsWith(path + QStringLiteral(": ")),
+             qPrintable(f.errors().first()));
+    QVERIFY2(f.errors().first().contains(reason), qPrintable(f.errors().first()));
+}
+
+void TstLangFile::endlessRunOfBrokenLinesIsReportedInShort() {
+    // A file of broken lines (here 5000 between two good ones) gives the first problems line by
+    // line and then one line with the count of the rest; the good lines are read all the same.
+    QByteArray content = "100\tpolski\n";
+    for (int i = 0; i < 5000; ++i) {
+        content += "broken line\n";
+    }
+    content += "110\tParametry\n";
+    const LangFile f = LangFile::parse(content, QStringLiteral("pl.txt"));
+    QCOMPARE(f.texts().keys(), (QList<int>{100, 110}));
+    QCOMPARE(f.errors().size(), LangFile::MaxReportedErrors + 1);
+    QVERIFY(f.errors()[0].startsWith(QStringLiteral("pl.txt:2: ")));
+    QVERIFY(f.errors()[99].startsWith(QStringLiteral("pl.txt:101: ")));
+    QCOMPARE(f.errors().last(), QStringLiteral("pl.txt: 4900 more problems"));
 }
 
 QTEST_GUILESS_MAIN(TstLangFile)

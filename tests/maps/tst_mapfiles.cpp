@@ -94,6 +94,7 @@ private slots:
     void refusedFilesChangeNothing();
     void shortFilesLoadWhatTheyHold();
     void readOnlyFileOpensAndAMissingOneIsNamed();
+    void failedSaveSaysSoAndLeavesTheOldFile_data();
     void failedSaveSaysSoAndLeavesTheOldFile();
     void textMapRoundTrip();
     void textMapWithABadFieldLoadsNothing_data();
@@ -216,33 +217,48 @@ void MapFilesTest::readOnlyFileOpensAndAMissingOneIsNamed() {
     QVERIFY(host.errors[0].contains("missing.orvx"));
 }
 
+void MapFilesTest::failedSaveSaysSoAndLeavesTheOldFile_data() {
+    QTest::addColumn<QString>("name");
+    QTest::newRow("map file") << QStringLiteral("keep.orvx");
+    QTest::newRow("text map") << QStringLiteral("keep.csv");
+}
+
 void MapFilesTest::failedSaveSaysSoAndLeavesTheOldFile() {
+    QFETCH(QString, name);
+    const bool text = name.endsWith(QStringLiteral(".csv"));
+    const auto save = [this, text](const QString& target) {
+        return text ? files->SaveCsvFile(target) : files->SaveMapFile(target);
+    };
     fillMirror();
+    for (int r = 1; r < 17; ++r) {
+        gridB->setItem(r, 3, new QTableWidgetItem(QStringLiteral("-12.4")));
+    }
     const QByteArray old = QByteArray("an older map that must survive").repeated(20);
-    writeAll(path("keep.orvx"), old);
+    writeAll(path(name), old);
     {
         const FileSizeLimit limit(100); // the disk fills up after 100 bytes
         QVERIFY(limit.set);
-        QVERIFY(!files->SaveMapFile(path("keep.orvx")));
+        QVERIFY(!save(path(name)));
     }
-    QCOMPARE(readAll(path("keep.orvx")), old);
+    QCOMPARE(readAll(path(name)), old);
     QCOMPARE(host.errors.size(), 1);
     QVERIFY(host.errors[0].startsWith(" Cannot open file "));
-    QCOMPARE(QDir(dir.path()).entryList({"keep.orvx*"}, QDir::Files),
-             QStringList{"keep.orvx"}); // no half-written copy left behind
+    QCOMPARE(QDir(dir.path()).entryList({name + "*"}, QDir::Files),
+             QStringList{name}); // no half-written copy left behind
 
     // A device that is always full: written directly, and the failure is reported.
-    QVERIFY(!files->SaveMapFile(QStringLiteral("/dev/full")));
+    QVERIFY(!save(QStringLiteral("/dev/full")));
     QCOMPARE(host.errors.size(), 2);
     QVERIFY(QFileInfo(QStringLiteral("/dev/full")).exists() &&
             !QFileInfo(QStringLiteral("/dev/full")).isFile());
+    QCOMPARE(host.beeps, 0); // a text map saved says so with a beep: none here
 
     if (geteuid() != 0) { // root writes anywhere
         QDir(dir.path()).mkdir("locked");
-        writeAll(path("locked/keep.orvx"), old);
+        writeAll(path("locked/" + name), old);
         QFile::setPermissions(path("locked"), QFile::ReadOwner | QFile::ExeOwner);
-        QVERIFY(!files->SaveMapFile(path("locked/keep.orvx")));
-        QCOMPARE(readAll(path("locked/keep.orvx")), old);
+        QVERIFY(!save(path("locked/" + name)));
+        QCOMPARE(readAll(path("locked/" + name)), old);
         QFile::setPermissions(path("locked"),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
@@ -288,6 +304,15 @@ void MapFilesTest::textMapRoundTrip() {
     const QStringList expected = before();
     gridB->clearContents();
     gridG->clearContents();
+    // Padded with empty lines to exactly the largest text map that is read: the same grids.
+    QVERIFY(QFile::resize(path("m.csv"), 1 << 20));
+    {
+        QFile f(path("m.csv"));
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        QVERIFY(f.seek(saved.toUtf8().size()));
+        QCOMPARE(f.write(QByteArray((1 << 20) - saved.toUtf8().size(), '\n')),
+                 qint64((1 << 20) - saved.toUtf8().size()));
+    }
     host.nextFileName = path("m.csv");
     files->MenuPikiOtworzClick();
     QVERIFY(host.errors.isEmpty());
@@ -304,32 +329,50 @@ void MapFilesTest::textMapRoundTrip() {
 
 void MapFilesTest::textMapWithABadFieldLoadsNothing_data() {
     QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<QString>("reason"); // after the first line of the message; empty: none
+    QTest::addColumn<qint64>("length");   // > 0: the file made this long after the content
+    QTest::addColumn<QString>("message"); // how the message starts
+    QTest::addColumn<QString>("reason");  // after the first line of the message; empty: none
+    const QString bad = QStringLiteral(" Erroneous data ");
     QTest::newRow("a word in line 5")
-        << QByteArray("#16;17;6400;100;50\n1;2;\n3;4;\n5;6;\nseven;8;\n")
+        << QByteArray("#16;17;6400;100;50\n1;2;\n3;4;\n5;6;\nseven;8;\n") << qint64{0} << bad
         << "Line 5: \"seven\" is not a number.";
-    QTest::newRow("zero length") << QByteArray("") << QString();
-    QTest::newRow("the first line only") << QByteArray("#16;17;6400;100;50\r\n") << QString();
+    QTest::newRow("zero length") << QByteArray("") << qint64{0} << bad << QString();
+    QTest::newRow("the first line only")
+        << QByteArray("#16;17;6400;100;50\r\n") << qint64{0} << bad << QString();
     QTest::newRow("binary junk without a field")
-        << QByteArray("\x89PNG\r\n\x1a\n\x00\x00\x00\rIHDR\x00\xff\xfe", 19) << QString();
-    QTest::newRow("binary junk in fields")
-        << QByteArray("#16\n\x01\x02;\xff\xfe;\n") << "Line 2: \"\x01\x02\" is not a number.";
+        << QByteArray("\x89PNG\r\n\x1a\n\x00\x00\x00\rIHDR\x00\xff\xfe", 19) << qint64{0} << bad
+        << QString();
+    QTest::newRow("binary junk in fields") << QByteArray("#16\n\x01\x02;\xff\xfe;\n") << qint64{0}
+                                           << bad << "Line 2: \"\x01\x02\" is not a number.";
     QTest::newRow("truncated inside a field")
         << QByteArray("#16;17;6400;100;50\n1;2;\n3;4") + QByteArray("\n5;1e") + QByteArray(";")
-        << "Line 4: \"1e\" is not a number.";
+        << qint64{0} << bad << "Line 4: \"1e\" is not a number.";
+    // Good rows at the front, then more than any map text holds: refused unread.
+    const QByteArray good("#16;17;6400;100;50\n1;2;\n3;4;\n");
+    const QString tooLarge = QStringLiteral(" Cannot open file \n");
+    QTest::newRow("a byte over 1 MiB")
+        << good << qint64{(1 << 20) + 1} << tooLarge << QStringLiteral(": 1048577 > 1048576");
+    QTest::newRow("64 GiB") << good << (qint64{64} << 30) << tooLarge
+                            << QStringLiteral(": 68719476736 > 1048576");
 }
 
 void MapFilesTest::textMapWithABadFieldLoadsNothing() {
     QFETCH(QByteArray, content);
+    QFETCH(qint64, length);
+    QFETCH(QString, message);
     QFETCH(QString, reason);
     gridB->setItem(1, 1, new QTableWidgetItem("7"));
     TChart3D chart;
     host.chart = &chart;
     chart.SetPoint(0, 1, 1, 5);
     writeAll(path("bad.csv"), content);
+    if (length > 0 && !QFile::resize(path("bad.csv"), length)) {
+        QSKIP("this file system keeps no sparse file that long");
+    }
     QVERIFY(!files->OpenCsvFile(path("bad.csv")));
+    QFile::remove(path("bad.csv"));
     QCOMPARE(host.errors.size(), 1);
-    QVERIFY(host.errors[0].startsWith(" Erroneous data "));
+    QVERIFY2(host.errors[0].startsWith(message), qPrintable(host.errors[0]));
     if (!reason.isEmpty()) {
         QVERIFY2(host.errors[0].contains(reason), qPrintable(host.errors[0]));
     }

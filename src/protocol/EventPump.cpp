@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
@@ -71,77 +72,136 @@ bool EventPump::waitInSteps(int boundMs, const Condition& ready, bool lineOnly, 
     return false;
 }
 
+namespace {
+
+// The line's descriptor is watched by one notifier that outlives the waits: creating, enabling or
+// dropping a notifier wakes the event loop once more, and a live exchange has two waits. Between
+// waits the descriptor is readable only when an answer came that nobody waits for (or the line
+// hung up): the notifier then turns itself off, and the next wait turns it on again.
+struct LineWake {
+    QPointer<QSocketNotifier> notifier;
+    int fd = -1;
+    int ownerDepth = 0; // the nesting depth of the wait sleeping on it; 0: none
+    int ownerLoopLevel = 0;
+    bool fired = false;
+};
+LineWake lineWake;
+int waitDepth = 0; // waits in the event loop, nested ones included
+
+void lineReadable() {
+    lineWake.fired = true;
+    // Only the wait that owns it sleeps on it; anywhere else (another wait, a dialog's loop opened
+    // by a handler, between waits) a readable line would wake the event loop again and again.
+    if (lineWake.ownerDepth == 0 || lineWake.ownerDepth != waitDepth ||
+        lineWake.ownerLoopLevel != QThread::currentThread()->loopLevel()) {
+        lineWake.notifier->setEnabled(false);
+    }
+}
+
+// The notifier for `fd`, on and owned by the wait at the current depth; nullptr in a thread other
+// than the application's (the wait then looks in steps).
+QSocketNotifier* watchLine(int fd) {
+    QCoreApplication* app = QCoreApplication::instance();
+    if (app == nullptr || QThread::currentThread() != app->thread()) {
+        return nullptr;
+    }
+    if (lineWake.notifier != nullptr && lineWake.fd != fd) {
+        delete lineWake.notifier.data();
+    }
+    if (lineWake.notifier == nullptr) {
+        lineWake.notifier = new QSocketNotifier(fd, QSocketNotifier::Read, app);
+        lineWake.fd = fd;
+        QObject::connect(lineWake.notifier.data(), &QSocketNotifier::activated, &lineReadable);
+    }
+    lineWake.ownerDepth = waitDepth;
+    lineWake.ownerLoopLevel = QThread::currentThread()->loopLevel();
+    lineWake.notifier->setEnabled(true);
+    return lineWake.notifier.data();
+}
+
+} // namespace
+
+void EventPump::releaseLineWake() {
+    // Before the descriptor closes: a notifier on a closed descriptor is polled as invalid.
+    delete lineWake.notifier.data();
+    lineWake = LineWake{};
+}
+
 bool EventPump::waitInLoop(int boundMs, const Condition& ready, SerialLink* link, int count,
                            bool sleepThrough, int& waited) {
     QElapsedTimer clock;
     clock.start();
+    ++waitDepth;
     // Fires at the end of each sleep; its event alone ends the event loop's sleep.
     QTimer timer;
     timer.setSingleShot(true);
     timer.setTimerType(Qt::PreciseTimer);
-    // The line's descriptor, readable once the next byte (or, at an unknown rate, the whole
-    // count) is there. Only the outermost wait arms it: a nested one would change the count.
-    std::unique_ptr<QSocketNotifier> wake;
-    bool woken = false;
+    qint64 timerDue = -1; // when the running timer fires, in ms of `clock`
+    // The line's descriptor, readable once the whole count is there (the line's minimum read
+    // count; it stays set after the wait, so the next wait for as many bytes changes nothing on
+    // the line). Only the outermost wait arms it: a nested one would change the count.
+    QSocketNotifier* wake = nullptr;
     bool canArm = link != nullptr && armedWaits == 0;
-    bool armed = false;
+    if (canArm) {
+        ++armedWaits;
+    }
+    const bool owner = canArm;
     const int byteUs = link != nullptr ? std::max(0, link->ByteTimeUs()) : 0;
     int had = 0; // bytes waiting at the previous look
     bool held = false;
     for (;;) {
         const int have = link != nullptr ? link->SerialInQueCount() : 0;
         held = link != nullptr ? have >= count : ready();
-        const qint64 left = boundMs - clock.elapsed();
+        const qint64 now = clock.elapsed();
+        const qint64 left = boundMs - now;
         if (held || left <= 0) {
             break;
         }
-        if (woken && have <= had) {
+        if (wake != nullptr && lineWake.fired && have <= had) {
             // Readable without a new byte (hung up, past what the line counts, a handler changed
             // the line): the descriptor stays readable, so look in steps from now on.
             canArm = false;
+            wake->setEnabled(false);
+            wake = nullptr;
         }
-        const bool coming = byteUs > 0 && have > had;
-        const int missing = count - have;
-        const bool lineCarries = coming && missing > 2;
         qint64 step = std::min<qint64>(left, CheckStepMs);
-        if (lineCarries) {
-            // Bytes are arriving: the rest cannot be complete before the line has carried them.
-            // Sleep until the last one or two are due, then let the descriptor wake the wait.
-            const qint64 due = qint64(missing - 1) * byteUs / 1000;
+        if (canArm && wake == nullptr) {
+            const int fd = link->ArmInputWake(count);
+            wake = fd >= 0 ? watchLine(fd) : nullptr;
+            canArm = wake != nullptr;
+        } else if (wake != nullptr && !lineWake.notifier.isNull() &&
+                   !lineWake.notifier->isEnabled()) {
+            lineWake.notifier->setEnabled(true); // a nested wait turned it off
+        }
+        if (wake != nullptr) {
+            step = left; // the line wakes the wait, the timer only at the bound
+        } else if (byteUs > 0 && have > had && count - have > 2) {
+            // Bytes are arriving on a line that cannot wake the wait: the rest cannot be complete
+            // before the line has carried them.
+            const qint64 due = qint64(count - have - 1) * byteUs / 1000;
             step = std::min<qint64>(left, std::max<qint64>(1, due));
-        } else if (canArm) {
-            // A silent line wakes the wait with its next byte; a nearly complete answer, or one
-            // at an unknown rate, once all of it is there.
-            const int fd = link->ArmInputWake(byteUs > 0 && !coming ? have + 1 : count);
-            if (fd >= 0 && wake == nullptr) {
-                wake = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
-                QObject::connect(wake.get(), &QSocketNotifier::activated,
-                                 [&woken] { woken = true; });
-                ++armedWaits;
-            }
-            armed = armed || fd >= 0;
-            canArm = fd >= 0;
-            if (canArm) {
-                step = left;
-            }
         } else if (link == nullptr && sleepThrough) {
             step = left;
         }
-        if (wake != nullptr) {
-            wake->setEnabled(!lineCarries && canArm);
-        }
         had = std::max(have, 0);
-        woken = false;
-        timer.start(static_cast<int>(step));
+        lineWake.fired = false;
+        if (timerDue != now + step || !timer.isActive()) {
+            timer.start(static_cast<int>(step));
+            timerDue = now + step;
+        }
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+        if (wake != nullptr && lineWake.notifier.isNull()) {
+            wake = nullptr; // the port was closed meanwhile
+            canArm = false;
+        }
     }
-    if (wake != nullptr) {
-        wake.reset();
+    if (owner) {
         --armedWaits;
+        if (lineWake.ownerDepth == waitDepth) {
+            lineWake.ownerDepth = 0;
+        }
     }
-    if (armed) {
-        link->DisarmInputWake();
-    }
+    --waitDepth;
     if (!held) {
         // The look at the bound.
         processEvents();
@@ -154,14 +214,19 @@ bool EventPump::waitInLoop(int boundMs, const Condition& ready, SerialLink* link
 bool EventPump::wait(int boundMs, const Condition& ready, int* waitedMs, SerialLink* link,
                      int count, bool sleepThrough) {
     int waited = 0;
-    processEvents();
-    bool held = ready();
-    if (!held && boundMs > 0) {
-        QThread* thread = QThread::currentThread();
-        const bool loop = sleepHook == nullptr && QCoreApplication::instance() != nullptr &&
-                          thread->eventDispatcher() != nullptr;
-        held = loop ? waitInLoop(boundMs, ready, link, count, sleepThrough, waited)
-                    : waitInSteps(boundMs, ready, link != nullptr || sleepThrough, waited);
+    QThread* thread = QThread::currentThread();
+    const bool loop = sleepHook == nullptr && QCoreApplication::instance() != nullptr &&
+                      thread->eventDispatcher() != nullptr;
+    bool held = false;
+    if (loop && boundMs > 0) {
+        // The first look is the loop's own; its sleep processes the pending events.
+        held = waitInLoop(boundMs, ready, link, count, sleepThrough, waited);
+    } else {
+        processEvents();
+        held = ready();
+        if (!held && boundMs > 0) {
+            held = waitInSteps(boundMs, ready, link != nullptr || sleepThrough, waited);
+        }
     }
     if (waitedMs != nullptr) {
         *waitedMs = waited;

@@ -10,11 +10,11 @@ class SerialLink;
 // A wait has a bound and a condition: it lets the application process its pending events, looks
 // at the condition, and then sleeps in the application's event loop, so window events are handled
 // the moment they come, until the condition holds or the bound has passed. A wait for bytes
-// sleeps until the link says the next byte is there (SerialLink::ArmInputWake), and while bytes
-// arrive, for the time the line needs to carry the rest (SerialLink::ByteTimeUs), so it is not
-// woken once per byte; on a link that can tell neither, and in a thread without an event loop,
-// it looks every CheckStepMs. The condition is looked at once more at the bound. Readers use it
-// like this:
+// sleeps until the link says that all of them are there (SerialLink::ArmInputWake), so it is
+// woken once; on a link that cannot tell, while bytes arrive it sleeps for the time the line
+// needs to carry the rest (SerialLink::ByteTimeUs); on a link that can tell neither, and in a
+// thread without an event loop, it looks every CheckStepMs. The condition is looked at once more
+// at the bound. Readers use it like this:
 //     int waited = 0;
 //     if (!EventPump::waitForBytes(link, 4, 48, &waited)) { /* no answer */ }
 // and a fixed pause that must not freeze the window is EventPump::pause(500).
@@ -36,6 +36,9 @@ public:
     static bool waitForBytes(SerialLink& link, int count, int boundMs, int* waitedMs = nullptr);
     // A fixed pause of `ms` during which the window keeps processing events.
     static void pause(int ms);
+    // Stops watching the descriptor a link handed to a wait; a link calls it before the
+    // descriptor closes.
+    static void releaseLineWake();
 
     // Process pending events, then sleep `ms` without processing them (older callers; a wait on
     // the line uses waitUntil).
@@ -64,10 +67,10 @@ private:
     // The wait in steps of CheckStepMs (under the hook, or without an event loop).
     // `lineOnly`: the condition changes only with what arrives on the line (or never).
     static bool waitInSteps(int boundMs, const Condition& ready, bool lineOnly, int& waited);
-    // The wait in the event loop. A wait for `count` bytes of `link` sleeps while they arrive
-    // for the time the line needs to carry the rest, and otherwise until the link's descriptor
-    // says the next byte is there; a pause (`sleepThrough`) sleeps to its bound; any other
-    // condition is looked at every CheckStepMs. Window events end a sleep early.
+    // The wait in the event loop. A wait for `count` bytes of `link` sleeps until the link's
+    // descriptor says they are all there, or, on a link without one, while they arrive for the
+    // time the line needs to carry the rest; a pause (`sleepThrough`) sleeps to its bound; any
+    // other condition is looked at every CheckStepMs. Window events end a sleep early.
     static bool waitInLoop(int boundMs, const Condition& ready, SerialLink* link, int count,
                            bool sleepThrough, int& waited);
     static bool wait(int boundMs, const Condition& ready, int* waitedMs, SerialLink* link,

@@ -19,7 +19,8 @@ public:
     // Waking on received bytes. ArmInputWake returns a descriptor that becomes readable once at
     // least `count` bytes are waiting (or the line hangs up), so a wait can sleep until then;
     // -1 when the link cannot tell, and the wait looks at the queue every few milliseconds.
-    // DisarmInputWake ends it; reads and the queue count are the same armed or not.
+    // The count stays until the next arm (arming the same count again costs nothing) or
+    // DisarmInputWake; reads and the queue count are the same armed or not.
     virtual int ArmInputWake(int count) {
         (void)count;
         return -1;

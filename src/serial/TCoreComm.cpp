@@ -219,8 +219,11 @@ int TCoreComm::Read(std::uint8_t* buffer, std::uint32_t count) {
         ssize_t n = ::read(FHandle, buffer + got, count - got);
         if (n > 0) {
             got += static_cast<std::uint32_t>(n);
-            if (queued > 0) {
-                break; // bytes were waiting: hand over what was there, at once
+            // Bytes were waiting: hand over what was there, at once. One read may give fewer
+            // than are queued (the line hands them over in pieces while a wait's minimum count
+            // is set), so this goes on until the queued ones are all taken.
+            if (queued > 0 && got >= std::min<std::uint32_t>(count, std::uint32_t(queued))) {
+                break;
             }
             continue;
         }
@@ -237,9 +240,15 @@ int TCoreComm::Read(std::uint8_t* buffer, std::uint32_t count) {
             }
             break;
         }
+        if (queued > 0 && got > 0) {
+            break; // fewer than counted after all: what there is, at once
+        }
         int left = msLeft(deadline);
         if (left == 0) {
             break;
+        }
+        if (FWakeCount != 1) {
+            DisarmInputWake(); // a count armed for a wait would hold back every byte before it
         }
         pollfd pfd{FHandle, POLLIN, 0};
         int ready = ::poll(&pfd, 1, left);

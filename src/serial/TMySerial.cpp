@@ -109,6 +109,7 @@ TMySerial::~TMySerial() {
     // Close without letting events run: the owner is being torn down.
     try {
         if (FComm->Enabled()) {
+            EventPump::releaseLineWake();
             FComm->Close();
         }
     } catch (...) {
@@ -288,6 +289,7 @@ bool TMySerial::SerialOpenFtdiByDescription(const QString& description, int baud
 void TMySerial::SerialClose() {
     FWanted = false; // let go on purpose (user, replay, close): it is not opened again by itself
     if (FComm->Enabled()) {
+        EventPump::releaseLineWake();
         try {
             FComm->Close();
         } catch (...) {
@@ -441,6 +443,11 @@ QString TMySerial::DeviceName() const {
     if (FPortNumber >= FtdiPortBase) {
         return QStringLiteral("USB<->Serial ") + QString::number(FPortNumber - FtdiPortBase);
     }
+    // An open port is the device it was opened on; the status bar asks every second, and the
+    // port map would look through the settings and /dev each time.
+    if (FComm->Enabled()) {
+        return FComm->DeviceName();
+    }
     return ComPortMap::DevicePath(FPortNumber);
 }
 
@@ -451,6 +458,7 @@ bool TMySerial::SerialReconnect() {
     // The dead handle goes at once: a device that comes back gets its old name only when
     // nobody holds the old one. No events run here; the caller is a timer of the window.
     if (FComm->Enabled()) {
+        EventPump::releaseLineWake();
         try {
             FComm->Close();
         } catch (...) {

@@ -147,7 +147,8 @@ bool EventPump::waitInLoop(int boundMs, const Condition& ready, SerialLink* link
     }
     const bool owner = canArm;
     const int byteUs = link != nullptr ? std::max(0, link->ByteTimeUs()) : 0;
-    int had = 0; // bytes waiting at the previous look
+    int had = 0;           // bytes waiting at the previous look
+    qint64 carryUntil = 0; // while bytes arrive: when the last one or two are due
     bool held = false;
     for (;;) {
         const int have = link != nullptr ? link->SerialInQueCount() : 0;
@@ -165,23 +166,30 @@ bool EventPump::waitInLoop(int boundMs, const Condition& ready, SerialLink* link
             wake = nullptr;
         }
         qint64 step = std::min<qint64>(left, CheckStepMs);
-        if (canArm && wake == nullptr) {
-            const int fd = link->ArmInputWake(count);
-            wake = fd >= 0 ? watchLine(fd) : nullptr;
-            canArm = wake != nullptr;
-        } else if (wake != nullptr && !lineWake.notifier.isNull() &&
-                   !lineWake.notifier->isEnabled()) {
-            lineWake.notifier->setEnabled(true); // a nested wait turned it off
+        if (byteUs > 0 && have > had && count - have > 2) {
+            // Bytes are arriving: the rest cannot be complete before the line has carried them.
+            // Until the last one or two are due the descriptor is not watched: the kernel would
+            // wake the sleeping thread for every byte, only to find the count not reached.
+            carryUntil = now + std::max<qint64>(1, qint64(count - have - 1) * byteUs / 1000);
         }
-        if (wake != nullptr) {
-            step = left; // the line wakes the wait, the timer only at the bound
-        } else if (byteUs > 0 && have > had && count - have > 2) {
-            // Bytes are arriving on a line that cannot wake the wait: the rest cannot be complete
-            // before the line has carried them.
-            const qint64 due = qint64(count - have - 1) * byteUs / 1000;
-            step = std::min<qint64>(left, std::max<qint64>(1, due));
-        } else if (link == nullptr && sleepThrough) {
-            step = left;
+        if (now < carryUntil) {
+            if (wake != nullptr && wake->isEnabled()) {
+                wake->setEnabled(false);
+            }
+            step = std::min<qint64>(left, carryUntil - now);
+        } else {
+            if (canArm && wake == nullptr) {
+                const int fd = link->ArmInputWake(count);
+                wake = fd >= 0 ? watchLine(fd) : nullptr;
+                canArm = wake != nullptr;
+            } else if (wake != nullptr && !wake->isEnabled()) {
+                wake->setEnabled(true); // after the line's time, or a nested wait turned it off
+            }
+            if (wake != nullptr) {
+                step = left; // the line wakes the wait, the timer only at the bound
+            } else if (link == nullptr && sleepThrough) {
+                step = left;
+            }
         }
         had = std::max(have, 0);
         lineWake.fired = false;

@@ -152,10 +152,14 @@ void SimLoaderTest::fullTransferReproducesTheImageAndRestartsTheApplication() {
     QCOMPARE(callbacks, 1);
     QCOMPARE(delivered, got);
     QCOMPARE(rig.sim.completedTransfers(), 1);
+    // Until it is closed, the loader's identity carries marker 3 for a finished transfer.
+    const QByteArray finished = SimRig::data(rig.client->exchange(QByteArray::fromHex("55005259")));
+    QCOMPARE(finished.size(), 9);
+    QCOMPARE(quint8(finished[8]), quint8(3));
 
     rig.client->send(QByteArray::fromHex("5502540202"
                                          "51"));
-    const quint64 sent = 3 + 1 + quint64(count) + 1;
+    const quint64 sent = 3 + 1 + quint64(count) + 1 + 1;
     QVERIFY(rig.sim.waitForRequests(sent, 2000));
     QVERIFY(!rig.sim.inLoader());
     QCOMPARE(SimRig::data(rig.client->exchange(QByteArray::fromHex("55005259"))).size(), 99);

@@ -110,6 +110,16 @@ void MapGridEditorTest::ctrlArrowsStepTheSelectionAndHoldAtTheLimits() {
     QCOMPARE(cell(3, 3), -128);
     QCOMPARE(cell(2, 2), 125);
     QCOMPARE(text(3, 3), QStringLiteral("-25.6"));
+    // A write not sent yet from the first cell grows to cover the new cells too; a pending
+    // range that is not valid stands for the whole map and stays so.
+    host.m.MapWriteFirst = 0;
+    host.m.MapWriteLast = 3;
+    QTest::keyClick(grid.get(), Qt::Key_Up, Qt::ControlModifier);
+    QCOMPARE(host.m.MapWriteFirst, 0);
+    QCOMPARE(host.m.MapWriteLast, 34);
+    host.m.MapWriteFirst = -1;
+    QTest::keyClick(grid.get(), Qt::Key_Down, Qt::ControlModifier);
+    QCOMPARE(host.m.MapWriteFirst, -1);
     // Without Ctrl an arrow only moves.
     host.m.PendingWrites = 0;
     QTest::keyClick(grid.get(), Qt::Key_Up);

@@ -367,26 +367,38 @@ private slots:
         QCOMPARE(readAll(side).size(), 16); // the settings record only
     }
 
+    void aReplayIgnoresASecondReplayAndJumpsWhereTheScrollBarAsks_data() {
+        QTest::addColumn<int>("position");
+        QTest::addColumn<QList<int>>("shown");
+        // While record 1 is shown, the user asks for another record.
+        QTest::newRow("record 4: 2 and 3 skipped") << 4 << QList<int>{0x12, 0x22, 0x52};
+        QTest::newRow("record 1 again") << 1 << QList<int>{0x12, 0x22, 0x22, 0x32, 0x42, 0x52};
+        // The file's end is no record: the replay goes on as before.
+        QTest::newRow("the end of the file") << 5 << QList<int>{0x12, 0x22, 0x32, 0x42, 0x52};
+        QTest::newRow("the settings record") << 0 << QList<int>{0x12, 0x22, 0x32, 0x42, 0x52};
+    }
     void aReplayIgnoresASecondReplayAndJumpsWhereTheScrollBarAsks() {
-        // Jumping: while record 1 is shown, the user asks for record 4; records 2 and 3 are
-        // skipped.
+        QFETCH(int, position);
+        QFETCH(QList<int>, shown);
         class JumpingHost : public FakeHost {
         public:
             Recordings* r = nullptr;
+            int position = 0;
             void showRecord(const ResponseResult& result) override {
                 FakeHost::showRecord(result);
-                if (m.RxBuffer[0] == 0x20) {
+                if (m.RxBuffer[0] == 0x20 && byte2.size() == 2) {
                     r->ReplayRecording(QStringLiteral("/nonexistent")); // ignored
-                    r->ScrollBar1Change(4);
+                    r->ScrollBar1Change(position);
                 }
             }
         } host;
+        host.position = position;
         const QString file = path("five.bin");
         writeFile(file, record(0x10) + record(0x20) + record(0x30) + record(0x40) + record(0x50));
         Recordings r(host);
         host.r = &r;
         r.ReplayRecording(file);
-        QCOMPARE(host.byte2, (QList<int>{0x12, 0x22, 0x52}));
+        QCOMPARE(host.byte2, shown);
         QVERIFY(host.boxes.isEmpty());
         QCOMPARE(r.ReplayFileName, file);
     }

@@ -45,6 +45,12 @@ void TChart3DTest::axisEndsLandWhereTheDefaultViewPutsThem() {
     // z points up: 120 pixels for 255 units (the sums are truncated toward zero).
     QCOMPARE(c.Project(0, 0, 255), QPoint(199, 30));
     QCOMPARE(c.Image().size(), QSize(400, 300));
+    // The markers' tops stand at their points, counted from the far ends of the axes.
+    c.CursorMarker = {200, 50, 100};
+    c.SampleMarker = {40, 220, 30};
+    c.RefreshChart();
+    QCOMPARE(c.Image().pixelColor(c.Project(55, 205, 100)), QColor(255, 0, 255));
+    QCOMPARE(c.Image().pixelColor(c.Project(215, 35, 30)), QColor(0, 128, 128));
 }
 
 void TChart3DTest::draggingTheAxisEndsStaysWithinTheAngleBounds() {

@@ -321,9 +321,15 @@ void MapToolsTest::freshReadOfAChangedMapClearsTheHistory() {
     QVERIFY(tools->FileNotice->isVisible());
     QVERIFY(tools->FileNotice->text().contains(QStringLiteral("shown.orvx")));
     QVERIFY(tools->WriteAction->isEnabled());
+    QVERIFY(tools->WriteAction->isVisible());
+    // In a line of its own between the toolbar and the grid.
+    const QToolBar* bar = window->findChild<QToolBar*>();
+    QTRY_VERIFY(tools->FileNotice->geometry().top() > bar->geometry().bottom());
+    QVERIFY(tools->FileNotice->geometry().bottom() < grid->geometry().top());
     editor->controllerMapRead();
     QVERIFY(!tools->FileNotice->isVisible());
     QVERIFY(!tools->WriteAction->isEnabled());
+    QVERIFY(!tools->WriteAction->isVisible());
 }
 
 QTEST_MAIN(MapToolsTest)

@@ -44,6 +44,8 @@ void FilesTest::theFirstFolderHoldingTheImageWins() {
     QCOMPARE(l.status, FirmwareFiles::Loaded::Ok);
     QCOMPARE(l.bytes, GeneratedImages::Image(3));
     QCOMPARE(l.path, session.path() + "/1320.bin");
+    writeFile(session.path() + "/1.bin", GeneratedImages::Image(1)); // the smallest id there is
+    QCOMPARE(FirmwareFiles::Load(1).bytes, GeneratedImages::Image(1));
     QFile::remove(user + "/1320.bin");
     QCOMPARE(FirmwareFiles::Load(1321).status, FirmwareFiles::Loaded::Missing);
 }

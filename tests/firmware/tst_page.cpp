@@ -8,9 +8,12 @@
 #include "FirmwarePage.h"
 #include "GeneratedImages.h"
 #include "LanguageTable.h"
+#include "ScriptedLoader.h"
 #include "SignalPicture.h"
+#include "TFormUpg.h"
 
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTextEdit>
 #include <QTreeWidget>
@@ -119,6 +122,7 @@ private slots:
     void aStartDuringAnotherExchangeWaitsForItsEnd();
     void theBackupComesAfterYesAndItsFailureIsAsked_data();
     void theBackupComesAfterYesAndItsFailureIsAsked();
+    void aSecondRunStartsItsProgressFromZero();
     void signalPicturesDrawTheirTraces_data();
     void signalPicturesDrawTheirTraces();
     void doubleClickOnThePictureTogglesTheZoom();
@@ -357,6 +361,27 @@ void PageTest::theBackupComesAfterYesAndItsFailureIsAsked() {
     QCOMPARE(f.host.finishes, runs ? 1 : 0);
     QCOMPARE(!f.host.line.writes.isEmpty(), runs);
     QVERIFY(!f.page->Running());
+}
+
+void PageTest::aSecondRunStartsItsProgressFromZero() {
+    Fixture f(0x0801E0E0u);
+    ScriptedLoader loader;
+    f.host.line.responder = [&loader](const QByteArray& r) { return loader.answer(r); };
+    f.page->AskYesNo = [](const QString&, const QString&) { return true; };
+    QList<int> progress; // the progress bar when each run's box comes up
+    f.page->ShowBox = [&f, &progress](QMessageBox::Icon, const QString&, const QString&) {
+        progress << f.page->FormUpg()->ProgressBar2->value();
+    };
+    f.page->BuildFirmwareCatalogue();
+    f.select(f.at(1));
+    loader.silentFromBlock = 5;
+    f.page->Button1Click();
+    // The loader answers again but never asks for a block.
+    loader = ScriptedLoader{};
+    loader.silentFromBlock = 0;
+    f.page->Button1Click();
+    QCOMPARE(progress, (QList<int>{4, 0}));
+    QCOMPARE(f.page->FormUpg()->ProgressBar2->maximum(), 584);
 }
 
 void PageTest::signalPicturesDrawTheirTraces_data() {

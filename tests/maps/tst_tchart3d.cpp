@@ -45,6 +45,13 @@ void TChart3DTest::axisEndsLandWhereTheDefaultViewPutsThem() {
     // z points up: 120 pixels for 255 units (the sums are truncated toward zero).
     QCOMPARE(c.Project(0, 0, 255), QPoint(199, 30));
     QCOMPARE(c.Image().size(), QSize(400, 300));
+    // A grey tick hangs under every 16 units of the floor's front (x) and side (y) edges.
+    for (const double t : {16.0, 128.0, 240.0}) {
+        QCOMPARE(c.Image().pixelColor(c.Project(255 - t, 255, 0) + QPoint(0, 3)),
+                 QColor(128, 128, 128));
+        QCOMPARE(c.Image().pixelColor(c.Project(255, 255 - t, 0) + QPoint(0, 3)),
+                 QColor(128, 128, 128));
+    }
     // The markers' tops stand at their points, counted from the far ends of the axes.
     c.CursorMarker = {200, 50, 100};
     c.SampleMarker = {40, 220, 30};

@@ -30,6 +30,8 @@ private slots:
     void aChartWithoutAZRangeOnlyBeeps();
     void facesAreColouredFromAboveAndGreyFromBelow_data();
     void facesAreColouredFromAboveAndGreyFromBelow();
+    void eachTitleStandsOverItsOwnChart_data();
+    void eachTitleStandsOverItsOwnChart();
     void textsAndRangeChecks();
 };
 
@@ -173,6 +175,47 @@ void TChart3DTest::facesAreColouredFromAboveAndGreyFromBelow() {
     }
     QVERIFY(!inside.isNull());
     QCOMPARE(c.Image().pixelColor(inside), colour);
+    // Outlined in the layer's red.
+    QCOMPARE(c.Image().pixelColor(face[0]), QColor(255, 0, 0));
+    QCOMPARE(c.Image().pixelColor(face[2]), QColor(255, 0, 0));
+}
+
+void TChart3DTest::eachTitleStandsOverItsOwnChart_data() {
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QRect>("half");
+    // Both layers side by side in a wide chart, one over the other in a tall one.
+    QTest::newRow("wide, title 1") << QSize(600, 300) << 23 << QRect(0, 0, 300, 300);
+    QTest::newRow("wide, title 2") << QSize(600, 300) << 24 << QRect(300, 0, 300, 300);
+    QTest::newRow("tall, title 1") << QSize(300, 600) << 23 << QRect(0, 0, 300, 300);
+    QTest::newRow("tall, title 2") << QSize(300, 600) << 24 << QRect(0, 300, 300, 300);
+}
+
+void TChart3DTest::eachTitleStandsOverItsOwnChart() {
+    QFETCH(QSize, size);
+    QFETCH(int, kind);
+    QFETCH(QRect, half);
+    TChart3D c;
+    c.resize(size);
+    c.ViewMode = 2;
+    c.RefreshChart();
+    const QImage without = c.Image();
+    c.SetChartText(kind, QStringLiteral("Gas"));
+    c.RefreshChart();
+    QRect changed;
+    for (int y = 0; y < size.height(); ++y) {
+        for (int x = 0; x < size.width(); ++x) {
+            if (c.Image().pixel(x, y) != without.pixel(x, y)) {
+                changed |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    QVERIFY(!changed.isEmpty());
+    QVERIFY2(half.contains(changed), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                    .arg(changed.x())
+                                                    .arg(changed.y())
+                                                    .arg(changed.width())
+                                                    .arg(changed.height())));
 }
 
 void TChart3DTest::textsAndRangeChecks() {

@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -353,11 +354,17 @@ void TForm1::CreateClientArea() {
     Timer2 = named(new QTimer(this), "Timer2");
     Timer2->setInterval(500);
     Timer2->setSingleShot(true);
+}
 
-    OpenDialog1 = named(new QFileDialog(this), "OpenDialog1");
-    OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
-    SaveDialog1 = named(new QFileDialog(this), "SaveDialog1");
-    SaveDialog1->setAcceptMode(QFileDialog::AcceptSave);
+QFileDialog* TForm1::FileDialog(bool save) {
+    QFileDialog*& dialog = save ? SaveDialog1 : OpenDialog1;
+    if (dialog == nullptr) {
+        dialog = named(new QFileDialog(this), save ? "SaveDialog1" : "OpenDialog1");
+        dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        // The first time in the program's folder; then where the user last went.
+        dialog->setDirectory(QCoreApplication::applicationDirPath());
+    }
+    return dialog;
 }
 
 void TForm1::CreateMapPanel() {

@@ -151,10 +151,6 @@ void TForm1::FormCreate() {
     SetCell(GridG, 0, 0, QStringLiteral("Gaz"));
     Panel1->resize(colWidth, rowHeight);
 
-    const QString exeDir = QCoreApplication::applicationDirPath();
-    OpenDialog1->setDirectory(exeDir);
-    SaveDialog1->setDirectory(exeDir);
-
     KeyHistory.fill(0);
 }
 

@@ -157,7 +157,7 @@ void TForm1::beep() {
 
 QString TForm1::askFileName(bool save, const QString& title, const QString& filter,
                             const QString& defaultSuffix) {
-    QFileDialog* dialog = save ? SaveDialog1 : OpenDialog1;
+    QFileDialog* dialog = FileDialog(save);
     dialog->setWindowTitle(title);
     // The filters are written "name|pattern|name|pattern".
     const QStringList parts = filter.split(QLatin1Char('|'));

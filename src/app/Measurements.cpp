@@ -171,14 +171,14 @@ QString TForm1::askRecordingToSave() {
     if (AskRecordingToSave) {
         return AskRecordingToSave();
     }
-    return askFile(SaveDialog1, LangText(705), LangText(711));
+    return askFile(FileDialog(true), LangText(705), LangText(711));
 }
 
 QString TForm1::askRecordingToOpen() {
     if (AskRecordingToOpen) {
         return AskRecordingToOpen();
     }
-    return askFile(OpenDialog1, LangText(704), LangText(711));
+    return askFile(FileDialog(false), LangText(704), LangText(711));
 }
 
 void TForm1::warningBox(const QString& text) {

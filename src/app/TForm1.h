@@ -243,8 +243,11 @@ public:
 
     QTimer* Timer1 = nullptr;
     QTimer* Timer2 = nullptr;
+    // Made when a file is first asked for: a file dialog lists and watches its folder from the
+    // moment it exists, and the program's folder may hold thousands of files.
     QFileDialog* OpenDialog1 = nullptr;
     QFileDialog* SaveDialog1 = nullptr;
+    QFileDialog* FileDialog(bool save);
 
     // Grid cells are addressed (column, row) as in the rest of the program.
     static void SetCell(QTableWidget* grid, int col, int row, const QString& text);

@@ -173,8 +173,10 @@ bool EventPump::waitInLoop(int boundMs, const Condition& ready, SerialLink* link
             carryUntil = now + std::max<qint64>(1, qint64(count - have - 1) * byteUs / 1000);
         }
         if (now < carryUntil) {
-            if (wake != nullptr && wake->isEnabled()) {
-                wake->setEnabled(false);
+            // Also a notifier an earlier wait left on (the header's, while the body comes in):
+            // it would wake this sleep for every byte.
+            if (lineWake.notifier != nullptr && lineWake.notifier->isEnabled()) {
+                lineWake.notifier->setEnabled(false);
             }
             step = std::min<qint64>(left, carryUntil - now);
         } else {

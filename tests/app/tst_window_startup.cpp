@@ -7,6 +7,9 @@
 #include "WindowTestSupport.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QScrollBar>
@@ -218,8 +221,6 @@ private slots:
                                "ProgressBar1",
                                "Timer1",
                                "Timer2",
-                               "OpenDialog1",
-                               "SaveDialog1",
                                "CheckBoxPk",
                                "RGWyjKor",
                                "OpisSygaly"};
@@ -227,6 +228,17 @@ private slots:
             QVERIFY2(w.findChild<QObject*>(QString::fromLatin1(name)) != nullptr, name);
         }
         QCOMPARE(w.Serial1->objectName(), QStringLiteral("Serial1"));
+        // The file dialogs come when a file is first asked for (a dialog watches its folder from
+        // the moment it exists), then stay and keep the folder the user went to.
+        QVERIFY(w.findChildren<QFileDialog*>().isEmpty());
+        QFileDialog* open = w.FileDialog(false);
+        QCOMPARE(open->objectName(), QStringLiteral("OpenDialog1"));
+        QCOMPARE(open->acceptMode(), QFileDialog::AcceptOpen);
+        QCOMPARE(open->directory().absolutePath(),
+                 QDir(QCoreApplication::applicationDirPath()).absolutePath());
+        QCOMPARE(w.FileDialog(true)->acceptMode(), QFileDialog::AcceptSave);
+        QCOMPARE(w.FileDialog(false), open);
+        QCOMPARE(w.findChildren<QFileDialog*>().size(), 2);
         // Hidden by design: the map-file items, German, the measurement and update areas.
         for (QAction* a : {w.MenuPikiOtworz, w.MenuPlikiZapisz, w.MunuJezykDU}) {
             QVERIFY(!a->isVisible());

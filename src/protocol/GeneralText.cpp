@@ -10,8 +10,13 @@ QString GeneralText(double value) {
     // 'g' with 15 significant digits already drops trailing zeros; our ranges never reach the
     // exponent form. Only the decimal separator follows the locale (no group separators).
     QString text = QString::number(value, 'g', 15);
+    // A whole number has no separator: the locale (a look-up of the system's settings) is
+    // asked only when there is one to replace.
+    if (!text.contains(QLatin1Char('.'))) {
+        return text;
+    }
     const QString point = QLocale().decimalPoint();
-    if (point != QStringLiteral(".")) {
+    if (point != QLatin1String(".")) {
         text.replace(QLatin1Char('.'), point);
     }
     return text;

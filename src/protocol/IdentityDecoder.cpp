@@ -5,16 +5,20 @@
 #include "ControllerMirror.h"
 #include "GeneralText.h"
 #include "LangSource.h"
+#include "NumberText.h"
+
+#include <QStringBuilder>
 
 namespace {
 
-QString num(int value) {
-    return QString::number(value);
-}
+constexpr char HexDigits[] = "0123456789ABCDEF";
 
-QStringList reportHead(const ControllerMirror& m, const QString& rxLogLine,
-                       const LangSource& lang) {
-    QStringList lines{lang.LangText(101)};
+// The report's first lines, with room for the `more` lines that follow them.
+QStringList reportHead(const ControllerMirror& m, const QString& rxLogLine, const LangSource& lang,
+                       int more) {
+    QStringList lines;
+    lines.reserve(4 + more);
+    lines << lang.LangText(101);
     if (m.LogFrames) {
         lines << QString() << rxLogLine;
     }
@@ -52,19 +56,19 @@ IdentityResult IdentityDecoder::decodeLoader(ControllerMirror& m, const QString&
     m.DeviceVersion = 0;
     m.LiveMode = 0;
     r.komKorVisible = false;
-    r.caption = QLatin1String(ProgramName) + QLatin1String(ProgramVersion);
+    r.caption = QLatin1String(ProgramName) % QLatin1String(ProgramVersion);
     r.title = QLatin1String(ProgramName);
 
     if (states.InfoWindowExists) {
         r.reportWritten = true;
-        r.reportLines = reportHead(m, rxLogLine, lang);
-        r.reportLines << QStringLiteral("Płytka :\t\t") + num(b[0])
-                      << QStringLiteral("Model :\t\t") + num(b[1])
-                      << QStringLiteral("Montaż :\t\t0x") + ControllerFrame::hex2(b[2]) +
-                             QStringLiteral("\t[Tr,...,...,... ; ...,...,...,...]")
-                      << QStringLiteral("Zworki :\t\t0x") + ControllerFrame::hex2(b[3])
-                      << QStringLiteral("BootLoader :\t") + GeneralText(b[4] * 0.01)
-                      << QStringLiteral("Znacznik :\t0x") + ControllerFrame::hex2(b[8]);
+        r.reportLines = reportHead(m, rxLogLine, lang, 6);
+        r.reportLines << QStringLiteral("Płytka :\t\t") % NumberText(b[0])
+                      << QStringLiteral("Model :\t\t") % NumberText(b[1])
+                      << QStringLiteral("Montaż :\t\t0x") % NumberText::hex2(b[2]) %
+                             QLatin1String("\t[Tr,...,...,... ; ...,...,...,...]")
+                      << QStringLiteral("Zworki :\t\t0x") % NumberText::hex2(b[3])
+                      << QStringLiteral("BootLoader :\t") % GeneralText(b[4] * 0.01)
+                      << QStringLiteral("Znacznik :\t0x") % NumberText::hex2(b[8]);
     }
     r.showTab = 2;
     QString message = lang.LangText(920);
@@ -90,51 +94,58 @@ IdentityResult IdentityDecoder::decodeApplication(ControllerMirror& m, const QSt
     m.OpcjeH = b[18];
     m.LiveMode = 0;
 
-    const QString version = num(b[1]) + QLatin1Char('.') + num(b[0]) + QLatin1Char('.') +
-                            num(b[14]) + QLatin1Char('.') + num(b[15]);
-    QString serial;
-    for (int i = 19; i <= 34; ++i) {
-        serial += ControllerFrame::hex2(b[i]);
+    const QString version = NumberText(b[1]) % QLatin1Char('.') % NumberText(b[0]) %
+                            QLatin1Char('.') % NumberText(b[14]) % QLatin1Char('.') %
+                            NumberText(b[15]);
+    // The name ends at the first 0 or 0xFF byte; its bytes are Latin-1 characters.
+    int nameEnd = 35;
+    while (nameEnd <= 98 && b[nameEnd] != 0 && b[nameEnd] != 0xFF) {
+        ++nameEnd;
     }
     QString name;
-    for (int i = 35; i <= 98 && b[i] != 0 && b[i] != 0xFF; ++i) {
-        name += QChar::fromLatin1(static_cast<char>(b[i]));
-    }
-    if (!name.isEmpty()) {
-        name = QStringLiteral("  [") + name + QStringLiteral("] ");
+    if (nameEnd > 35) {
+        name = QLatin1String("  [") %
+               QLatin1String(reinterpret_cast<const char*>(b + 35), nameEnd - 35) %
+               QLatin1String("] ");
     }
 
-    r.caption = QLatin1String(ProgramName) + QStringLiteral("  -  KOLVA-VX-0") + num(b[8]) +
-                QStringLiteral(" V") + version + name;
-    r.title = QLatin1String(ProgramName) + name;
+    r.caption = QLatin1String(ProgramName) % QLatin1String("  -  KOLVA-VX-0") % NumberText(b[8]) %
+                QLatin1String(" V") % version % name;
+    r.title = QLatin1String(ProgramName) % name;
     if (b[16] > PcLevel) {
         r.message = lang.LangText(741);
     }
 
     if (states.InfoWindowExists) {
         r.reportWritten = true;
-        r.reportLines = reportHead(m, rxLogLine, lang);
-        r.reportLines << QStringLiteral("Wersja :\t\t") + version
-                      << QStringLiteral("Marka/Model :\t") + name
-                      << QStringLiteral("Data :\t\t") + num(2000 + b[2]) + QLatin1Char('-') +
-                             num(b[3]) + QLatin1Char('-') + num(b[4])
-                      << QStringLiteral("Czas :\t\t") + num(b[5]) + QLatin1Char('.') + num(b[6]) +
-                             QLatin1Char('.') + num(b[7])
-                      << QStringLiteral("Model:\t\t") + num(b[8])
-                      << QStringLiteral("Plytka:\t\t") + num(b[9])
-                      << QStringLiteral("Montaż:\t\t0x") + ControllerFrame::hex2(b[10])
-                      << QStringLiteral("Zworki:\t\t0x") + ControllerFrame::hex2(b[11])
-                      << QStringLiteral("DzielnikT2\t") + num(b[12])
-                      << QStringLiteral("RozmiarZęba\t") + num(b[13])
-                      << QStringLiteral("Kompilacja\t") + num(b[14])
-                      << QStringLiteral("Przebieg\t\t") + num(b[15])
-                      << QStringLiteral("MinWerPc\t0x") + ControllerFrame::hex2(b[16])
-                      << QStringLiteral("OpcjeL\t\t0x") + ControllerFrame::hex2(b[17]) +
+        // The serial number: 16 bytes in hex, built in place.
+        QString serial(32, Qt::Uninitialized);
+        for (int i = 0; i < 16; ++i) {
+            serial[2 * i] = QLatin1Char(HexDigits[b[19 + i] >> 4]);
+            serial[2 * i + 1] = QLatin1Char(HexDigits[b[19 + i] & 0x0F]);
+        }
+        r.reportLines = reportHead(m, rxLogLine, lang, 16);
+        r.reportLines << QStringLiteral("Wersja :\t\t") % version
+                      << QStringLiteral("Marka/Model :\t") % name
+                      << QStringLiteral("Data :\t\t") % NumberText(2000 + b[2]) % QLatin1Char('-') %
+                             NumberText(b[3]) % QLatin1Char('-') % NumberText(b[4])
+                      << QStringLiteral("Czas :\t\t") % NumberText(b[5]) % QLatin1Char('.') %
+                             NumberText(b[6]) % QLatin1Char('.') % NumberText(b[7])
+                      << QStringLiteral("Model:\t\t") % NumberText(b[8])
+                      << QStringLiteral("Plytka:\t\t") % NumberText(b[9])
+                      << QStringLiteral("Montaż:\t\t0x") % NumberText::hex2(b[10])
+                      << QStringLiteral("Zworki:\t\t0x") % NumberText::hex2(b[11])
+                      << QStringLiteral("DzielnikT2\t") % NumberText(b[12])
+                      << QStringLiteral("RozmiarZęba\t") % NumberText(b[13])
+                      << QStringLiteral("Kompilacja\t") % NumberText(b[14])
+                      << QStringLiteral("Przebieg\t\t") % NumberText(b[15])
+                      << QStringLiteral("MinWerPc\t0x") % NumberText::hex2(b[16])
+                      << QStringLiteral("OpcjeL\t\t0x") % NumberText::hex2(b[17]) %
                              QStringLiteral("\t[...,...,...,... ; strB/G,strRoz,strOn,strPk]")
-                      << QStringLiteral("OpcjeH\t\t0x") + ControllerFrame::hex2(b[18]) +
+                      << QStringLiteral("OpcjeH\t\t0x") % NumberText::hex2(b[18]) %
                              QStringLiteral("\t[czasZmian,napWyjKor,napWyjKor,genZera ; "
                                             "konZera,mapaZapl,pomWtr,konfPC]")
-                      << QStringLiteral("Numer :\t\t") + serial;
+                      << QStringLiteral("Numer :\t\t") % serial;
     }
     return r;
 }

@@ -5,8 +5,11 @@
 #include "GeneralText.h"
 #include "LangSource.h"
 #include "MapCells.h"
+#include "NumberText.h"
 #include "PendingWrites.h"
 #include "StateColour.h"
+
+#include <QStringBuilder>
 
 #include <cmath>
 
@@ -42,8 +45,9 @@ LiveView::Refresh refreshLayout(ControllerMirror& m, bool k, bool p, const LangS
     return r;
 }
 
-QString spaced(const QString& number, const QString& unit) {
-    return QLatin1Char(' ') + number + unit;
+// Built in one allocation: a live frame makes a dozen labels several times a second.
+QString spaced(const QString& number, QLatin1String unit) {
+    return QLatin1Char(' ') % number % unit;
 }
 
 } // namespace
@@ -108,7 +112,7 @@ LiveView LiveDecoder::Decode(ControllerMirror& m, int bodyLength, const LangSour
     } else {
         v.PanelImp = StateColour::Bad;
         if (m.ImpulseErrorCount >= 30) {
-            v.LabelImp = lang.LangText(410) + QStringLiteral(" !");
+            v.LabelImp = lang.LangText(410) % QLatin1String(" !");
         } else {
             m.ImpulseErrorCount = static_cast<int>(
                 std::floor(m.ImpulseErrorCount + 1 + 0.01 * static_cast<double>(m.RevsPerSecond)));
@@ -122,7 +126,7 @@ LiveView LiveDecoder::Decode(ControllerMirror& m, int bodyLength, const LangSour
     v.PanelGAZ = StateColour::of(gas);
     v.gas = gas;
     const bool gasText = states.CheckBoxBG ? !gas : gas;
-    v.LabelGaz = QLatin1Char(' ') + lang.LangText(gasText ? 144 : 142);
+    v.LabelGaz = QLatin1Char(' ') % lang.LangText(gasText ? 144 : 142);
     v.PanelRPM = StateColour::of(bit(b[0], 5));
     v.PanelTPS = StateColour::of(bit(b[0], 6));
     v.PanelKAT = StateColour::of(bit(b[0], 7));
@@ -144,24 +148,25 @@ LiveView LiveDecoder::Decode(ControllerMirror& m, int bodyLength, const LangSour
 
     v.tps = b[6] * 0.02;
     v.angle = static_cast<std::int8_t>(b[2]) * 0.2;
-    v.LabelTps = spaced(GeneralText(b[6] * 0.02), QStringLiteral(" V"));
-    v.LabelRpm = QLatin1Char(' ') + QString::number(static_cast<qint64>(rpm)) + lang.LangText(150);
-    v.LabelObc = spaced(QString::number(b[4] * 100 / 255), QStringLiteral(" %"));
+    v.LabelTps = spaced(GeneralText(b[6] * 0.02), QLatin1String(" V"));
+    v.LabelRpm = QLatin1Char(' ') % NumberText(static_cast<qint64>(rpm)) % lang.LangText(150);
+    v.LabelObc = QLatin1Char(' ') % NumberText(b[4] * 100 / 255) % QLatin1String(" %");
     v.LabelRoz = bit(b[0], 0) ? QStringLiteral(" HI") : QStringLiteral(" LO");
     if (bit(m.Zworki, 7)) {
-        v.LabelSyg = spaced(GeneralText(b[5] * 0.04 * 3), QStringLiteral(" Vpp"));
+        v.LabelSyg = spaced(GeneralText(b[5] * 0.04 * 3), QLatin1String(" Vpp"));
     } else {
-        v.LabelSyg = spaced(GeneralText(b[5] * 0.04), QStringLiteral(" V"));
+        v.LabelSyg = spaced(GeneralText(b[5] * 0.04), QLatin1String(" V"));
     }
-    v.LabelMap = spaced(GeneralText(b[7] * 0.02), QStringLiteral(" V"));
-    v.LabelPot = spaced(GeneralText(b[8] * 0.02), QStringLiteral(" V"));
-    v.LabelPwr = spaced(GeneralText(b[9] * 0.08), QStringLiteral(" V"));
-    v.LabelKat = GeneralText(static_cast<std::int8_t>(b[2]) * 0.2) + QStringLiteral(" '");
-    v.LabelRes = QLatin1Char(' ') + QString::number(b[16]);
+    v.LabelMap = spaced(GeneralText(b[7] * 0.02), QLatin1String(" V"));
+    v.LabelPot = spaced(GeneralText(b[8] * 0.02), QLatin1String(" V"));
+    v.LabelPwr = spaced(GeneralText(b[9] * 0.08), QLatin1String(" V"));
+    v.LabelKat = GeneralText(static_cast<std::int8_t>(b[2]) * 0.2) % QLatin1String(" '");
+    v.LabelRes = QLatin1Char(' ') % NumberText(b[16]);
     v.PanelPrzeb = b[17] == 1   ? QStringLiteral("(60-2)")
                    : b[17] == 2 ? QStringLiteral("(36-1)")
                                 : QString();
-    v.LabelZap = spaced(GeneralText(z * 0.2), QStringLiteral(" '"));
+    const QString advanceText = GeneralText(z * 0.2); // LabelZap and the measurement cell
+    v.LabelZap = spaced(advanceText, QLatin1String(" '"));
 
     if (mapPanelVisible) {
         v.cursorMoved = true;
@@ -173,7 +178,7 @@ LiveView LiveDecoder::Decode(ControllerMirror& m, int bodyLength, const LangSour
     meas.column = MapCells::liveColumn(b[15]);
     meas.row = MapCells::liveRow(b[15]);
     meas.gas = measuredGas;
-    meas.text = GeneralText(z * 0.2);
+    meas.text = advanceText;
     meas.chartSample = measuredGas && states.MapChartExists;
     meas.chartValue = z / 5;
     return v;

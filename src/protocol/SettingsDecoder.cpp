@@ -5,6 +5,9 @@
 #include "ControllerMirror.h"
 #include "GeneralText.h"
 #include "LangSource.h"
+#include "NumberText.h"
+
+#include <QStringBuilder>
 
 #include <algorithm>
 
@@ -112,42 +115,45 @@ QStringList SettingsDecoder::ReportSection(const ControllerMirror& m, const QStr
         lines << QString() << rxLogLine;
     }
     lines << QString();
-    lines << QStringLiteral("NastawyBitowe :\t0x") + ControllerFrame::hex2(b[2]) +
+    lines << QStringLiteral("NastawyBitowe :\t0x") % NumberText::hex2(b[2]) %
                  QStringLiteral("\t[...,...,KonWł,Zbocze ; Ben/Gaz,RozWł,WarWł,PuWł]")
-          << QStringLiteral("TypTPS :\t\t") + num(b[3]) + QStringLiteral("\t{NOR/ODW}")
-          << QStringLiteral("ZadanyKąt :\t") + num(b[4]) + QLatin1Char('\t') +
-                 GeneralText(b[4] * 0.2) + QStringLiteral(" [']")
-          << QStringLiteral("PrógTPS :\t") + num(b[5]) + QLatin1Char('\t') +
-                 GeneralText(b[5] * 0.02) + QStringLiteral(" [V]")
-          << QStringLiteral("PrógRPM :\t") + num(b[6]) + QLatin1Char('\t') + num(b[6] * 25) +
-                 QStringLiteral(" [obr/min]")
-          << QStringLiteral("KatImpGmp :\t") + num(b[7]) + QLatin1Char('\t') + num(b[7]) +
-                 QStringLiteral(" [']")
-          << QStringLiteral("KompKor :\t") + num(b[8]) + QStringLiteral("\t{0.6V/2.5V/4.4V/3.4V}")
-          << QStringLiteral("KompKor :\t") + num(b[9]) + QStringLiteral("\t{0.6V/2.5V/4.4V/3.4V}")
-          << QStringLiteral("NapWyjKor :\t") + num(b[10]) + QStringLiteral("\t{0V/5V}")
-          << QStringLiteral("NapWyjRoz :\t") + num(b[11]) + QStringLiteral("\t{5V/12V}")
-          << QStringLiteral("NapWejKor :\t") + num(b[12]) + QStringLiteral("\t{0V/5V}")
-          << QStringLiteral("NapWejRoz :\t") + num(b[13]) + QStringLiteral("\t{0V/5V}")
-          << QStringLiteral("MapaZrodło :\t") + num(b[14]) + QStringLiteral("\t{wyl/MAP/TPS}")
-          << QStringLiteral("MapaMnożnik :\t") + num(b[15]) + QStringLiteral("\tnachylenie=") +
-                 GeneralText(b[15] / 64.0);
+          << QStringLiteral("TypTPS :\t\t") % NumberText(b[3]) % QStringLiteral("\t{NOR/ODW}")
+          << QStringLiteral("ZadanyKąt :\t") % NumberText(b[4]) % QLatin1Char('\t') %
+                 GeneralText(b[4] * 0.2) % QStringLiteral(" [']")
+          << QStringLiteral("PrógTPS :\t") % NumberText(b[5]) % QLatin1Char('\t') %
+                 GeneralText(b[5] * 0.02) % QStringLiteral(" [V]")
+          << QStringLiteral("PrógRPM :\t") % NumberText(b[6]) % QLatin1Char('\t') %
+                 NumberText(b[6] * 25) % QStringLiteral(" [obr/min]")
+          << QStringLiteral("KatImpGmp :\t") % NumberText(b[7]) % QLatin1Char('\t') %
+                 NumberText(b[7]) % QStringLiteral(" [']")
+          << QStringLiteral("KompKor :\t") % NumberText(b[8]) %
+                 QStringLiteral("\t{0.6V/2.5V/4.4V/3.4V}")
+          << QStringLiteral("KompKor :\t") % NumberText(b[9]) %
+                 QStringLiteral("\t{0.6V/2.5V/4.4V/3.4V}")
+          << QStringLiteral("NapWyjKor :\t") % NumberText(b[10]) % QStringLiteral("\t{0V/5V}")
+          << QStringLiteral("NapWyjRoz :\t") % NumberText(b[11]) % QStringLiteral("\t{5V/12V}")
+          << QStringLiteral("NapWejKor :\t") % NumberText(b[12]) % QStringLiteral("\t{0V/5V}")
+          << QStringLiteral("NapWejRoz :\t") % NumberText(b[13]) % QStringLiteral("\t{0V/5V}")
+          << QStringLiteral("MapaZrodło :\t") % NumberText(b[14]) %
+                 QStringLiteral("\t{wyl/MAP/TPS}")
+          << QStringLiteral("MapaMnożnik :\t") % NumberText(b[15]) %
+                 QStringLiteral("\tnachylenie=") % GeneralText(b[15] / 64.0);
     if (count >= 16) {
-        lines << QStringLiteral("Narastanie :\t") + num(b[16]) + QStringLiteral("\t{1-255}");
+        lines << QStringLiteral("Narastanie :\t") % NumberText(b[16]) % QStringLiteral("\t{1-255}");
     }
     // The fall time exists from 17 settings on; below that its byte is not a setting.
     if (count >= 17) {
-        lines << QStringLiteral("Opadanie :\t") + num(b[17]) + QStringLiteral("\t{1-255}");
+        lines << QStringLiteral("Opadanie :\t") % NumberText(b[17]) % QStringLiteral("\t{1-255}");
     }
     if (count >= 18) {
-        lines << QStringLiteral("MapaMinSygnał :\t") + num(b[18]) + QLatin1Char('\t') +
-                     GeneralText(b[18] * 0.02) + QStringLiteral(" [V]");
+        lines << QStringLiteral("MapaMinSygnał :\t") % NumberText(b[18]) % QLatin1Char('\t') %
+                     GeneralText(b[18] * 0.02) % QStringLiteral(" [V]");
     }
     if (count >= 19) {
-        lines << QStringLiteral("MapaMaxSygnał :\t") + num(b[19]) + QLatin1Char('\t') +
-                     GeneralText(b[19] * 0.02) + QStringLiteral(" [V]");
+        lines << QStringLiteral("MapaMaxSygnał :\t") % NumberText(b[19]) % QLatin1Char('\t') %
+                     GeneralText(b[19] * 0.02) % QStringLiteral(" [V]");
     }
-    lines << QString() << QStringLiteral("SumaNastaw :\t") + num(b[1])
-          << QStringLiteral("IlośćNastaw :\t") + num(count - 1);
+    lines << QString() << QStringLiteral("SumaNastaw :\t") % NumberText(b[1])
+          << QStringLiteral("IlośćNastaw :\t") % NumberText(count - 1);
     return lines;
 }

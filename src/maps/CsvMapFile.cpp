@@ -60,7 +60,7 @@ Parsed parse(const QString& text) {
     qsizetype index = 0;
     for (qsizetype pos = 0;; ++index) {
         const qsizetype newline = all.indexOf(QLatin1Char('\n'), pos);
-        QStringView line = all.mid(pos, (newline < 0 ? all.size() : newline) - pos);
+        QStringView line = all.sliced(pos, (newline < 0 ? all.size() : newline) - pos);
         if (line.endsWith(QLatin1Char('\r'))) {
             line.chop(1);
         }
@@ -99,9 +99,10 @@ Parsed parse(const QString& text) {
             if (end < 0) {
                 break;
             }
-            const QStringView field = line.mid(start, end - start);
+            const QStringView field = line.sliced(start, end - start);
             start = end + 1;
-            Cell cell;
+            // Made in its place; on a bad field the whole result is dropped anyway.
+            Cell& cell = cells.emplaceBack();
             cell.column = k;
             cell.row = row;
             cell.text = field.toString();
@@ -115,7 +116,6 @@ Parsed parse(const QString& text) {
                 }
                 cell.hasValue = true;
             }
-            cells.append(std::move(cell));
         }
     }
     return result;

@@ -30,6 +30,13 @@ struct Cell {
     double value = 0.0;
 };
 
+} // namespace CsvMapFile
+
+// A cell moves in memory like its members: the reader appends up to 480 of them per file.
+Q_DECLARE_TYPEINFO(CsvMapFile::Cell, Q_RELOCATABLE_TYPE);
+
+namespace CsvMapFile {
+
 struct Parsed {
     QVector<Cell> petrol;
     QVector<Cell> gas;

@@ -2,6 +2,9 @@
 
 #include "GeneralText.h"
 
+#include <QByteArrayView>
+#include <QVarLengthArray>
+
 #include <algorithm>
 #include <cmath>
 
@@ -22,24 +25,35 @@ int stepped(int v, bool up) {
     return v > -128 ? v - 1 : v;
 }
 
-double leadingNumber(const QString& text) {
-    const QByteArray s = text.toLatin1();
+namespace {
+
+bool isDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
+
+// leadingNumber on a view of the text, the character at `point` (if any) read as ".": the
+// chart cursor asks for every cell, so nothing is copied but the number's own characters.
+double leadingNumberOf(QStringView text, qsizetype point) {
+    const auto at = [text, point](qsizetype i) -> char16_t {
+        return i == point ? u'.' : text[i].unicode();
+    };
+    const qsizetype size = text.size();
     qsizetype i = 0;
-    while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) {
+    while (i < size && (at(i) == u' ' || at(i) == u'\t')) {
         ++i;
     }
     const qsizetype start = i;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
+    if (i < size && (at(i) == u'+' || at(i) == u'-')) {
         ++i;
     }
     qsizetype digits = 0;
-    while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) {
+    while (i < size && isDigit(at(i))) {
         ++i;
         ++digits;
     }
-    if (i < s.size() && s[i] == '.') {
+    if (i < size && at(i) == u'.') {
         ++i;
-        while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) {
+        while (i < size && isDigit(at(i))) {
             ++i;
             ++digits;
         }
@@ -49,30 +63,36 @@ double leadingNumber(const QString& text) {
     }
     qsizetype end = i;
     // An exponent counts only when digits follow it.
-    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+    if (i < size && (at(i) == u'e' || at(i) == u'E')) {
         qsizetype j = i + 1;
-        if (j < s.size() && (s[j] == '+' || s[j] == '-')) {
+        if (j < size && (at(j) == u'+' || at(j) == u'-')) {
             ++j;
         }
-        if (j < s.size() && std::isdigit(static_cast<unsigned char>(s[j]))) {
-            while (j < s.size() && std::isdigit(static_cast<unsigned char>(s[j]))) {
+        if (j < size && isDigit(at(j))) {
+            while (j < size && isDigit(at(j))) {
                 ++j;
             }
             end = j;
         }
     }
+    // Signs, digits, "." and "e" only: the same characters as bytes.
+    QVarLengthArray<char, 64> number(end - start);
+    for (qsizetype k = start; k < end; ++k) {
+        number[k - start] = static_cast<char>(at(k));
+    }
     bool ok = false;
-    const double value = QByteArray(s.constData() + start, end - start).toDouble(&ok);
+    const double value = QByteArrayView(number.constData(), number.size()).toDouble(&ok);
     return ok && std::isfinite(value) ? value : 0.0;
 }
 
+} // namespace
+
+double leadingNumber(const QString& text) {
+    return leadingNumberOf(text, -1);
+}
+
 double angleOf(const QString& cellText) {
-    QString t = cellText;
-    const qsizetype comma = t.indexOf(QLatin1Char(','));
-    if (comma >= 0) {
-        t[comma] = QLatin1Char('.');
-    }
-    return leadingNumber(t);
+    return leadingNumberOf(cellText, cellText.indexOf(QLatin1Char(',')));
 }
 
 std::optional<Typed> typed(const QString& text) {

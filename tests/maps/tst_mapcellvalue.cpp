@@ -87,6 +87,12 @@ void MapCellValueTest::leadingNumberReadsWhatAPersonWouldRead_data() {
     QTest::newRow("only a sign") << "-" << 0.0;
     QTest::newRow("leading point") << ".5" << 0.5;
     QTest::newRow("no digits") << "." << 0.0;
+    QTest::newRow("signed exponent") << "1.5e-1" << 0.15;
+    QTest::newRow("too large to hold") << "1e999" << 0.0;
+    // Characters beyond Latin-1 are never digits, whatever their low byte.
+    QTest::newRow("dotless i is no 1") << QStringLiteral("\u0131") << 0.0;
+    QTest::newRow("another script's separator ends the number")
+        << QStringLiteral("4\u066B5") << 4.0;
 }
 
 void MapCellValueTest::leadingNumberReadsWhatAPersonWouldRead() {

@@ -32,7 +32,8 @@ public:
         };
     }
     QString LangText(int id) const override {
-        return texts.contains(id) ? texts.value(id) : QStringLiteral("#%1").arg(id);
+        const auto it = texts.constFind(id);
+        return it != texts.cend() ? *it : QStringLiteral("#%1").arg(id);
     }
 
 private:

@@ -85,6 +85,16 @@ LangFile LangFile::load(const QString& path) {
     return parse(content, path.section(u'/', -1));
 }
 
+template <typename MakeMessage> void LangFile::addError(int lineNumber, MakeMessage makeMessage) {
+    if (m_errors.size() >= MaxReportedErrors) {
+        ++m_unreported; // only counted: its message is never made
+        return;
+    }
+    // "name:line: message" in one allocation: a broken file can bring a hundred of them.
+    m_errors.append(m_name % QLatin1Char(':') % QString::number(lineNumber) % QLatin1String(": ") %
+                    makeMessage());
+}
+
 void LangFile::parseLine(QByteArrayView line, int lineNumber) {
     if (line.endsWith('\r')) // a file saved with Windows line ends
         line.chop(1);
@@ -94,13 +104,13 @@ void LangFile::parseLine(QByteArrayView line, int lineNumber) {
     QStringDecoder decoder(QStringDecoder::Utf8);
     const QString text = decoder.decode(line);
     if (decoder.hasError()) {
-        addError(lineNumber, QStringLiteral("not valid UTF-8"));
+        addError(lineNumber, [] { return QStringLiteral("not valid UTF-8"); });
         return;
     }
 
     const qsizetype tab = text.indexOf(u'\t');
     if (tab < 0) {
-        addError(lineNumber, QStringLiteral("no tab between the id and the text"));
+        addError(lineNumber, [] { return QStringLiteral("no tab between the id and the text"); });
         return;
     }
     const QStringView idText = QStringView(text).left(tab);
@@ -109,36 +119,33 @@ void LangFile::parseLine(QByteArrayView line, int lineNumber) {
         digitsOnly = digitsOnly && c >= u'0' && c <= u'9';
     const int id = digitsOnly ? idText.toInt() : -1;
     if (!digitsOnly || id < MinId || id > MaxId) {
-        addError(lineNumber, QStringLiteral("\"%1\" is not a text id (%2..%3)")
-                                 .arg(idText, QString::number(MinId), QString::number(MaxId)));
+        addError(lineNumber, [idText] {
+            return QStringLiteral("\"%1\" is not a text id (%2..%3)")
+                .arg(idText, QString::number(MinId), QString::number(MaxId));
+        });
         return;
     }
     if (m_texts.contains(id)) {
-        addError(lineNumber, QStringLiteral("id %1 given twice; the first text is kept").arg(id));
+        addError(lineNumber, [id] {
+            return QStringLiteral("id %1 given twice; the first text is kept").arg(id);
+        });
         return;
     }
 
     QString value;
     QString why;
     if (!unescape(QStringView(text).mid(tab + 1), value, why)) {
-        addError(lineNumber, QStringLiteral("id %1: %2").arg(QString::number(id), why));
+        addError(lineNumber,
+                 [id, &why] { return QStringLiteral("id %1: %2").arg(QString::number(id), why); });
         return;
     }
     if (value.size() > MaxTextLength) {
         // The controls were laid out for texts of this size: keep the start, say so.
-        addError(lineNumber, QStringLiteral("id %1: text longer than %2 characters, cut")
-                                 .arg(QString::number(id), QString::number(MaxTextLength)));
+        addError(lineNumber, [id] {
+            return QStringLiteral("id %1: text longer than %2 characters, cut")
+                .arg(QString::number(id), QString::number(MaxTextLength));
+        });
         value.truncate(MaxTextLength);
     }
     m_texts.insert(id, value);
-}
-
-void LangFile::addError(int lineNumber, const QString& message) {
-    if (m_errors.size() >= MaxReportedErrors) {
-        ++m_unreported;
-        return;
-    }
-    // "name:line: message" in one allocation: a broken file can bring a hundred of them.
-    m_errors.append(m_name % QLatin1Char(':') % QString::number(lineNumber) % QLatin1String(": ") %
-                    message);
 }

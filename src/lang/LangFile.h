@@ -30,7 +30,9 @@ public:
 
 private:
     void parseLine(QByteArrayView line, int lineNumber);
-    void addError(int lineNumber, const QString& message);
+    // Reports "name:line: message"; makeMessage() gives the message, and is only called while
+    // problems are still reported one by one.
+    template <typename MakeMessage> void addError(int lineNumber, MakeMessage makeMessage);
 
     QString m_name;
     QMap<int, QString> m_texts;

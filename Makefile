@@ -70,15 +70,19 @@ sanitize-thread: deps
 
 # Coverage-guided fuzzing with libFuzzer (clang): every harness (or those named in FUZZERS) for
 # FUZZ_SECONDS, or for FUZZ_RUNS executions, then a table of executions, coverage and findings.
+# FUZZ_SANITIZE=undefined (with a FUZZ_DIR of its own, e.g. build-fuzz-ub) leaves
+# AddressSanitizer out: about twice the executions a second, but a memory error that does not
+# crash goes unseen, so the runs that count are those of the default build.
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
 FUZZERS ?=
 FUZZ_RUNS ?=
+FUZZ_SANITIZE ?= address,undefined
 fuzz:
 	@scripts/install-deps fuzz
 	@cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 		-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DORVEX_FUZZ=ON \
-		-DORVEX_SANITIZE=address,undefined $(CMAKE_FLAGS) >/dev/null
+		-DORVEX_SANITIZE=$(FUZZ_SANITIZE) $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(FUZZ_DIR) -j $(JOBS) --target orvex_fuzzers
 	@FUZZ_RUNS=$(FUZZ_RUNS) scripts/run-fuzz $(FUZZ_DIR) $(FUZZ_SECONDS) $(FUZZERS)
 

@@ -1,5 +1,6 @@
 // The four-switch picture: slots, knob positions and colours from the live mode byte, the "ON"
 // mark, and what actually lands on screen.
+#include "BgrColor.h"
 #include "SwitchIndicator.h"
 #include "SwitchPicture.h"
 
@@ -68,12 +69,16 @@ void SwitchIndicatorTest::onMarkNeedsMoreThanSixteenPixels() {
     QFETCH(int, height);
     const auto p = SwitchPicture::compute(105, height, 0);
     QTEST(p.showOnText, "shown");
+    QCOMPARE(p.onTextX, 0); // at the left edge, in the fifth left of the slots
     QCOMPARE(p.onFontSize, 10);
     QCOMPARE(p.onTextY, 11);
 }
 
 void SwitchIndicatorTest::paintedKnobsShowTheirColours() {
-    SwitchIndicator box;
+    // On a panel coloured for a state the picture keeps the face of a button around its slots.
+    QWidget panel;
+    setBackgroundColor(&panel, QColor(0xFF, 0x00, 0x00));
+    SwitchIndicator box(&panel);
     box.resize(105, 42);
     box.setLiveMode(0x02);
     QImage img = box.grab().toImage();
@@ -81,6 +86,7 @@ void SwitchIndicatorTest::paintedKnobsShowTheirColours() {
     QCOMPARE(img.pixelColor(90, 30), QColor(0x00, 0x80, 0x00));
     QCOMPARE(img.pixelColor(70, 10), QColor(0xC0, 0xC0, 0xC0));
     QCOMPARE(img.pixelColor(70, 30), QColor(0x80, 0x80, 0x80)); // empty half of the slot
+    QCOMPARE(img.pixelColor(2, 38), buttonFaceColor());
 
     box.setLiveMode(0x01);
     img = box.grab().toImage();

@@ -52,6 +52,9 @@ private slots:
         QCOMPARE(comm.MonitorEvents(), TCommEventTypes(0x1FF));
         QCOMPARE(int(comm.EventChars().XOnChar()), 0x11);
         QCOMPARE(int(comm.EventChars().XOffChar()), 0x13);
+        // A choice made before the port opens is kept for it.
+        comm.SetFlowControl(fcSoftware);
+        QCOMPARE(comm.FlowControl(), fcSoftware);
     }
 
     void closedComponentAnswersMinusOneAndRaisesPortNotOpen() {

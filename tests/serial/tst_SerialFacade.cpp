@@ -130,6 +130,8 @@ private slots:
         QTest::newRow("port 0, rate -1") << 0 << -1 << 1 << 9600u;
         QTest::newRow("rate not in the table") << 3 << 12345 << 3 << 9600u;
         QTest::newRow("rate in the table") << 3 << 19200 << 3 << 19200u;
+        QTest::newRow("first rate of the table") << 3 << 110 << 3 << 110u;
+        QTest::newRow("last rate of the table") << 3 << 256000 << 3 << 256000u;
     }
     void openFixesPortAndRateAndPausesHalfASecond() {
         QFETCH(int, port);

@@ -353,6 +353,14 @@ private slots:
         QTRY_VERIFY(calls > 0);
         QVERIFY(onMainThread);
         QTRY_COMPARE(reported, 3u);
+        // Once the bytes are read the thread sleeps until the next ones: an empty line wakes it
+        // no more.
+        std::uint8_t buffer[3] = {};
+        QCOMPARE(comm.Read(buffer, 3), 3);
+        QTest::qWait(100);
+        const auto wakes = comm.EventThreadWakes();
+        QTest::qWait(200);
+        QVERIFY2(comm.EventThreadWakes() - wakes <= 1, "the event thread polls an empty line");
     }
 
     void drainedOutputIsReportedAfterAWrite() {

@@ -257,6 +257,10 @@ private slots:
         TMySerial serial;
         QVERIFY(serial.SerialOpen(1, 9600));
         const std::uint8_t request[] = {0x55, 0x00, 0x50, 0x5B};
+        // The facade watches for no port events: its callers look at the line themselves.
+        QCOMPARE(serial.Comm().MonitorEvents(), TCommEventTypes(0));
+        QCOMPARE(serial.SerialWrite(request, 0), 0); // nothing to send
+        QCOMPARE(serial.SerialWrite(nullptr, 4), 0);
         QCOMPARE(serial.SerialWrite(request, 4), 4);
         QCOMPARE(pty.receive(), QByteArray("\x55\x00\x50\x5B", 4));
 

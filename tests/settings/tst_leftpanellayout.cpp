@@ -359,6 +359,11 @@ void LeftPanelLayoutTest::captionsOfAKindShareOneReadableFontSize() {
     QCOMPARE(win.c.RGKomRoz->font().pointSize(), win.c.RGMapa->font().pointSize());
     // A value of the controller is as readable as the captions of its kind.
     QCOMPARE(win.c.LabelSta->font().pointSize(), win.c.PanelTxt1->font().pointSize());
+    // A group's caption fits with 6 px before it and 6 after, not a pixel less.
+    const QFont groupFont = win.c.RGMapa->font();
+    const int caption = QFontMetrics(groupFont).horizontalAdvance(win.c.RGMapa->title().trimmed());
+    QVERIFY(win.c.RGMapa->captionFits(groupFont, QSize(caption + 12, 40)));
+    QVERIFY(!win.c.RGMapa->captionFits(groupFont, QSize(caption + 11, 40)));
 
     // One long text (another language) shrinks its whole kind together, and fits.
     win.c.CheckBoxRo->setText(QStringLiteral("Смещение импульсов распредвала"));

@@ -402,8 +402,12 @@ void PageTest::signalPicturesDrawTheirTraces_data() {
     QTest::newRow("Hall 60-2") << 10 << 1 << QPoint(4, 20) << QPoint(4, 40);
     // 17 + 3: pitch 9 from x -180; pulse 20 (at 0) is high from 4 to 9.
     QTest::newRow("17+3") << 11 << 1 << QPoint(6, 20) << QPoint(6, 40);
+    // The 17 pulses end at 153; the line stays low to 180.
+    QTest::newRow("17+3, the gap") << 11 << 1 << QPoint(170, 60) << QPoint(170, 20);
     // 12 + 1: pitch 30 from x -180; pitch 6 starts at 0, high to 24.
     QTest::newRow("12+1") << 12 << 1 << QPoint(10, 20) << QPoint(10, 60);
+    // Tooth 11 (at 150) holds the extra one: low from 156, high again from 162 to 174.
+    QTest::newRow("12+1, the extra tooth") << 12 << 1 << QPoint(168, 20) << QPoint(168, 60);
     QTest::newRow("unknown code") << -1 << 1 << QPoint(-1, -1) << QPoint(2, 65);
 }
 

@@ -232,6 +232,9 @@ private slots:
         QCOMPARE(host.byte2, (QList<int>{0x12, 0x22, 0x32}));
         QCOMPARE(host.positions, (QList<int>{1, 2}));
         QCOMPARE(host.trace.size(), std::size_t{2});
+        // The chart's points carry what each live record says (fuel: bit 4 of its first byte).
+        QCOMPARE(host.trace[0].gas, false);
+        QCOMPARE(host.trace[1].gas, true);
         QVERIFY(host.boxes.isEmpty());
     }
 

@@ -268,6 +268,27 @@ private slots:
         QVERIFY(host.boxes.isEmpty());
     }
 
+    void aPositionChosenWhileARecordIsShownFollowsIt() {
+        class SteppingHost : public FakeHost {
+        public:
+            Recordings* r = nullptr;
+            void showRecord(const ResponseResult& result) override {
+                FakeHost::showRecord(result);
+                if (m.RxBuffer[0] == 0x20) {
+                    r->ScrollBar1Change(2); // the scroll bar moved on meanwhile
+                }
+            }
+        } host;
+        const QString file = path("three.bin");
+        writeFile(file, record(0x10) + record(0x20) + record(0x30));
+        Recordings r(host);
+        host.r = &r;
+        r.ReplayFileName = file;
+        r.ScrollBar1Change(1);
+        QCOMPARE(host.byte2, (QList<int>{0x12, 0x22, 0x12, 0x32}));
+        QCOMPARE(host.busy, 0);
+    }
+
     void partialLastRecordKeepsTheBytesOfTheRecordBefore() {
         FakeHost host;
         const QString file = path("partial.bin");

@@ -292,6 +292,18 @@ void LeftPanelLayoutTest::shownControlsFitThePanelWidth() {
     const Cell small = LeftPanelLayout::apply(win.c, win.frame(), true, true);
     QCOMPARE(small.b, LeftPanelLayout::MinimumRowHeight);
     QCOMPARE(win.c.RGWejRoz->width(), small.w * 19 / 10);
+
+    // A group overhanging the panel by less than a cell is pulled inside it; by a whole cell it
+    // keeps its place and width. (260 px high: b = 20 at any width.)
+    win.PanelLeft->resize(2000, 260);
+    QCOMPARE(LeftPanelLayout::apply(win.c, win.frame(), true, true).b, 20);
+    const QRect free = win.c.RGWejRoz->geometry();
+    win.PanelLeft->resize(free.right() - 19, 260);
+    LeftPanelLayout::apply(win.c, win.frame(), true, true);
+    QCOMPARE(win.c.RGWejRoz->geometry().right(), free.right() - 21);
+    win.PanelLeft->resize(free.right() - 20, 260);
+    LeftPanelLayout::apply(win.c, win.frame(), true, true);
+    QCOMPARE(win.c.RGWejRoz->geometry(), free);
 }
 
 // Every row stays whole in the height: the cell is made smaller (down to 20) until the

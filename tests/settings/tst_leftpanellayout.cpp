@@ -231,6 +231,10 @@ void LeftPanelLayoutTest::mapGridCellsFollowTheGridSize() {
     // A narrow and low grid: 22-pixel columns cannot hold "10000" even in a smaller font, so
     // the columns widen to the text (the grid scrolls) instead of cutting it.
     win.GridMapa->resize(300, 200);
+    // Even without long speeds an angle of -25.6 keeps 2 px on either side.
+    LeftPanelLayout::apply(win.c, win.frame(), false, true);
+    QVERIFY(QFontMetrics(win.GridMapa->font()).horizontalAdvance(QStringLiteral("-25.6")) + 4 <=
+            win.GridMapa->columnWidth(3));
     win.GridMapa->setItem(0, 15, new QTableWidgetItem(QStringLiteral("10000")));
     win.c.RGMapa->setItemIndex(2);
     cell = LeftPanelLayout::apply(win.c, win.frame(), false, true);

@@ -1,5 +1,7 @@
 #include "ControllerFrame.h"
 
+#include "NumberText.h"
+
 std::uint8_t ControllerFrame::checksum(const std::uint8_t* bytes, int count) {
     std::uint8_t sum = 0;
     for (int i = 0; i < count; ++i) {
@@ -19,20 +21,17 @@ bool ControllerFrame::bodyValid(std::uint8_t len, std::uint8_t cmd, const std::u
 
 namespace {
 
-constexpr char16_t HexDigits[] = u"0123456789ABCDEF";
-
 // Appends " XX" for a byte; the line is built in place, one allocation for the whole line.
 void appendByte(QChar*& out, std::uint8_t value) {
     *out++ = u' ';
-    *out++ = HexDigits[value >> 4];
-    *out++ = HexDigits[value & 0x0F];
+    QConcatenable<NumberText>::appendTo(NumberText::hex2(value), out);
 }
 
 } // namespace
 
 QString ControllerFrame::hex2(std::uint8_t value) {
-    const QChar digits[2] = {HexDigits[value >> 4], HexDigits[value & 0x0F]};
-    return QString(digits, 2);
+    const NumberText digits = NumberText::hex2(value);
+    return QString::fromLatin1(digits.data(), digits.size());
 }
 
 QString ControllerFrame::logLine(const char* prefix, const std::uint8_t header[3],

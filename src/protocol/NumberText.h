@@ -6,7 +6,7 @@
 #include <cstdint>
 
 // A number's text held on the stack, for texts built with `%` (QStringBuilder): the decimal
-// form QString::number gives, or two upper-case hex digits like ControllerFrame::hex2. A report
+// form QString::number gives, or two upper-case hex digits (the frame log's byte form). A report
 // line with numbers in it is then one allocation instead of one for each number too.
 class NumberText {
 public:

@@ -35,9 +35,11 @@ void NumberTextTest::decimalReadsAsQStringNumber() {
 }
 
 void NumberTextTest::hexReadsAsTheFrameLogForEveryByte() {
+    // Two upper-case digits, a leading zero kept: Qt's own hex form is the reference.
     for (int b = 0; b < 256; ++b) {
-        const QString built = QString() % NumberText::hex2(std::uint8_t(b));
-        QCOMPARE(built, ControllerFrame::hex2(std::uint8_t(b)));
+        const QString expected = QString::number(b, 16).toUpper().rightJustified(2, u'0');
+        QCOMPARE(QString() % NumberText::hex2(std::uint8_t(b)), expected);
+        QCOMPARE(ControllerFrame::hex2(std::uint8_t(b)), expected);
     }
 }
 

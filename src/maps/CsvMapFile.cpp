@@ -4,6 +4,7 @@
 #include <QVarLengthArray>
 
 #include <algorithm>
+#include <cstdint>
 
 namespace CsvMapFile {
 
@@ -26,8 +27,54 @@ namespace {
 // The first lines are all a file's grids can use: the header and two blocks of at most 17.
 constexpr int UsedLines = 1 + 2 * 17;
 
+// The usual field, an optional sign, Latin digits and at most one "." or "," between digits,
+// without asking the locale: whatever its separators, such a text means the same number (a
+// group separator is refused, so "1.5" and "1,5" are 1.5 in any locale, as the fallback below
+// reads them). Up to 15 digits the digits are a whole number held exactly and one division by
+// an exact power of ten rounds once, as the locale's conversion does. Anything else: false.
+bool plainNumber(QStringView t, double* value) {
+    const qsizetype n = t.size();
+    if (n == 0 || n > 17) {
+        return false;
+    }
+    const char16_t* c = t.utf16();
+    qsizetype i = 0;
+    const bool negative = c[0] == u'-';
+    if (negative || c[0] == u'+') {
+        ++i;
+    }
+    std::int64_t digits = 0;
+    int count = 0;
+    int decimals = -1; // digits after the separator; -1 while there is none
+    for (; i < n; ++i) {
+        const char16_t ch = c[i];
+        if (ch >= u'0' && ch <= u'9') {
+            digits = digits * 10 + (ch - u'0');
+            ++count;
+            if (decimals >= 0) {
+                ++decimals;
+            }
+        } else if ((ch == u'.' || ch == u',') && decimals < 0 && count > 0) {
+            decimals = 0;
+        } else {
+            return false;
+        }
+    }
+    if (count == 0 || count > 15 || decimals == 0) {
+        return false;
+    }
+    static constexpr double Powers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const double magnitude = double(digits) / Powers[decimals < 0 ? 0 : decimals];
+    *value = negative ? -magnitude : magnitude;
+    return true;
+}
+
 bool toNumberIn(const QLocale& user, QStringView field, double* value) {
     const QStringView t = field.trimmed();
+    if (plainNumber(t, value)) {
+        return true;
+    }
     bool ok = false;
     *value = user.toDouble(t, &ok);
     if (ok) {
@@ -92,29 +139,28 @@ Parsed parse(const QString& text) {
             cells.reserve(Rows * Columns);
         }
         const QStringView line = lines[n];
+        // Text after the last ";" is no field: the line's cells are made at once, then filled.
+        const int fields = static_cast<int>(std::min<qsizetype>(line.count(u';'), Columns));
+        const qsizetype first = cells.size();
+        cells.resize(first + fields);
+        Cell* cell = cells.data() + first;
         qsizetype start = 0;
-        // Text after the last ";" is no field.
-        for (int k = 1; k <= Columns; ++k) {
-            const qsizetype end = line.indexOf(QLatin1Char(';'), start);
-            if (end < 0) {
-                break;
-            }
+        for (int k = 1; k <= fields; ++k, ++cell) {
+            const qsizetype end = line.indexOf(u';', start);
             const QStringView field = line.sliced(start, end - start);
             start = end + 1;
-            // Made in its place; on a bad field the whole result is dropped anyway.
-            Cell& cell = cells.emplaceBack();
-            cell.column = k;
-            cell.row = row;
-            cell.text = field.toString();
+            cell->column = k;
+            cell->row = row;
+            cell->text = field.toString();
             if (!field.trimmed().isEmpty()) {
-                if (!toNumberIn(user, field, &cell.value)) {
+                if (!toNumberIn(user, field, &cell->value)) {
                     result.badLine = n + 1;
-                    result.badField = cell.text;
+                    result.badField = cell->text;
                     result.petrol.clear();
                     result.gas.clear();
                     return result;
                 }
-                cell.hasValue = true;
+                cell->hasValue = true;
             }
         }
     }

@@ -1,6 +1,7 @@
 // Map files on the disk: the binary map file round trip, refused and short files, read-only
 // files, saves that fail without harming the file they were to replace, and the text map of
 // the measured grids.
+#include "CsvMapFile.h"
 #include "FakeMapHost.h"
 #include "MapCells.h"
 #include "MapDecoder.h"
@@ -15,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cmath>
 #include <csignal>
 #include <memory>
 #include <sys/resource.h>
@@ -100,6 +102,8 @@ private slots:
     void textMapWithABadFieldLoadsNothing_data();
     void textMapWithABadFieldLoadsNothing();
     void textMapWithSeventeenRowsPerBlock();
+    void textMapNumbersReadAsTheLocaleReadsThem_data();
+    void textMapNumbersReadAsTheLocaleReadsThem();
     void openedMapFileAsksWithItsDifferenceFirst_data();
     void openedMapFileAsksWithItsDifferenceFirst();
 };
@@ -393,6 +397,67 @@ void MapFilesTest::textMapWithSeventeenRowsPerBlock() {
     QCOMPARE(text(gridG.get(), 1, 1), QStringLiteral("18"));
     QCOMPARE(text(gridG.get(), 1, 16), QStringLiteral("33"));
     QCOMPARE(text(gridG.get(), 2, 16), QStringLiteral("2,5"));
+}
+
+void MapFilesTest::textMapNumbersReadAsTheLocaleReadsThem_data() {
+    QTest::addColumn<QString>("field");
+    // One text a field, between "|": signs, separators, spaces, exponents, infinities, other
+    // digits and minus signs, and digit runs past what a double holds exactly.
+    const QString fields = QString::fromUtf16(
+        u"0|7|-0|+0|-25.6|25,4|+3.5|-0,2|007|00.50| 12 |\t-1.5\u00A0|1.|,5|.5|1,5,|1.2.3|1,2.3|"
+        u"1,000|1.000|12,345.5|1e3|1E-2|-2.5e+1|1e400|-1e-400|inf|-inf|nan|NaN|Infinity|0x10|"
+        u"--1|+-1|- 1|1 000|\u22121|\u2212"
+        u"2,5|\uFF11|\u0661\u0662|\u0967|1\u066B5|"
+        u"123456789012345|1234567890123456|12345678901234567890|0.000000000000001|"
+        u"0,1234567890123456|99999999999999.9|9007199254740993|2.675|0.1|-128|127|"
+        u"25.4000000000000|1000000000000000000000000000000000000000000000000000000000000000000|"
+        u"|-|+|.|,|a1|1a|\u00E9");
+    int n = 0;
+    for (const QString& field : fields.split(u'|')) {
+        QTest::addRow("%d: \"%s\"", n++, qPrintable(field)) << field;
+    }
+}
+
+// What the reader converts must be what the user's locale, or failing that the C locale with
+// "," read as ".", makes of the same text: the same acceptance and the same double (the sign
+// of a zero included), whatever the separators and digits of the locale.
+void MapFilesTest::textMapNumbersReadAsTheLocaleReadsThem() {
+    QFETCH(QString, field);
+    const QLocale locales[] = {
+        QLocale::c(),
+        QLocale(QLocale::English, QLocale::UnitedStates),
+        QLocale(QLocale::Polish, QLocale::Poland),
+        QLocale(QLocale::German, QLocale::Switzerland),
+        QLocale(QLocale::French, QLocale::France),
+        QLocale(QLocale::Arabic, QLocale::Egypt),
+        QLocale(QLocale::Hindi, QLocale::India),
+        QLocale(QLocale::Swedish, QLocale::Sweden),
+    };
+    for (const QLocale& locale : locales) {
+        QLocale::setDefault(locale);
+        QLocale user;
+        user.setNumberOptions(QLocale::RejectGroupSeparator);
+        bool expectedOk = false;
+        const QString t = field.trimmed();
+        double expected = user.toDouble(t, &expectedOk);
+        if (!expectedOk) {
+            QString c = t;
+            c.replace(QLatin1Char(','), QLatin1Char('.'));
+            expected = QLocale::c().toDouble(c, &expectedOk);
+        }
+        double value = 0.0;
+        const bool ok = CsvMapFile::toNumber(field, &value);
+        const QByteArray where = locale.name().toLatin1();
+        QVERIFY2(ok == expectedOk, where.constData());
+        if (ok) {
+            const bool same = std::isnan(value) ? std::isnan(expected) : value == expected;
+            QVERIFY2(same && std::signbit(value) == std::signbit(expected),
+                     qPrintable(QStringLiteral("%1: %2 instead of %3")
+                                    .arg(locale.name())
+                                    .arg(value, 0, 'g', 17)
+                                    .arg(expected, 0, 'g', 17)));
+        }
+    }
 }
 
 QTEST_MAIN(MapFilesTest)

@@ -3,7 +3,7 @@
 #include "ControlStates.h"
 #include "ControllerFrame.h"
 #include "ControllerMirror.h"
-#include "GeneralText.h"
+#include "GeneralNumber.h"
 #include "LangSource.h"
 #include "NumberText.h"
 
@@ -67,7 +67,7 @@ IdentityResult IdentityDecoder::decodeLoader(ControllerMirror& m, const QString&
                       << QStringLiteral("Montaż :\t\t0x") % NumberText::hex2(b[2]) %
                              QLatin1String("\t[Tr,...,...,... ; ...,...,...,...]")
                       << QStringLiteral("Zworki :\t\t0x") % NumberText::hex2(b[3])
-                      << QStringLiteral("BootLoader :\t") % GeneralText(b[4] * 0.01)
+                      << QStringLiteral("BootLoader :\t") % GeneralNumber(b[4] * 0.01)
                       << QStringLiteral("Znacznik :\t0x") % NumberText::hex2(b[8]);
     }
     r.showTab = 2;

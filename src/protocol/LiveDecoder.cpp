@@ -2,6 +2,7 @@
 
 #include "ControlStates.h"
 #include "ControllerMirror.h"
+#include "GeneralNumber.h"
 #include "GeneralText.h"
 #include "LangSource.h"
 #include "MapCells.h"
@@ -46,8 +47,8 @@ LiveView::Refresh refreshLayout(ControllerMirror& m, bool k, bool p, const LangS
 }
 
 // Built in one allocation: a live frame makes a dozen labels several times a second.
-QString spaced(const QString& number, QLatin1String unit) {
-    return QLatin1Char(' ') % number % unit;
+QString spaced(double value, QLatin1String unit) {
+    return QLatin1Char(' ') % GeneralNumber(value) % unit;
 }
 
 } // namespace
@@ -148,25 +149,25 @@ LiveView LiveDecoder::Decode(ControllerMirror& m, int bodyLength, const LangSour
 
     v.tps = b[6] * 0.02;
     v.angle = static_cast<std::int8_t>(b[2]) * 0.2;
-    v.LabelTps = spaced(GeneralText(b[6] * 0.02), QLatin1String(" V"));
+    v.LabelTps = spaced(b[6] * 0.02, QLatin1String(" V"));
     v.LabelRpm = QLatin1Char(' ') % NumberText(static_cast<qint64>(rpm)) % lang.LangText(150);
     v.LabelObc = QLatin1Char(' ') % NumberText(b[4] * 100 / 255) % QLatin1String(" %");
     v.LabelRoz = bit(b[0], 0) ? QStringLiteral(" HI") : QStringLiteral(" LO");
     if (bit(m.Zworki, 7)) {
-        v.LabelSyg = spaced(GeneralText(b[5] * 0.04 * 3), QLatin1String(" Vpp"));
+        v.LabelSyg = spaced(b[5] * 0.04 * 3, QLatin1String(" Vpp"));
     } else {
-        v.LabelSyg = spaced(GeneralText(b[5] * 0.04), QLatin1String(" V"));
+        v.LabelSyg = spaced(b[5] * 0.04, QLatin1String(" V"));
     }
-    v.LabelMap = spaced(GeneralText(b[7] * 0.02), QLatin1String(" V"));
-    v.LabelPot = spaced(GeneralText(b[8] * 0.02), QLatin1String(" V"));
-    v.LabelPwr = spaced(GeneralText(b[9] * 0.08), QLatin1String(" V"));
-    v.LabelKat = GeneralText(static_cast<std::int8_t>(b[2]) * 0.2) % QLatin1String(" '");
+    v.LabelMap = spaced(b[7] * 0.02, QLatin1String(" V"));
+    v.LabelPot = spaced(b[8] * 0.02, QLatin1String(" V"));
+    v.LabelPwr = spaced(b[9] * 0.08, QLatin1String(" V"));
+    v.LabelKat = GeneralNumber(static_cast<std::int8_t>(b[2]) * 0.2) % QLatin1String(" '");
     v.LabelRes = QLatin1Char(' ') % NumberText(b[16]);
     v.PanelPrzeb = b[17] == 1   ? QStringLiteral("(60-2)")
                    : b[17] == 2 ? QStringLiteral("(36-1)")
                                 : QString();
-    const QString advanceText = GeneralText(z * 0.2); // LabelZap and the measurement cell
-    v.LabelZap = spaced(advanceText, QLatin1String(" '"));
+    const GeneralNumber advanceText(z * 0.2); // LabelZap and the measurement cell
+    v.LabelZap = QLatin1Char(' ') % advanceText % QLatin1String(" '");
 
     if (mapPanelVisible) {
         v.cursorMoved = true;
@@ -178,7 +179,7 @@ LiveView LiveDecoder::Decode(ControllerMirror& m, int bodyLength, const LangSour
     meas.column = MapCells::liveColumn(b[15]);
     meas.row = MapCells::liveRow(b[15]);
     meas.gas = measuredGas;
-    meas.text = advanceText;
+    meas.text = advanceText.toString();
     meas.chartSample = measuredGas && states.MapChartExists;
     meas.chartValue = z / 5;
     return v;

@@ -3,6 +3,7 @@
 #include "ControlStates.h"
 #include "ControllerFrame.h"
 #include "ControllerMirror.h"
+#include "GeneralNumber.h"
 #include "GeneralText.h"
 #include "LangSource.h"
 #include "NumberText.h"
@@ -119,9 +120,9 @@ QStringList SettingsDecoder::ReportSection(const ControllerMirror& m, const QStr
                  QStringLiteral("\t[...,...,KonWł,Zbocze ; Ben/Gaz,RozWł,WarWł,PuWł]")
           << QStringLiteral("TypTPS :\t\t") % NumberText(b[3]) % QStringLiteral("\t{NOR/ODW}")
           << QStringLiteral("ZadanyKąt :\t") % NumberText(b[4]) % QLatin1Char('\t') %
-                 GeneralText(b[4] * 0.2) % QStringLiteral(" [']")
+                 GeneralNumber(b[4] * 0.2) % QStringLiteral(" [']")
           << QStringLiteral("PrógTPS :\t") % NumberText(b[5]) % QLatin1Char('\t') %
-                 GeneralText(b[5] * 0.02) % QStringLiteral(" [V]")
+                 GeneralNumber(b[5] * 0.02) % QStringLiteral(" [V]")
           << QStringLiteral("PrógRPM :\t") % NumberText(b[6]) % QLatin1Char('\t') %
                  NumberText(b[6] * 25) % QStringLiteral(" [obr/min]")
           << QStringLiteral("KatImpGmp :\t") % NumberText(b[7]) % QLatin1Char('\t') %
@@ -137,7 +138,7 @@ QStringList SettingsDecoder::ReportSection(const ControllerMirror& m, const QStr
           << QStringLiteral("MapaZrodło :\t") % NumberText(b[14]) %
                  QStringLiteral("\t{wyl/MAP/TPS}")
           << QStringLiteral("MapaMnożnik :\t") % NumberText(b[15]) %
-                 QStringLiteral("\tnachylenie=") % GeneralText(b[15] / 64.0);
+                 QStringLiteral("\tnachylenie=") % GeneralNumber(b[15] / 64.0);
     if (count >= 16) {
         lines << QStringLiteral("Narastanie :\t") % NumberText(b[16]) % QStringLiteral("\t{1-255}");
     }
@@ -147,11 +148,11 @@ QStringList SettingsDecoder::ReportSection(const ControllerMirror& m, const QStr
     }
     if (count >= 18) {
         lines << QStringLiteral("MapaMinSygnał :\t") % NumberText(b[18]) % QLatin1Char('\t') %
-                     GeneralText(b[18] * 0.02) % QStringLiteral(" [V]");
+                     GeneralNumber(b[18] * 0.02) % QStringLiteral(" [V]");
     }
     if (count >= 19) {
         lines << QStringLiteral("MapaMaxSygnał :\t") % NumberText(b[19]) % QLatin1Char('\t') %
-                     GeneralText(b[19] * 0.02) % QStringLiteral(" [V]");
+                     GeneralNumber(b[19] * 0.02) % QStringLiteral(" [V]");
     }
     lines << QString() << QStringLiteral("SumaNastaw :\t") % NumberText(b[1])
           << QStringLiteral("IlośćNastaw :\t") % NumberText(count - 1);

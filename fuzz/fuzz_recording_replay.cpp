@@ -1,7 +1,7 @@
-// Replay of any recording file: whole replays and single records. Every file of at least one
-// record plays to its end with one decoded record per 16 bytes (a short last one included), a
-// shorter one is refused, and nothing outside the record is read into the mirror's other
-// buffers.
+// Replay of any recording file: whole replays (as the chart reads a file) and single records
+// (as the window shows one). Every file of at least one record plays to its end with one
+// decoded record per 16 bytes (a short last one included), a shorter one is refused, and
+// nothing outside the record is read into the mirror's other buffers.
 
 #include "ControlStates.h"
 #include "ControllerMirror.h"
@@ -48,6 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     sink.states.CheckBoxTp = (choice & 0x40) != 0;
     sink.states.PanelMapyVisible = (choice & 0x20) != 0;
     if (choice < 0x80) {
+        // A whole replay straight through is the chart's scan of the file: values only.
+        sink.states.TextsShown = false;
         const ReplayResult r = ReplayRecording(m, file, lang, sink, ReplayPace::NoPause);
         FUZZ_CHECK(r.size == bytes);
         if (bytes < 16) {

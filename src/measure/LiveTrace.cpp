@@ -40,7 +40,10 @@ std::vector<LiveTracePoint> LiveTrace::scan(const ControllerMirror& mirror, cons
                                             const LangSource& lang, const ControlStates& states) {
     // The mirror is large (its buffers); a copy on the heap.
     auto scratch = std::make_unique<ControllerMirror>(mirror);
-    Collector collector(states);
+    // Only values are taken: no labels or report texts are made for the chart.
+    ControlStates valuesOnly = states;
+    valuesOnly.TextsShown = false;
+    Collector collector(valuesOnly);
     ReplayRecording(*scratch, fileName, lang, collector, ReplayPace::NoPause);
     return std::move(collector.points);
 }

@@ -17,6 +17,9 @@ struct ControlStates {
     bool MapChartExists = false;    // the 3-D chart has been created
     bool InfoWindowExists = true;   // the information window (report) exists
     int InfoReportTag = 0;          // Edit2's Tag: 1 once the settings section is written
+    // False for a scan that reads values only (the recording's chart): the decoders leave the
+    // live labels and the settings report unmade; values and the mirror come out the same.
+    bool TextsShown = true;
 
     // Poll cycle guards.
     bool Image1Visible = true;         // the connection picture; hidden once a loss was handled

@@ -90,34 +90,34 @@ LiveView LiveDecoder::Decode(ControllerMirror& m, int bodyLength, const LangSour
 
     // Variator status.
     const bool active = bodyLength == 19 ? bit(b[1], 4) : bit(b[0], 1);
+    int staText = 402;
     if (!active) {
         v.PanelSta = StateColour::Bad;
-        v.LabelSta = lang.LangText(400);
+        staText = 400;
     } else if (!states.CheckBoxOn) {
         v.PanelSta = StateColour::Bad;
-        v.LabelSta = lang.LangText(401);
+        staText = 401;
     } else {
         v.PanelSta = StateColour::Good;
-        v.LabelSta = lang.LangText(402);
     }
 
     // Ignition pulses: present but unconfirmed pulses count up with the engine speed.
+    int impText = 431;
+    bool impWarning = false; // LangText(410) and " !"
     if (!bit(b[0], 2)) {
         v.PanelImp = StateColour::Bad;
         m.ImpulseErrorCount = 0;
-        v.LabelImp = lang.LangText(431);
     } else if (bit(b[0], 1) || !bit(m.OpcjeH, 3)) {
         v.PanelImp = StateColour::Good;
         m.ImpulseErrorCount = 0;
-        v.LabelImp = lang.LangText(411);
+        impText = 411;
     } else {
         v.PanelImp = StateColour::Bad;
         if (m.ImpulseErrorCount >= 30) {
-            v.LabelImp = lang.LangText(410) % QLatin1String(" !");
+            impWarning = true;
         } else {
             m.ImpulseErrorCount = static_cast<int>(
                 std::floor(m.ImpulseErrorCount + 1 + 0.01 * static_cast<double>(m.RevsPerSecond)));
-            v.LabelImp = lang.LangText(431);
         }
     }
 
@@ -126,18 +126,10 @@ LiveView LiveDecoder::Decode(ControllerMirror& m, int bodyLength, const LangSour
     const bool gas = bit(b[0], 4);
     v.PanelGAZ = StateColour::of(gas);
     v.gas = gas;
-    const bool gasText = states.CheckBoxBG ? !gas : gas;
-    v.LabelGaz = QLatin1Char(' ') % lang.LangText(gasText ? 144 : 142);
     v.PanelRPM = StateColour::of(bit(b[0], 5));
     v.PanelTPS = StateColour::of(bit(b[0], 6));
     v.PanelKAT = StateColour::of(bit(b[0], 7));
     const bool measuredGas = states.CheckBoxBG ? !gas : gas;
-
-    v.EditKat = GeneralText(static_cast<std::int8_t>(b[3]) * 0.2);
-    if (bit(b[1], 0) || !k) {
-        const int tps = states.CheckBoxTp ? 255 - b[8] : b[8];
-        v.EditTPS = GeneralText(tps * 0.02);
-    }
 
     // Ignition advance: the measured pulse angle against the reference pulse angle.
     int m13 = b[13] + 256 * b[14];
@@ -149,25 +141,38 @@ LiveView LiveDecoder::Decode(ControllerMirror& m, int bodyLength, const LangSour
 
     v.tps = b[6] * 0.02;
     v.angle = static_cast<std::int8_t>(b[2]) * 0.2;
-    v.LabelTps = spaced(b[6] * 0.02, QLatin1String(" V"));
-    v.LabelRpm = QLatin1Char(' ') % NumberText(static_cast<qint64>(rpm)) % lang.LangText(150);
-    v.LabelObc = QLatin1Char(' ') % NumberText(b[4] * 100 / 255) % QLatin1String(" %");
-    v.LabelRoz = bit(b[0], 0) ? QStringLiteral(" HI") : QStringLiteral(" LO");
-    if (bit(m.Zworki, 7)) {
-        v.LabelSyg = spaced(b[5] * 0.04 * 3, QLatin1String(" Vpp"));
-    } else {
-        v.LabelSyg = spaced(b[5] * 0.04, QLatin1String(" V"));
+
+    // The labels, only for a window that shows them: the values above are all a scan reads.
+    if (states.TextsShown) {
+        v.LabelSta = lang.LangText(staText);
+        v.LabelImp = impWarning ? lang.LangText(410) % QLatin1String(" !") : lang.LangText(impText);
+        v.LabelGaz = QLatin1Char(' ') % lang.LangText(measuredGas ? 144 : 142);
+        v.EditKat = GeneralText(static_cast<std::int8_t>(b[3]) * 0.2);
+        if (bit(b[1], 0) || !k) {
+            const int tps = states.CheckBoxTp ? 255 - b[8] : b[8];
+            v.EditTPS = GeneralText(tps * 0.02);
+        }
+        v.LabelTps = spaced(b[6] * 0.02, QLatin1String(" V"));
+        v.LabelRpm = QLatin1Char(' ') % NumberText(static_cast<qint64>(rpm)) % lang.LangText(150);
+        v.LabelObc = QLatin1Char(' ') % NumberText(b[4] * 100 / 255) % QLatin1String(" %");
+        v.LabelRoz = bit(b[0], 0) ? QStringLiteral(" HI") : QStringLiteral(" LO");
+        if (bit(m.Zworki, 7)) {
+            v.LabelSyg = spaced(b[5] * 0.04 * 3, QLatin1String(" Vpp"));
+        } else {
+            v.LabelSyg = spaced(b[5] * 0.04, QLatin1String(" V"));
+        }
+        v.LabelMap = spaced(b[7] * 0.02, QLatin1String(" V"));
+        v.LabelPot = spaced(b[8] * 0.02, QLatin1String(" V"));
+        v.LabelPwr = spaced(b[9] * 0.08, QLatin1String(" V"));
+        v.LabelKat = GeneralNumber(static_cast<std::int8_t>(b[2]) * 0.2) % QLatin1String(" '");
+        v.LabelRes = QLatin1Char(' ') % NumberText(b[16]);
+        v.PanelPrzeb = b[17] == 1   ? QStringLiteral("(60-2)")
+                       : b[17] == 2 ? QStringLiteral("(36-1)")
+                                    : QString();
+        const GeneralNumber advanceText(z * 0.2); // LabelZap and the measurement cell
+        v.LabelZap = QLatin1Char(' ') % advanceText % QLatin1String(" '");
+        v.measure.text = advanceText.toString();
     }
-    v.LabelMap = spaced(b[7] * 0.02, QLatin1String(" V"));
-    v.LabelPot = spaced(b[8] * 0.02, QLatin1String(" V"));
-    v.LabelPwr = spaced(b[9] * 0.08, QLatin1String(" V"));
-    v.LabelKat = GeneralNumber(static_cast<std::int8_t>(b[2]) * 0.2) % QLatin1String(" '");
-    v.LabelRes = QLatin1Char(' ') % NumberText(b[16]);
-    v.PanelPrzeb = b[17] == 1   ? QStringLiteral("(60-2)")
-                   : b[17] == 2 ? QStringLiteral("(36-1)")
-                                : QString();
-    const GeneralNumber advanceText(z * 0.2); // LabelZap and the measurement cell
-    v.LabelZap = QLatin1Char(' ') % advanceText % QLatin1String(" '");
 
     if (mapPanelVisible) {
         v.cursorMoved = true;
@@ -179,7 +184,6 @@ LiveView LiveDecoder::Decode(ControllerMirror& m, int bodyLength, const LangSour
     meas.column = MapCells::liveColumn(b[15]);
     meas.row = MapCells::liveRow(b[15]);
     meas.gas = measuredGas;
-    meas.text = advanceText.toString();
     meas.chartSample = measuredGas && states.MapChartExists;
     meas.chartValue = z / 5;
     return v;

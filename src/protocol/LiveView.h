@@ -18,6 +18,7 @@
 //      mirror's new LiveCell (column = high nibble, row = low nibble + 1);
 //   5. measurement grids when PanelRight is visible: `measure`;
 //   6. the recording hook (append RxBuffer bytes 0..15 when recording).
+// With ControlStates::TextsShown false (a scan for values only) every text is left empty.
 struct LiveView {
     struct Refresh {
         QString statusText;           // LangText(733) under PC configuration, else LangText(732)

@@ -100,7 +100,7 @@ SettingsView SettingsDecoder::Decode(ControllerMirror& m, const QString& rxLogLi
         }
     }
 
-    if (states.InfoWindowExists && states.InfoReportTag == 0) {
+    if (states.TextsShown && states.InfoWindowExists && states.InfoReportTag == 0) {
         v.reportSectionWritten = true;
         v.reportLines = ReportSection(m, rxLogLine);
     }

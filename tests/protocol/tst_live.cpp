@@ -2,8 +2,10 @@
 #include "ControllerMirror.h"
 #include "FakeLang.h"
 #include "FakeLink.h"
+#include "LiveDecoder.h"
 #include "ReadResponse.h"
 
+#include <QRandomGenerator>
 #include <QtTest>
 
 namespace {
@@ -68,6 +70,8 @@ private slots:
     void switchConfigurationHidesTheMapAndShowsTheThrottleEdit();
     void mapCursorFollowsTheLiveCellOnlyWithTheMapPanel();
     void measurementCellGoesToTheGasOrPetrolGrid();
+    void valuesOnlyScanDecodesTheSameValues_data();
+    void valuesOnlyScanDecodesTheSameValues();
 };
 
 void LiveTest::engineSpeedComesFromTheRevolutionPeriod_data() {
@@ -409,6 +413,91 @@ void LiveTest::measurementCellGoesToTheGasOrPetrolGrid() {
     QCOMPARE(v.measure.text, QStringLiteral("12.4"));
     rig.states.MapChartExists = false;
     QVERIFY(!rig.run(Live().set(0, 0x10)).measure.chartSample);
+}
+
+void LiveTest::valuesOnlyScanDecodesTheSameValues_data() {
+    QTest::addColumn<int>("body");
+    QTest::addColumn<int>("opcjeH");
+    QTest::addColumn<int>("zworki");
+    QTest::addColumn<int>("boxes"); // CheckBoxOn, BG, Tp, map panel, map chart
+    QTest::newRow("replayed records, pulse check") << 0 << 0x0F << 0x00 << 0x1F;
+    QTest::newRow("replayed records, nothing set") << 0 << 0x00 << 0x00 << 0x00;
+    QTest::newRow("19-byte body, peak to peak") << 19 << 0x8D << 0x80 << 0x05;
+    QTest::newRow("20-byte body, PC configuration") << 20 << 0x01 << 0x00 << 0x1A;
+    QTest::newRow("21-byte body, map") << 21 << 0x0C << 0x80 << 0x0B;
+}
+
+// The chart's scan of a recording asks for values only: forty frames in a row give the same
+// values, colours, cells and mirror as the window's decoding, and no label text.
+void LiveTest::valuesOnlyScanDecodesTheSameValues() {
+    QFETCH(int, body);
+    QFETCH(int, opcjeH);
+    QFETCH(int, zworki);
+    QFETCH(int, boxes);
+    FakeLang lang;
+    ControllerMirror shown;
+    shown.OpcjeH = std::uint8_t(opcjeH);
+    shown.Zworki = std::uint8_t(zworki);
+    ControllerMirror scanned = shown;
+    ControlStates states;
+    states.CheckBoxOn = (boxes & 1) != 0;
+    states.CheckBoxBG = (boxes & 2) != 0;
+    states.CheckBoxTp = (boxes & 4) != 0;
+    states.PanelMapyVisible = (boxes & 8) != 0;
+    states.MapChartExists = (boxes & 16) != 0;
+    states.UpDownGMP = 170;
+    ControlStates valuesOnly = states;
+    valuesOnly.TextsShown = false;
+    QRandomGenerator random(quint32(body * 256 + boxes));
+    for (int frame = 0; frame < 40; ++frame) {
+        for (int i = 0; i < 21; ++i) {
+            shown.RxBuffer[std::size_t(i)] = std::uint8_t(random.bounded(256));
+        }
+        shown.RxBuffer[1] &= frame % 8 == 0 ? 0xFF : 0x00; // the mode byte changes now and then
+        shown.RxBuffer[0] |= frame % 3 == 0 ? 0x04 : 0x00; // pulses present, often unconfirmed
+        scanned.RxBuffer = shown.RxBuffer;
+        const LiveView a = LiveDecoder::Decode(shown, body, lang, states);
+        const LiveView b = LiveDecoder::Decode(scanned, body, lang, valuesOnly);
+        QCOMPARE(b.refresh.has_value(), a.refresh.has_value());
+        if (a.refresh) {
+            QCOMPARE(b.refresh->mapPanelVisible, a.refresh->mapPanelVisible);
+            QCOMPARE(b.refresh->CheckBoxKPVisible, a.refresh->CheckBoxKPVisible);
+            QCOMPARE(b.refresh->riseFallVisible, a.refresh->riseFallVisible);
+        }
+        const std::uint32_t coloursA[] = {a.PanelSta, a.PanelImp, a.PanelPwr, a.PanelGAZ,
+                                          a.PanelRPM, a.PanelTPS, a.PanelKAT};
+        const std::uint32_t coloursB[] = {b.PanelSta, b.PanelImp, b.PanelPwr, b.PanelGAZ,
+                                          b.PanelRPM, b.PanelTPS, b.PanelKAT};
+        QVERIFY(std::equal(std::begin(coloursA), std::end(coloursA), std::begin(coloursB)));
+        QCOMPARE(b.rpm, a.rpm);
+        QCOMPARE(b.advance, a.advance);
+        QCOMPARE(b.gas, a.gas);
+        QCOMPARE(b.tps, a.tps);
+        QCOMPARE(b.angle, a.angle);
+        QCOMPARE(b.cursorMoved, a.cursorMoved);
+        QCOMPARE(b.oldLiveCell, a.oldLiveCell);
+        QCOMPARE(b.measure.column, a.measure.column);
+        QCOMPARE(b.measure.row, a.measure.row);
+        QCOMPARE(b.measure.gas, a.measure.gas);
+        QCOMPARE(b.measure.chartSample, a.measure.chartSample);
+        QCOMPARE(b.measure.chartValue, a.measure.chartValue);
+        QVERIFY(!a.LabelSta.isEmpty() && !a.LabelZap.isEmpty() && !a.measure.text.isEmpty());
+        QVERIFY(b.LabelSta.isEmpty() && b.LabelImp.isEmpty() && b.LabelZap.isEmpty() &&
+                b.LabelKat.isEmpty() && b.EditKat.isEmpty() && !b.EditTPS &&
+                b.measure.text.isEmpty());
+
+        QVERIFY(std::equal(shown.RxBuffer.begin(), shown.RxBuffer.begin() + 21,
+                           scanned.RxBuffer.begin()));
+        QCOMPARE(scanned.ImpulseErrorCount, shown.ImpulseErrorCount);
+        QCOMPARE(scanned.RevsPerSecond, shown.RevsPerSecond);
+        QCOMPARE(scanned.LiveStatus, shown.LiveStatus);
+        QCOMPARE(scanned.LiveMode, shown.LiveMode);
+        QCOMPARE(scanned.LiveCell, shown.LiveCell);
+        QCOMPARE(scanned.PcConfig, shown.PcConfig);
+        QCOMPARE(scanned.PendingWrites, shown.PendingWrites);
+        QCOMPARE(scanned.SettingIndex, shown.SettingIndex);
+        QCOMPARE(scanned.LinkCounter, shown.LinkCounter);
+    }
 }
 
 QTEST_GUILESS_MAIN(LiveTest)

@@ -4,7 +4,21 @@
 #include <QStringBuilder>
 #include <QStringDecoder>
 
+#include <charconv>
+
 namespace {
+
+// A number's decimal digits for a message built with %, without a string of their own.
+class Digits {
+public:
+    explicit Digits(int value)
+        : size_(std::to_chars(text_, text_ + sizeof text_, value).ptr - text_) {}
+    QLatin1String view() const { return QLatin1String(text_, size_); }
+
+private:
+    char text_[12];
+    qsizetype size_;
+};
 
 // Undoes the file escapes. Returns false (with the reason) on a lone or unknown backslash and on a
 // literal tab, which would otherwise hide a second column that a translator added by mistake.
@@ -85,14 +99,22 @@ LangFile LangFile::load(const QString& path) {
     return parse(content, path.section(u'/', -1));
 }
 
-template <typename MakeMessage> void LangFile::addError(int lineNumber, MakeMessage makeMessage) {
+template <typename AppendMessage>
+void LangFile::addError(int lineNumber, AppendMessage appendMessage) {
     if (m_errors.size() >= MaxReportedErrors) {
         ++m_unreported; // only counted: its message is never made
         return;
     }
-    // "name:line: message" in one allocation: a broken file can bring a hundred of them.
-    m_errors.append(m_name % QLatin1Char(':') % QString::number(lineNumber) % QLatin1String(": ") %
-                    makeMessage());
+    // "name:line: message" in one allocation (room for the longest fixed message): a broken
+    // file can bring a hundred of them.
+    if (m_errors.isEmpty()) {
+        m_errors.reserve(MaxReportedErrors + 1); // a broken file soon brings them all
+    }
+    QString error;
+    error.reserve(m_name.size() + 80);
+    error += m_name % QLatin1Char(':') % Digits(lineNumber).view() % QLatin1String(": ");
+    appendMessage(error);
+    m_errors.append(std::move(error));
 }
 
 void LangFile::parseLine(QByteArrayView line, int lineNumber) {
@@ -102,15 +124,16 @@ void LangFile::parseLine(QByteArrayView line, int lineNumber) {
         return;
 
     QStringDecoder decoder(QStringDecoder::Utf8);
-    const QString text = decoder.decode(line);
+    QString text = decoder.decode(line);
     if (decoder.hasError()) {
-        addError(lineNumber, [] { return QStringLiteral("not valid UTF-8"); });
+        addError(lineNumber, [](QString& e) { e += QLatin1String("not valid UTF-8"); });
         return;
     }
 
     const qsizetype tab = text.indexOf(u'\t');
     if (tab < 0) {
-        addError(lineNumber, [] { return QStringLiteral("no tab between the id and the text"); });
+        addError(lineNumber,
+                 [](QString& e) { e += QLatin1String("no tab between the id and the text"); });
         return;
     }
     const QStringView idText = QStringView(text).left(tab);
@@ -119,33 +142,41 @@ void LangFile::parseLine(QByteArrayView line, int lineNumber) {
         digitsOnly = digitsOnly && c >= u'0' && c <= u'9';
     const int id = digitsOnly ? idText.toInt() : -1;
     if (!digitsOnly || id < MinId || id > MaxId) {
-        addError(lineNumber, [idText] {
-            return QStringLiteral("\"%1\" is not a text id (%2..%3)")
-                .arg(idText, QString::number(MinId), QString::number(MaxId));
+        addError(lineNumber, [idText](QString& e) {
+            e += QLatin1Char('"') % idText % QLatin1String("\" is not a text id (") %
+                 Digits(MinId).view() % QLatin1String("..") % Digits(MaxId).view() %
+                 QLatin1Char(')');
         });
         return;
     }
     if (m_texts.contains(id)) {
-        addError(lineNumber, [id] {
-            return QStringLiteral("id %1 given twice; the first text is kept").arg(id);
+        addError(lineNumber, [id](QString& e) {
+            e += QLatin1String("id ") % Digits(id).view() %
+                 QLatin1String(" given twice; the first text is kept");
         });
         return;
     }
 
+    const QStringView raw = QStringView(text).mid(tab + 1);
     QString value;
     QString why;
-    if (!unescape(QStringView(text).mid(tab + 1), value, why)) {
-        addError(lineNumber,
-                 [id, &why] { return QStringLiteral("id %1: %2").arg(QString::number(id), why); });
+    if (!raw.contains(u'\\') && !raw.contains(u'\t')) {
+        // Nothing to undo: the text is the rest of the decoded line, taken in place.
+        text.remove(0, tab + 1);
+        value = std::move(text);
+    } else if (!unescape(raw, value, why)) {
+        addError(lineNumber, [id, &why](QString& e) {
+            e += QLatin1String("id ") % Digits(id).view() % QLatin1String(": ") % why;
+        });
         return;
     }
     if (value.size() > MaxTextLength) {
         // The controls were laid out for texts of this size: keep the start, say so.
-        addError(lineNumber, [id] {
-            return QStringLiteral("id %1: text longer than %2 characters, cut")
-                .arg(QString::number(id), QString::number(MaxTextLength));
+        addError(lineNumber, [id](QString& e) {
+            e += QLatin1String("id ") % Digits(id).view() % QLatin1String(": text longer than ") %
+                 Digits(MaxTextLength).view() % QLatin1String(" characters, cut");
         });
         value.truncate(MaxTextLength);
     }
-    m_texts.insert(id, value);
+    m_texts.insert(id, std::move(value));
 }

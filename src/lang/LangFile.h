@@ -30,9 +30,9 @@ public:
 
 private:
     void parseLine(QByteArrayView line, int lineNumber);
-    // Reports "name:line: message"; makeMessage() gives the message, and is only called while
-    // problems are still reported one by one.
-    template <typename MakeMessage> void addError(int lineNumber, MakeMessage makeMessage);
+    // Reports "name:line: message"; appendMessage(QString&) appends the message, and is only
+    // called while problems are still reported one by one.
+    template <typename AppendMessage> void addError(int lineNumber, AppendMessage appendMessage);
 
     QString m_name;
     QMap<int, QString> m_texts;

@@ -132,6 +132,7 @@ void PollCycleTest::lossResetRunsOnceAndForgetsTheController() {
     QCOMPARE(r.lossReset->title, QStringLiteral("Orvex"));
     QVERIFY(!r.lossReset->switchToParameters);
     QCOMPARE(w.m.LiveMode, std::uint8_t(255));
+    QVERIFY(w.m.LayoutRefreshDue); // whatever mode byte the next live frame carries
     QCOMPARE(w.m.RxBuffer[0], std::uint8_t(0));
     QCOMPARE(w.m.RxBuffer[255], std::uint8_t(0));
     QCOMPARE(w.m.RxBuffer[256], std::uint8_t(0xAB));

@@ -108,6 +108,15 @@ struct Fixture {
     }
 };
 
+// Counts the paint events a widget gets (seen before the page's own filter).
+struct PaintCount : QObject {
+    int n = 0;
+    bool eventFilter(QObject*, QEvent* e) override {
+        n += e->type() == QEvent::Paint;
+        return false;
+    }
+};
+
 } // namespace
 
 class PageTest : public QObject {
@@ -382,33 +391,48 @@ void PageTest::aSecondRunStartsItsProgressFromZero() {
     f.page->Button1Click();
     QCOMPARE(progress, (QList<int>{4, 0}));
     QCOMPARE(f.page->FormUpg()->ProgressBar2->maximum(), 584);
+    // The window's picture is shown at its own size, as far from the top as the text and the
+    // bar are from the left; the board's five pins stand upright, 12 pixels apart.
+    const TFormUpg* u = f.page->FormUpg();
+    QCOMPARE(u->Image1->size(), u->Image1->pixmap().size());
+    QCOMPARE(u->Image1->pos(), QPoint(u->Label1->x(), u->Label1->x()));
+    const QImage picture = u->Image1->pixmap().toImage();
+    for (int pin = 0; pin < 5; ++pin) {
+        for (int y : {83, 85})
+            QCOMPARE(picture.pixelColor(20 + 12 * pin, y), QColor(200, 170, 60));
+    }
 }
 
 void PageTest::signalPicturesDrawTheirTraces_data() {
     QTest::addColumn<int>("code");
     QTest::addColumn<int>("zoom");
-    QTest::addColumn<QPoint>("blue");  // a pixel of the trace
-    QTest::addColumn<QPoint>("clear"); // a background pixel
+    QTest::addColumn<QPoint>("blue");       // a pixel of the trace
+    QTest::addColumn<QPoint>("clear");      // a background pixel
+    QTest::addColumn<QList<int>>("dotted"); // the rows of the sine traces' dotted baselines
     // 60-2 sine at baseline 40, amplitude 30: tooth 30 starts at x 0 and dips to (4, 14).
-    QTest::newRow("60-2 sine") << 1 << 1 << QPoint(4, 14) << QPoint(2, 10);
-    QTest::newRow("60-2 sine, zoom 2") << 1 << 2 << QPoint(4, 65) << QPoint(4, 14);
+    QTest::newRow("60-2 sine") << 1 << 1 << QPoint(4, 14) << QPoint(2, 10) << QList<int>{40};
+    QTest::newRow("60-2 sine, zoom 2")
+        << 1 << 2 << QPoint(4, 65) << QPoint(4, 14) << QList<int>{40};
     // 36-1: pitch 10, tooth 18 at x 0; (2, 40 + trunc(sin(1.256) * 30)) = (2, 68).
-    QTest::newRow("36-1 sine") << 2 << 1 << QPoint(2, 68) << QPoint(2, 12);
-    QTest::newRow("36-2 sine") << 3 << 1 << QPoint(2, 68) << QPoint(2, 12);
+    QTest::newRow("36-1 sine") << 2 << 1 << QPoint(2, 68) << QPoint(2, 12) << QList<int>{40};
+    QTest::newRow("36-2 sine") << 3 << 1 << QPoint(2, 68) << QPoint(2, 12) << QList<int>{40};
     // Both traces: 60-2 at baseline 20 (amplitude 18: (2, 35)), 36-1 at baseline 60.
-    QTest::newRow("60-2 over 36-1") << 0 << 1 << QPoint(2, 35) << QPoint(2, 5);
-    QTest::newRow("60-2 over 36-1 (C0)") << 8 << 1 << QPoint(2, 77) << QPoint(2, 45);
+    QTest::newRow("60-2 over 36-1")
+        << 0 << 1 << QPoint(2, 35) << QPoint(2, 5) << QList<int>{20, 60};
+    QTest::newRow("60-2 over 36-1 (C0)")
+        << 8 << 1 << QPoint(2, 77) << QPoint(2, 45) << QList<int>{20, 60};
     // Hall 60-2: low to x + 3, high from x + 3 to x + 6.
-    QTest::newRow("Hall 60-2") << 10 << 1 << QPoint(4, 20) << QPoint(4, 40);
+    QTest::newRow("Hall 60-2") << 10 << 1 << QPoint(4, 20) << QPoint(4, 40) << QList<int>{};
     // 17 + 3: pitch 9 from x -180; pulse 20 (at 0) is high from 4 to 9.
-    QTest::newRow("17+3") << 11 << 1 << QPoint(6, 20) << QPoint(6, 40);
+    QTest::newRow("17+3") << 11 << 1 << QPoint(6, 20) << QPoint(6, 40) << QList<int>{};
     // The 17 pulses end at 153; the line stays low to 180.
-    QTest::newRow("17+3, the gap") << 11 << 1 << QPoint(170, 60) << QPoint(170, 20);
+    QTest::newRow("17+3, the gap") << 11 << 1 << QPoint(170, 60) << QPoint(170, 20) << QList<int>{};
     // 12 + 1: pitch 30 from x -180; pitch 6 starts at 0, high to 24.
-    QTest::newRow("12+1") << 12 << 1 << QPoint(10, 20) << QPoint(10, 60);
+    QTest::newRow("12+1") << 12 << 1 << QPoint(10, 20) << QPoint(10, 60) << QList<int>{};
     // Tooth 11 (at 150) holds the extra one: low from 156, high again from 162 to 174.
-    QTest::newRow("12+1, the extra tooth") << 12 << 1 << QPoint(168, 20) << QPoint(168, 60);
-    QTest::newRow("unknown code") << -1 << 1 << QPoint(-1, -1) << QPoint(2, 65);
+    QTest::newRow("12+1, the extra tooth")
+        << 12 << 1 << QPoint(168, 20) << QPoint(168, 60) << QList<int>{};
+    QTest::newRow("unknown code") << -1 << 1 << QPoint(-1, -1) << QPoint(2, 65) << QList<int>{};
 }
 
 void PageTest::signalPicturesDrawTheirTraces() {
@@ -416,7 +440,17 @@ void PageTest::signalPicturesDrawTheirTraces() {
     QFETCH(int, zoom);
     QFETCH(QPoint, blue);
     QFETCH(QPoint, clear);
+    QFETCH(QList<int>, dotted);
     const QImage img = SignalPictureImage(code, 800, 80, zoom);
+    QList<int> greyRows;
+    for (int y = 0; y < 80; ++y) {
+        bool grey = false;
+        for (int x = 0; x < 800 && !grey; ++x)
+            grey = img.pixelColor(x, y) == QColor(128, 128, 128);
+        if (grey)
+            greyRows << y;
+    }
+    QCOMPARE(greyRows, dotted);
     QCOMPARE(img.size(), QSize(800, 80));
     if (blue.x() >= 0)
         QCOMPARE(img.pixelColor(blue), QColor(0, 0, 255));
@@ -449,6 +483,13 @@ void PageTest::doubleClickOnThePictureTogglesTheZoom() {
     QCOMPARE(f.paint.grab().toImage().pixelColor(4, 14), QColor(255, 255, 202));
     QTest::mouseDClick(&f.paint, Qt::LeftButton, {}, QPoint(10, 10));
     QCOMPARE(f.page->PictureZoom, 1);
+    // Another version on the same picture: it is drawn again for its own signal.
+    PaintCount paints;
+    f.paint.installEventFilter(&paints);
+    QTRY_VERIFY(paints.n > 0);
+    paints.n = 0;
+    f.select(f.at(9)); // 36-1 sine
+    QTRY_VERIFY(paints.n > 0);
 }
 
 QTEST_MAIN(PageTest)

@@ -162,6 +162,13 @@ void MapGridEditorTest::typedValueIsStoredAsSoonAsItReadsAsANumber() {
     type(QStringLiteral("-30"));
     QCOMPARE(cell(6, 7), -128);
     QCOMPARE(typing()->text(), QStringLiteral("-25.6"));
+    QTest::keyClick(typing(), Qt::Key_Return);
+    QTRY_VERIFY(typing() == nullptr);
+
+    // The first map row takes typed values as any other.
+    select(1, 1, 1, 1);
+    type(QStringLiteral("7"));
+    QCOMPARE(cell(1, 1), 35);
 }
 
 void MapGridEditorTest::leftDragSelectsAndRightDragSteps() {
@@ -221,6 +228,11 @@ void MapGridEditorTest::changesReachTheChartWhenItExists() {
     chart.AxisMin = {400, 0, 0};
     chart.AxisMax = {6400, 100, 50};
     host.chart = &chart;
+    // A fresh map fills the chart's 15 columns and 16 rows, nothing beyond them.
+    editor->showMapTable();
+    QCOMPARE(chart.Value(0, 15, 16), (cell(15, 16) + 128) * 0.2);
+    QCOMPARE(chart.Value(0, 16, 1), -1.0);
+    QCOMPARE(chart.Value(0, 1, 17), -1.0);
     select(5, 9, 5, 9);
     QTest::keyClick(grid.get(), Qt::Key_Up, Qt::ControlModifier);
     QCOMPARE(chart.Value(0, 5, 9), (1 + 128) * 0.2);

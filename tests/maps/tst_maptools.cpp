@@ -14,6 +14,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -158,6 +159,15 @@ void MapToolsTest::copiedBlockPastesBackAndPasteSaysWhatItClamped() {
     const MapTools::Pasted back = MapTools::fromText(text);
     QCOMPARE(back.block, copied);
     QCOMPARE(back.clamped, 0);
+    // The menu key offers the same tools.
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(), grid->mapToGlobal(QPoint()));
+    QApplication::sendEvent(grid, &menuKey);
+    auto* menu = grid->findChild<QMenu*>(QStringLiteral("MapToolsMenu"));
+    QVERIFY(menu != nullptr);
+    QTRY_VERIFY(menu->isVisible());
+    QVERIFY(menu->actions().contains(tools->CopyAction));
+    QVERIFY(menu->actions().contains(tools->PasteAction));
+    menu->hide();
 
     // Into another place: the block lands at the selection's top left.
     select(10, 10, 10, 10);

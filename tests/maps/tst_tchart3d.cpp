@@ -54,6 +54,14 @@ void TChart3DTest::axisEndsLandWhereTheDefaultViewPutsThem() {
         QCOMPARE(c.Image().pixelColor(c.Project(255, 255 - t, 0) + QPoint(0, 3)),
                  QColor(128, 128, 128));
     }
+    // The side's ticks follow the y step, whatever the z step.
+    c.TickStep = {16, 64, 50};
+    c.RefreshChart();
+    for (const double t : {64.0, 128.0, 192.0}) {
+        QCOMPARE(c.Image().pixelColor(c.Project(255, 255 - t, 0) + QPoint(0, 3)),
+                 QColor(128, 128, 128));
+    }
+    c.TickStep = {16, 16, 16};
     // The markers' tops stand at their points, counted from the far ends of the axes.
     c.CursorMarker = {200, 50, 100};
     c.SampleMarker = {40, 220, 30};

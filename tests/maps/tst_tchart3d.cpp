@@ -54,6 +54,9 @@ void TChart3DTest::axisEndsLandWhereTheDefaultViewPutsThem() {
         QCOMPARE(c.Image().pixelColor(c.Project(255, 255 - t, 0) + QPoint(0, 3)),
                  QColor(128, 128, 128));
     }
+    // The two back walls are tinted (between their grid lines).
+    QCOMPARE(c.Image().pixelColor(c.Project(100, 0, 120)), QColor(255, 255, 224));
+    QCOMPARE(c.Image().pixelColor(c.Project(0, 100, 120)), QColor(255, 255, 224));
     // The side's ticks follow the y step, whatever the z step.
     c.TickStep = {16, 64, 50};
     c.RefreshChart();
@@ -68,6 +71,17 @@ void TChart3DTest::axisEndsLandWhereTheDefaultViewPutsThem() {
     c.RefreshChart();
     QCOMPARE(c.Image().pixelColor(c.Project(55, 205, 100)), QColor(255, 0, 255));
     QCOMPARE(c.Image().pixelColor(c.Project(215, 35, 30)), QColor(0, 128, 128));
+
+    // Two charts side by side keep twice the margins: 100 pixels for x and y, 90 for z. The
+    // handles are the left chart's; the projection is left at the right one.
+    TChart3D dual;
+    dual.resize(600, 300);
+    dual.ViewMode = 2;
+    dual.RefreshChart();
+    QCOMPARE(dual.HandleOrigin(), QPoint(150, 150));
+    QCOMPARE(dual.HandleX(), QPoint(63, 200));
+    QCOMPARE(dual.HandleY(), QPoint(236, 199));
+    QCOMPARE(dual.Project(0, 0, 255), QPoint(449, 60));
 }
 
 void TChart3DTest::draggingTheAxisEndsStaysWithinTheAngleBounds() {
@@ -135,36 +149,50 @@ void TChart3DTest::aChartWithoutAZRangeOnlyBeeps() {
 void TChart3DTest::facesAreColouredFromAboveAndGreyFromBelow_data() {
     QTest::addColumn<bool>("nearCornerHigh");
     QTest::addColumn<QColor>("colour");
+    QTest::addColumn<int>("layer");
+    QTest::addColumn<QColor>("outline");
     // One face; its four corners sum to 50, shade 50 * 64 / 50 = 64.
-    QTest::newRow("far corner high: seen from above") << false << mapColorRamp(64);
-    QTest::newRow("near corner high: seen from below") << true << QColor(64, 64, 64);
+    QTest::newRow("far corner high: seen from above")
+        << false << mapColorRamp(64) << 0 << QColor(255, 0, 0);
+    QTest::newRow("near corner high: seen from below")
+        << true << QColor(64, 64, 64) << 0 << QColor(255, 0, 0);
+    // The second layer in the right half of the two-chart view, outlined in green.
+    QTest::newRow("second layer beside the first")
+        << false << mapColorRamp(64) << 1 << QColor(0, 144, 0);
 }
 
 void TChart3DTest::facesAreColouredFromAboveAndGreyFromBelow() {
     QFETCH(bool, nearCornerHigh);
     QFETCH(QColor, colour);
+    QFETCH(int, layer);
+    QFETCH(QColor, outline);
     TChart3D c;
-    c.resize(400, 400);
+    if (layer == 0) {
+        c.resize(400, 400);
+    } else {
+        c.resize(800, 400);
+        c.ViewMode = 2; // the chart drawn last, whose projection stays, is the right one
+    }
     c.PointsX = 3;
     c.PointsY = 3;
     c.AxisMax[2] = 50;
     for (int ix = 1; ix <= 2; ++ix) {
         for (int iy = 1; iy <= 2; ++iy) {
-            c.SetPoint(0, ix, iy, 0);
+            c.SetPoint(layer, ix, iy, 0);
         }
     }
     if (nearCornerHigh) {
-        c.SetPoint(0, 1, 1, 50);
+        c.SetPoint(layer, 1, 1, 50);
     } else {
-        c.SetPoint(0, 2, 2, 50);
+        c.SetPoint(layer, 2, 2, 50);
     }
     c.RefreshChart();
     const double step = 255 / 2.0;
     QPolygon face;
-    face << c.Project(255 - step, 255 - step, c.Value(0, 1, 1))
-         << c.Project(255 - 2 * step, 255 - step, c.Value(0, 2, 1))
-         << c.Project(255 - 2 * step, 255 - 2 * step, c.Value(0, 2, 2))
-         << c.Project(255 - step, 255 - 2 * step, c.Value(0, 1, 2));
+    face << c.Project(255 - step, 255 - step, c.Value(layer, 1, 1))
+         << c.Project(255 - 2 * step, 255 - step, c.Value(layer, 2, 1))
+         << c.Project(255 - 2 * step, 255 - 2 * step, c.Value(layer, 2, 2))
+         << c.Project(255 - step, 255 - 2 * step, c.Value(layer, 1, 2));
     // A point well inside the face (off its outline).
     QPoint inside;
     for (const QPoint candidate :
@@ -183,9 +211,23 @@ void TChart3DTest::facesAreColouredFromAboveAndGreyFromBelow() {
     }
     QVERIFY(!inside.isNull());
     QCOMPARE(c.Image().pixelColor(inside), colour);
-    // Outlined in the layer's red.
-    QCOMPARE(c.Image().pixelColor(face[0]), QColor(255, 0, 0));
-    QCOMPARE(c.Image().pixelColor(face[2]), QColor(255, 0, 0));
+    // Outlined in the layer's colour.
+    QCOMPARE(c.Image().pixelColor(face[0]), outline);
+    QCOMPARE(c.Image().pixelColor(face[2]), outline);
+    if (layer == 0) {
+        // As a wire frame: the lines between the points, in the same colour.
+        c.ViewMode = 1;
+        c.RefreshChart();
+        for (const QPoint mid : {(face[0] + face[1]) / 2, (face[0] + face[3]) / 2}) {
+            bool on = false;
+            for (int dx = -1; dx <= 1; ++dx) {
+                for (int dy = -1; dy <= 1; ++dy) {
+                    on = on || c.Image().pixelColor(mid + QPoint(dx, dy)) == outline;
+                }
+            }
+            QVERIFY(on);
+        }
+    }
 }
 
 void TChart3DTest::eachTitleStandsOverItsOwnChart_data() {

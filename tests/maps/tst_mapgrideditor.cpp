@@ -210,6 +210,13 @@ void MapGridEditorTest::headerCellsAreNeitherSelectedNorTyped() {
     QTest::keyClick(grid.get(), Qt::Key_Up); // no further than the first map row
     QCOMPARE(grid->currentRow(), 1);
     QCOMPARE(text(4, 0), QStringLiteral("2000"));
+    // The first map column is no header: its selected cell is framed as any other.
+    for (const int column : {1, 2}) {
+        select(column, 3, column, 3);
+        const QImage img = grid->viewport()->grab().toImage();
+        const QRect r = grid->visualRect(grid->model()->index(3, column));
+        QCOMPARE(img.pixelColor(r.topLeft() + QPoint(1, 1)), QColor(Qt::white));
+    }
 }
 
 void MapGridEditorTest::nothingChangesBeforeTheMapWasRead() {

@@ -259,6 +259,8 @@ private slots:
         r.ScrollBar1Change(position); // nothing before a replay
         QVERIFY(host.commands.isEmpty());
         QCOMPARE(host.portCloses, 0);
+        record(host, r, path("stepped.bin"), 0); // a recording runs
+        QVERIFY(r.Recording());
         r.ReplayFileName = file;
         r.ScrollBar1Change(position);
         QCOMPARE(host.commands, commands);
@@ -266,6 +268,9 @@ private slots:
         QCOMPARE(host.portCloses, 1);
         QVERIFY(host.polling);
         QVERIFY(host.boxes.isEmpty());
+        // The step ended the recording: the port it recorded from is closed.
+        QVERIFY(!r.Recording());
+        QVERIFY(!host.checked);
     }
 
     void aPositionChosenWhileARecordIsShownFollowsIt() {

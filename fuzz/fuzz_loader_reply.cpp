@@ -51,13 +51,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FakeLink link;
     link.keepSleeps = false;
     link.skipQuietLooks(true);
+    link.reserveScheduled(64);
     int at = 0;
     int chunks = 0;
     while (in.left() > 0 && chunks < 64) {
         at += in.byte() & 0x7F;
         const std::uint8_t* bytes = nullptr;
         const std::size_t n = in.take(in.byte(), &bytes);
-        link.deliverAt(at, QByteArray(reinterpret_cast<const char*>(bytes), qsizetype(n)));
+        // The input outlives the link: its bytes are scheduled without a copy.
+        link.deliverAt(at,
+                       QByteArray::fromRawData(reinterpret_cast<const char*>(bytes), qsizetype(n)));
         ++chunks;
     }
     Quiet progress;

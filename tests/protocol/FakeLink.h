@@ -29,6 +29,8 @@ public:
     void deliver(const QByteArray& bytes);
     // Bytes arriving when the virtual clock reaches `atMs` (absolute).
     void deliverAt(int atMs, const QByteArray& bytes);
+    // Room for `count` deliveries scheduled ahead (a fuzz input schedules dozens).
+    void reserveScheduled(int count) { scheduled.reserve(count); }
     // Moves the virtual clock, delivering what falls due.
     void advance(int ms);
 

@@ -91,7 +91,9 @@ void TstLangFile::malformedLineIsReportedAndLeavesItsNeighboursInPlace_data() {
     QTest::newRow("cut off after the id")
         << QByteArray("10") << QStringLiteral("no tab between the id and the text");
     QTest::newRow("NUL in the id")
-        << QByteArray("10\x001\tx", 6) << "\"10\x01" + notId; // "\x001" is 0x01
+        << QByteArray("10") + '\0' + "1\tx" << QStringLiteral("\"10") + QChar(0) + "1" + notId;
+    QTest::newRow("control byte in the id")
+        << QByteArray("10") + '\x01' + "1\tx" << QStringLiteral("\"10") + QChar(1) + "1" + notId;
 }
 
 void TstLangFile::malformedLineIsReportedAndLeavesItsNeighboursInPlace() {

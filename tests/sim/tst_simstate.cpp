@@ -64,6 +64,7 @@ void SimStateTest::settingWriteIsStoredAndAnsweredWithAllSettings_data() {
     QTest::newRow("fall time 1 taken") << 19 << 16 << 1 << true;
     QTest::newRow("fall time 0 refused") << 19 << 16 << 0 << false;
     QTest::newRow("comparator out of range") << 19 << 7 << 4 << false;
+    QTest::newRow("advance output level 2 refused") << 19 << 10 << 2 << false;
     QTest::newRow("map source 3") << 19 << 13 << 3 << true;
     QTest::newRow("rise time 0 refused") << 19 << 15 << 0 << false;
     QTest::newRow("the sum cannot be written") << 19 << 0 << 5 << false;

@@ -163,6 +163,15 @@ void SimLoaderTest::fullTransferReproducesTheImageAndRestartsTheApplication() {
     QVERIFY(rig.sim.waitForRequests(sent, 2000));
     QVERIFY(!rig.sim.inLoader());
     QCOMPARE(SimRig::data(rig.client->exchange(QByteArray::fromHex("55005259"))).size(), 99);
+    // Put into the loader again, it still tells of the last programming (marker 3), but a close
+    // without a transfer of its own leaves it in charge: that transfer was not this one.
+    rig.sim.enterLoader();
+    const QByteArray again = SimRig::data(rig.client->exchange(QByteArray::fromHex("55005259")));
+    QCOMPARE(again.size(), 9);
+    QCOMPARE(quint8(again[8]), quint8(3));
+    rig.client->send(QByteArray::fromHex("550254020251"));
+    QVERIFY(rig.sim.waitForRequests(sent + 2 + 1, 2000));
+    QVERIFY(rig.sim.inLoader());
 }
 
 void SimLoaderTest::damagedBlockFrameIsRequestedAgain_data() {

@@ -2,6 +2,9 @@
 
 #include <QTest>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace {
 // Settings answer data: N, S0 .. S(N-1).
 QByteArray readSettings(SimRig& rig) {
@@ -44,6 +47,7 @@ private slots:
     void serviceTextDescramblesToTheConfiguredText_data();
     void serviceTextDescramblesToTheConfiguredText();
     void loaderRequestSwitchesToTheListeningLoader();
+    void stoppingAgainClosesNoDescriptorOfAnyoneElse();
 };
 
 void SimStateTest::settingWriteIsStoredAndAnsweredWithAllSettings_data() {
@@ -262,6 +266,25 @@ void SimStateTest::loaderRequestSwitchesToTheListeningLoader() {
     QCOMPARE(rig.client->exchange(QByteArray::fromHex("5500505B")).toHex(), QByteArray("5500505b"));
     // The loader does not know the application's requests.
     QVERIFY(rig.ask(QByteArray::fromHex("55005655"), 0).isEmpty());
+}
+
+void SimStateTest::stoppingAgainClosesNoDescriptorOfAnyoneElse() {
+    SimRig rig;
+    QVERIFY(rig.ok());
+    rig.sim.stop();
+    // The numbers of the simulator's descriptors are free now, and new descriptors take them;
+    // a second stop (the destructor's, or a start's) must not close these.
+    int fds[8][2];
+    for (auto& p : fds)
+        QCOMPARE(::pipe(p), 0);
+    rig.sim.stop();
+    bool allOpen = true;
+    for (auto& p : fds) {
+        allOpen = allOpen && ::fcntl(p[0], F_GETFD) != -1 && ::fcntl(p[1], F_GETFD) != -1;
+        ::close(p[0]);
+        ::close(p[1]);
+    }
+    QVERIFY(allOpen);
 }
 
 QTEST_GUILESS_MAIN(SimStateTest)

@@ -247,6 +247,20 @@ void SimFramesTest::engineChangesToGasAfterWarmUp() {
     }
     QVERIFY(gas);
     QVERIFY(rpmMoved);
+    // The lowest set angle with the lowest map cells: the shift stops at the lowest angle the
+    // byte holds instead of wrapping round to a positive one.
+    QVERIFY(rig.sim.setSetting(3, quint8(-128)));
+    rig.sim.setMapCells(QByteArray(map.size(), char(-128)));
+    bool shifting = false;
+    for (int i = 0; i < 100 && !shifting; ++i) {
+        const QByteArray d = live(rig);
+        shifting = (quint8(d[0]) & 0x90) == 0x90;
+        if (shifting) {
+            QCOMPARE(qint8(d[3]), qint8(-128));
+            QCOMPARE(qint8(d[2]), qint8(-128));
+        }
+    }
+    QVERIFY(shifting);
 }
 
 void SimFramesTest::sameSeedGivesSameLiveFramesAndAnotherSeedDoesNot() {

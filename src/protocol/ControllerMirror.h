@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LinkHealth.h"
+#include "MapWriteCheck.h"
 
 #include <array>
 #include <cstdint>
@@ -78,6 +79,8 @@ struct ControllerMirror {
     // True once a map answer of the controller filled MapTable after its identity; until then
     // the map grid neither edits nor writes cells (they would be values never read).
     bool MapTableRead = false;
+    // The map cells written and not yet seen in the controller's answers.
+    MapWriteCheck MapCheck;
 
     // A user's setting edit (replaces one not sent yet).
     void queueSettingWrite(int index, int value) {

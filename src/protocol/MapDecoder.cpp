@@ -29,9 +29,29 @@ MapCellUpdate MapDecoder::storeCell(ControllerMirror& m, int cell, std::uint8_t 
 MapUpdate MapDecoder::DecodeContents(ControllerMirror& m, int bodyLength) {
     MapUpdate update;
     const int count = m.RxBuffer[0];
+    int received = 0;
     for (int i = 0; i < count && MapCells::isCell(i) && inBody(3 + i, bodyLength); ++i) {
-        update.cells.append(storeCell(m, i, m.RxBuffer[static_cast<std::size_t>(3 + i)]));
+        const std::uint8_t value = m.RxBuffer[static_cast<std::size_t>(3 + i)];
+        received = i + 1;
+        // A cell written but not yet confirmed, or queued for a write, keeps the user's value
+        // unless the controller shows that very value.
+        if (m.MapCheck.holdsUserValue(m, i)) {
+            m.MapCheck.noteShown(i, value);
+            if (m.MapCheck.holdsUserValue(m, i)) {
+                continue;
+            }
+        }
+        update.cells.append(storeCell(m, i, value));
     }
+    const MapWriteCheck::ReadOutcome check = m.MapCheck.checkMapRead(m);
+    for (const MapWriteCheck::Cell& cell : check.notTaken) {
+        if (cell.cell < received) {
+            update.cells.append(
+                storeCell(m, cell.cell, m.RxBuffer[static_cast<std::size_t>(3 + cell.cell)]));
+        }
+    }
+    update.notTaken = check.notTaken;
+    update.rewritten = int(check.rewrite.size());
     m.MapTableRead = true;
     m.LinkCounter = 0;
     update.wholeMapRead = true;
@@ -47,7 +67,13 @@ MapUpdate MapDecoder::DecodeAcknowledgement(ControllerMirror& m, int bodyLength)
         if (!MapCells::isCell(cell) || !inBody(3 + cell, bodyLength)) {
             break;
         }
-        update.cells.append(storeCell(m, cell, m.RxBuffer[static_cast<std::size_t>(3 + cell)]));
+        const std::uint8_t value = m.RxBuffer[static_cast<std::size_t>(3 + cell)];
+        m.MapCheck.noteShown(cell, value);
+        // The answer to an earlier write must not show an older value over a newer one.
+        if (m.MapCheck.holdsUserValue(m, cell)) {
+            continue;
+        }
+        update.cells.append(storeCell(m, cell, value));
     }
     m.LinkCounter = 0;
     return update;

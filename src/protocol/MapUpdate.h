@@ -1,5 +1,7 @@
 #pragma once
 
+#include "MapWriteCheck.h"
+
 #include <QString>
 #include <QVector>
 
@@ -16,4 +18,9 @@ struct MapCellUpdate {
 struct MapUpdate {
     QVector<MapCellUpdate> cells;
     bool wholeMapRead = false; // a map contents frame: the controller's map read afresh
+    // After a map read: cells the controller still does not hold after every write of them,
+    // with the values the user wanted (MapTable has the controller's), and how many cells are
+    // being written again.
+    QVector<MapWriteCheck::Cell> notTaken;
+    int rewritten = 0;
 };

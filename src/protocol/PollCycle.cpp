@@ -65,12 +65,13 @@ PollTickResult tick(ControllerMirror& m, SerialLink& link, const LangSource& lan
                        QLatin1String(IdentityDecoder::ProgramVersion);
         loss.title = QLatin1String(IdentityDecoder::ProgramName);
         loss.switchToParameters = !states.ParametersPageCurrent;
-        r.lossReset = loss;
         image1Visible = false;
         m.LiveMode = 255; // the next controller's first live frame rebuilds the layout
         m.LayoutRefreshDue = true;
         m.SettingIndex = 0;
         m.IdentityState = 0;
+        loss.unconfirmed = m.MapCheck.takeUnconfirmed(m);
+        r.lossReset = loss;
     }
     if (m.LinkCounter <= PollCycle::LossThreshold && !image1Visible) {
         r.showImage1 = true;
@@ -79,6 +80,10 @@ PollTickResult tick(ControllerMirror& m, SerialLink& link, const LangSource& lan
     if (m.HoldOff > 0) {
         --m.HoldOff;
         return r;
+    }
+    // Written cells whose acknowledgement did not show them are checked by reading the map.
+    if (m.IdentityState < 0 && m.MapCheck.readDue(m)) {
+        m.PendingWrites |= PW_MAP_READ;
     }
     if (m.IdentityState >= 0) {
         send(r, SendRequest(m, link, CMD_IDENTITY), CMD_IDENTITY);
@@ -113,6 +118,7 @@ PollTickResult tick(ControllerMirror& m, SerialLink& link, const LangSource& lan
     }
     if (take(m, PW_MAP_WRITE)) {
         const SentFrame sent = SendMapBlock(m, link);
+        m.MapCheck.noteSent(m);
         m.HoldOff = sent.length / 32;
         send(r, sent, CMD_MAP_WRITE);
         return r;
@@ -143,6 +149,9 @@ PollTickResult PollCycle::Tick(ControllerMirror& m, SerialLink& link, const Lang
     const bool connected = link.SerialConnected();
     m.Health.notePort(connected, link.SerialOpenCount(), LinkHealth::clockMs());
     PollTickResult r = tick(m, link, lang, states, connected);
+    if (r.response) {
+        m.MapCheck.noteAnswerAwaited();
+    }
     m.Health.countPoll(r.requestSent, answerOf(r), LinkHealth::clockMs());
     return r;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "MapWriteCheck.h"
+
 #include "ResponseResult.h"
 
 #include <QString>
@@ -21,6 +23,9 @@ struct PollTickResult {
         QString caption; // "Orvex V1.03"
         QString title;   // "Orvex"
         bool switchToParameters = false;
+        // Map cells written but not confirmed, or still to be written, when the link was lost:
+        // they are not sent to whichever controller answers next.
+        QVector<MapWriteCheck::Cell> unconfirmed;
     };
     std::optional<LossReset> lossReset;
     bool showImage1 = false; // the link answers again: show Image1

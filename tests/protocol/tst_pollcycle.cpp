@@ -98,6 +98,9 @@ private slots:
     void lostMapAnswerIsAskedForAgainUntilItArrives();
     void settingsAnswerKeepsAnEditMadeWhileItWasOnItsWay();
     void configurationRefreshKeepsAQueuedWriteFirst();
+    void mapWriteIsConfirmedWrittenAgainOrGivenUp_data();
+    void mapWriteIsConfirmedWrittenAgainOrGivenUp();
+    void lostLinkTakesOutCellsNotConfirmed();
 };
 
 void PollCycleTest::silentControllerSlowsDownThenLosesTheLink() {
@@ -274,9 +277,10 @@ void PollCycleTest::queuedWritesAreServedInOrderWithTheirHoldOffs() {
              << 0x54C1 << QVector<int>(20, 0) // clear map, 20 more
              << 0x5CF0 << QVector<int>(7, 0)  // whole map (240 cells), 247 / 32 ticks
              << 0x5AF0 << 0 << 0              // map read, two ticks
-             << 0x5000;                       // live
+             << 0x5CF0; // the read shows other cells than written: written again
     QCOMPARE(sent, expected);
     QCOMPARE(w.m.PendingWrites, 0u);
+    QVERIFY(w.m.MapCheck.waiting());
 }
 
 void PollCycleTest::mapWriteHoldsOffFrameLengthOver32Ticks_data() {
@@ -400,6 +404,130 @@ void PollCycleTest::configurationRefreshKeepsAQueuedWriteFirst() {
     };
     w.tick();
     QCOMPARE(w.m.SettingIndex, 0);
+}
+
+namespace {
+
+// A controller's map: writes it takes are acknowledged with the cells counted from cell 0.
+struct MapController {
+    QByteArray cells = QByteArray(240, char(3));
+    int writesDropped = 0; // the first N map writes are lost on the line
+    int writes = 0;
+    int reads = 0;
+
+    QByteArray answer(const QByteArray& request) {
+        const int code = std::uint8_t(request[2]);
+        if (code == 0x5C) {
+            if (++writes <= writesDropped) {
+                return {};
+            }
+            const int n = std::uint8_t(request[3]);
+            const int first = std::uint8_t(request[5]);
+            cells.replace(first, n, request.mid(6, n));
+            QByteArray d;
+            d.append(char(n));
+            d.append(char(0x01));
+            d.append(char(first));
+            d.append(cells.left(first + n));
+            return responseFrame(int(d.size()), 0x5C, d);
+        }
+        if (code == 0x5A) {
+            ++reads;
+            return responseFrame(243, 0x5A, QByteArray::fromHex("F01003") + cells);
+        }
+        return ::answer(request);
+    }
+};
+
+} // namespace
+
+void PollCycleTest::mapWriteIsConfirmedWrittenAgainOrGivenUp_data() {
+    QTest::addColumn<int>("dropped");
+    QTest::addColumn<int>("writes");
+    QTest::addColumn<int>("reads");
+    QTest::addColumn<bool>("taken");
+    QTest::newRow("acknowledged at once: no read") << 0 << 1 << 0 << true;
+    QTest::newRow("first write lost: read, written again") << 1 << 2 << 1 << true;
+    QTest::newRow("two lost: the third write takes") << 2 << 3 << 2 << true;
+    QTest::newRow("every write lost: given up after three") << 99 << 3 << 3 << false;
+}
+
+void PollCycleTest::mapWriteIsConfirmedWrittenAgainOrGivenUp() {
+    QFETCH(int, dropped);
+    QFETCH(int, writes);
+    QFETCH(int, reads);
+    QFETCH(bool, taken);
+    Window w;
+    w.known();
+    w.m.MapTableRead = true;
+    MapController controller;
+    controller.writesDropped = dropped;
+    w.link.responder = [&](const QByteArray& request) { return controller.answer(request); };
+    for (int c = 0; c < 240; ++c) {
+        w.m.MapTable[std::size_t((c / 16 + 1) * 17 + c % 16 + 1)] = 3;
+    }
+    // The user sets cells 17 and 18 (column 2, rows 2 and 3) to -5.
+    w.m.MapTable[36] = std::uint8_t(-5);
+    w.m.MapTable[37] = std::uint8_t(-5);
+    w.m.MapWriteFirst = 17;
+    w.m.MapWriteLast = 18;
+    w.m.PendingWrites = 0x2000;
+    QVector<MapWriteCheck::Cell> notTaken;
+    for (int i = 0; i < 80; ++i) {
+        const PollTickResult r = w.tick();
+        if (r.response && r.response->map && r.response->map->wholeMapRead) {
+            notTaken += r.response->map->notTaken;
+            // The grid never shows the controller's old value while the write is retried.
+            if (r.response->map->notTaken.isEmpty()) {
+                QCOMPARE(std::int8_t(w.m.MapTable[36]), std::int8_t(-5));
+            }
+        }
+    }
+    QCOMPARE(controller.writes, writes);
+    QCOMPARE(controller.reads, reads);
+    QVERIFY(!w.m.MapCheck.waiting());
+    QCOMPARE(w.m.PendingWrites, 0u);
+    QCOMPARE(w.lastCode(), 0x50); // back to live values
+    if (taken) {
+        QCOMPARE(std::int8_t(controller.cells[17]), std::int8_t(-5));
+        QVERIFY(notTaken.isEmpty());
+        QCOMPARE(std::int8_t(w.m.MapTable[36]), std::int8_t(-5));
+    } else {
+        QCOMPARE(notTaken.size(), 2);
+        QCOMPARE(notTaken[0].cell, 17);
+        QCOMPARE(std::int8_t(notTaken[0].value), std::int8_t(-5));
+        QCOMPARE(notTaken[1].cell, 18);
+        // MapTable holds what the controller has; the window shows the user's cells aside.
+        QCOMPARE(w.m.MapTable[36], std::uint8_t(3));
+        QCOMPARE(controller.cells[17], char(3));
+    }
+}
+
+void PollCycleTest::lostLinkTakesOutCellsNotConfirmed() {
+    Window w;
+    w.known();
+    w.m.MapTableRead = true;
+    w.m.MapTable[36] = 9;
+    w.m.MapWriteFirst = 17;
+    w.m.MapWriteLast = 17;
+    w.m.PendingWrites = 0x2000;
+    w.tick(); // the write goes out; nobody answers from now on
+    QCOMPARE(w.lastCode(), 0x5C);
+    w.m.MapTable[40] = 7; // an edit queued after the write, never sent
+    w.m.MapWriteFirst = 21;
+    w.m.MapWriteLast = 21;
+    w.m.PendingWrites |= 0x2000;
+    w.m.LinkCounter = 17;
+    const PollTickResult r = w.tick();
+    QVERIFY(r.lossReset);
+    QCOMPARE(r.lossReset->unconfirmed.size(), 2);
+    QCOMPARE(r.lossReset->unconfirmed[0].cell, 17);
+    QCOMPARE(r.lossReset->unconfirmed[0].value, std::uint8_t(9));
+    QCOMPARE(r.lossReset->unconfirmed[1].cell, 21);
+    QCOMPARE(r.lossReset->unconfirmed[1].value, std::uint8_t(7));
+    // Nothing of it goes to whichever controller answers next.
+    QCOMPARE(w.m.PendingWrites & 0x2000u, 0u);
+    QVERIFY(!w.m.MapCheck.waiting());
 }
 
 QTEST_GUILESS_MAIN(PollCycleTest)

@@ -7,6 +7,7 @@
 #include "MapFileCommands.h"
 #include "MapGridEditor.h"
 #include "MapToolBar.h"
+#include "PollCycle.h"
 #include "TChart3D.h"
 #include "TMySerial.h"
 #include "TRadioGroup.h"
@@ -151,6 +152,16 @@ bool TForm1::mapEditable() const {
     return Mirror.MapTableRead;
 }
 
+bool TForm1::controllerAnswering() const {
+    return Serial1 != nullptr && Serial1->SerialConnected() &&
+           Mirror.LinkCounter <= PollCycle::LossThreshold;
+}
+
+bool TForm1::controllerReady() const {
+    return controllerAnswering() && Mirror.IdentityState < 0 && Mirror.SettingIndex < 0 &&
+           Mirror.MapTableRead;
+}
+
 void TForm1::beep() {
     QApplication::beep();
 }
@@ -186,13 +197,13 @@ void TForm1::showFileError(const QString& text) {
     box.exec();
 }
 
-bool TForm1::askYesNo(const QString& text) {
+bool TForm1::askYesNo(const QString& text, bool yesIsDefault) {
     if (AskMapWrite) {
-        return AskMapWrite(text);
+        return AskMapWrite(text, yesIsDefault);
     }
     QMessageBox box(QMessageBox::Question, QStringLiteral("Orvex"), text,
                     QMessageBox::Yes | QMessageBox::No, this);
-    box.setDefaultButton(QMessageBox::Yes);
+    box.setDefaultButton(yesIsDefault ? QMessageBox::Yes : QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }
 

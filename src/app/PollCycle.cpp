@@ -66,6 +66,16 @@ void TForm1::ApplyTickResult(const PollTickResult& result) {
     if (result.response) {
         ApplyResponse(*result.response);
     }
+    if (MapEditor != nullptr) {
+        if (result.lossReset) {
+            MapEditor->connectionLost(result.lossReset->unconfirmed);
+        }
+        // Cells not written wait for a controller whose identity, settings and map are read;
+        // the question comes after this tick, so the link goes on meanwhile.
+        if (MapEditor->showsUnwrittenFile()) {
+            QTimer::singleShot(0, MapEditor, &MapGridEditor::offerUnwrittenWhenReady);
+        }
+    }
 }
 
 void TForm1::ApplyLossReset(const QString& caption, const QString& title, bool switchToParameters) {
@@ -165,6 +175,7 @@ void TForm1::ApplyMapUpdate(const MapUpdate& update) {
     }
     if (update.wholeMapRead && MapEditor != nullptr) {
         MapEditor->controllerMapRead();
+        MapEditor->mapNotTaken(update.notTaken, MapWriteCheck::MaxTries);
     }
 }
 

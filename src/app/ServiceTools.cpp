@@ -148,7 +148,7 @@ bool TForm1::mapFileAboutToBeWritten(const ControllerMirror& controller) {
     if (SaveControllerBackup(controller, &problem)) {
         return true;
     }
-    return askYesNo(problem + QStringLiteral("\n\n") + LangText(843));
+    return askYesNo(problem + QStringLiteral("\n\n") + LangText(843), false);
 }
 
 void TForm1::MenuPomocKopieClick() {

@@ -62,10 +62,7 @@ struct SettingsView;
 // The main window. Its controls keep their design names as member names and objectName; its
 // handlers are spread over several files by concern (start-up and close, poll cycle, languages,
 // keyboard and tabs, help, port menu).
-class TForm1 : public QMainWindow,
-               public LeftPanelControls,
-               public RecordingsHost,
-               public MapHost {
+class TForm1 : public QMainWindow, public LeftPanelControls, public RecordingsHost, public MapHost {
     Q_OBJECT
 
 public:
@@ -304,8 +301,9 @@ public:
     MapGridEditor* MapEditor = nullptr;
     MapFileCommands* MapFiles = nullptr;
     MapToolBar* MapTools = nullptr; // undo, redo and the map tools on ToolBarMap
-    // Answers the map file's write question instead of a message box (tests).
-    std::function<bool(const QString& text)> AskMapWrite;
+    // Answers the map's Yes/No questions instead of a message box (tests): the text and
+    // whether Yes is the default button.
+    std::function<bool(const QString& text, bool yesIsDefault)> AskMapWrite;
     TChart3D* MapChart = nullptr; // created the first time the map is shown in 3-D
     // Panel2 with the chart beside PanelLeft (show), or PanelLeft alone.
     void ShowChartPanel(bool show);
@@ -332,7 +330,9 @@ public:
                         const QString& defaultSuffix) override;
     void showFileError(const QString& text) override;
     void setFileCaption(const QString& caption, const QString& title) override;
-    bool askYesNo(const QString& text) override;
+    bool askYesNo(const QString& text, bool yesIsDefault) override;
+    bool controllerAnswering() const override;
+    bool controllerReady() const override;
 
     // --- a device that vanished while open (DeviceWatch.cpp): while the facade waits for it,
     // ReconnectTimer tries every 1.5 s to open it again; the status bar says what happens.

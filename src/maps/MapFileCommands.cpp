@@ -4,6 +4,7 @@
 #include "CsvMapFile.h"
 #include "GeneralText.h"
 #include "GridCell.h"
+#include "MapCells.h"
 #include "MapFile.h"
 #include "MapGridEditor.h"
 #include "MapHost.h"
@@ -106,11 +107,30 @@ bool MapFileCommands::OpenMapFile(const QString& path) {
         return false;
     }
     const MapGridEditor::MapBytes before = m.MapTable;
-    // With the controller's map at hand, the user sees what the file would change first.
-    bool write = true;
-    if (host_.mapEditable()) {
-        write = host_.askYesNo(differenceQuestion(bytes, fileMap));
+    const int fileBytes = int(bytes.size());
+    const QString name = QFileInfo(path).fileName();
+    if (!host_.mapEditable() || !host_.controllerAnswering()) {
+        // The controller's map is not known: the file is shown, not written, and offered once
+        // the controller's identity, settings and map have been read. Cells a short file does
+        // not hold will be the controller's, never the ones shown now.
+        MapGridEditor::CellMask cells;
+        const int mapBytes = fileBytes - MapFile::HeaderSize;
+        for (int n = 0; n < MapCells::CellCount; ++n) {
+            cells.set(static_cast<std::size_t>(n), MapCells::byteOfCell(n) < mapBytes);
+        }
+        m.MapTable = fileMap;
+        editor_.showMapTable();
+        if (TChart3D* chart = host_.mapChart()) {
+            chart->RefreshChart();
+        }
+        editor_.mapFileLoadedAside(before, name, cells, MapFile::deviceIdOf(bytes), fileBytes);
+        return true;
     }
+    // With the controller's map at hand, the user sees what the file would change first; a
+    // short file (only part of the map) has No as its default.
+    bool write = host_.askYesNo(
+        editor_.writeQuestion(m.MapTable, fileMap, true, MapFile::deviceIdOf(bytes), fileBytes),
+        fileBytes >= MapFile::FileSize);
     if (write) {
         write = host_.mapFileAboutToBeWritten(m);
     }
@@ -119,7 +139,7 @@ bool MapFileCommands::OpenMapFile(const QString& path) {
     if (TChart3D* chart = host_.mapChart()) {
         chart->RefreshChart();
     }
-    editor_.mapFileLoaded(before, QFileInfo(path).fileName(), write);
+    editor_.mapFileLoaded(before, name, write);
     if (!write) {
         return true;
     }
@@ -130,20 +150,6 @@ bool MapFileCommands::OpenMapFile(const QString& path) {
     m.SettingIndex = 0;
     m.IdentityState = 0;
     return true;
-}
-
-QString MapFileCommands::differenceQuestion(const QByteArray& file,
-                                            const MapGridEditor::MapBytes& fileMap) const {
-    const MapFile::Difference d = MapFile::difference(host_.mirror().MapTable, fileMap);
-    QString text = host_.mapText(818).arg(d.cells).arg(GeneralText(d.largest * 0.2));
-    const std::uint32_t fileDevice = MapFile::deviceIdOf(file);
-    const std::uint32_t device = host_.mirror().DeviceId;
-    if (fileDevice != 0 && fileDevice != device) {
-        text += QStringLiteral("\n\n") + host_.mapText(819)
-                                             .arg(MapFile::deviceIdText(fileDevice))
-                                             .arg(MapFile::deviceIdText(device));
-    }
-    return text + QStringLiteral("\n\n") + host_.mapText(823);
 }
 
 bool MapFileCommands::SaveCsvFile(const QString& path) {

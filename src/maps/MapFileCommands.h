@@ -23,8 +23,10 @@ public:
     void MenuPlikiZapiszClick();
 
     // The same without the dialogs; true when done. A map file opened while the controller's
-    // map is known asks first (cells that differ, the largest change, another DeviceId): Yes
-    // writes it whole, No only shows it in the grid.
+    // map is known asks first (cells that differ, the largest change, another DeviceId, a
+    // short file): Yes backs up and writes it whole, No only shows it in the grid. Before the
+    // controller's map is known (a file named on the command line) it is shown as not written
+    // and asked about once the controller's identity, settings and map have been read.
     bool OpenMapFile(const QString& path);
     bool SaveMapFile(const QString& path);
     bool OpenCsvFile(const QString& path);
@@ -34,9 +36,6 @@ public:
 
 private:
     QString cannotOpen(const QString& path, const QString& reason) const;
-    // How many cells the file changes, by how much at most, and whose file it is.
-    QString differenceQuestion(const QByteArray& file,
-                               const MapGridEditor::MapBytes& fileMap) const;
 
     MapHost& host_;
     MapGridEditor& editor_;

@@ -1,10 +1,12 @@
 #include "MapGridEditor.h"
 
 #include "ControllerMirror.h"
+#include "GeneralText.h"
 #include "GridCell.h"
 #include "MapCellDelegate.h"
 #include "MapCellValue.h"
 #include "MapCells.h"
+#include "MapFile.h"
 #include "MapHost.h"
 #include "MapUpdate.h"
 #include "PendingWrites.h"
@@ -15,7 +17,9 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
 #include <QTableWidget>
+#include <QTimer>
 
 #include <memory>
 
@@ -125,7 +129,13 @@ void MapGridEditor::queueWrite() {
 
 void MapGridEditor::queueCells(int first, int last) {
     if (fileShown_) {
-        return; // the grid shows a file the user chose not to write
+        return; // the grid shows cells not written: they go together, after a question
+    }
+    if (!host_.controllerAnswering()) {
+        // Nobody would take the write: the edit stays in the grid, not written, and is
+        // offered to the controller once it answers and its map has been read.
+        holdUnwritten({}, true);
+        return;
     }
     ControllerMirror& m = host_.mirror();
     if ((m.PendingWrites & PW_MAP_WRITE) != 0) {
@@ -267,6 +277,8 @@ void MapGridEditor::mapFileLoaded(const MapBytes& before, const QString& fileNam
     if (written) {
         fileShown_ = false;
         fileName_.clear();
+        offerCells_.reset();
+        offerOnRead_ = false;
     } else {
         if (!fileShown_) {
             controllerMap_ = before;
@@ -277,14 +289,156 @@ void MapGridEditor::mapFileLoaded(const MapBytes& before, const QString& fileNam
     noteMapShown();
 }
 
+void MapGridEditor::mapFileLoadedAside(const MapBytes& before, const QString& fileName,
+                                       const CellMask& cells, std::uint32_t fileDevice,
+                                       int fileBytes) {
+    mapFileLoaded(before, fileName, false);
+    fileDevice_ = fileDevice;
+    fileBytes_ = fileBytes;
+    holdUnwritten(cells, true);
+}
+
+void MapGridEditor::holdUnwritten(const CellMask& cells, bool offer) {
+    if (!fileShown_) {
+        controllerMap_ = shown_; // MapTable before the edit that is being made
+        fileShown_ = true;
+        fileName_.clear();
+        fileDevice_ = 0;
+        fileBytes_ = 0;
+    }
+    offerCells_ |= cells;
+    if (offer) {
+        offerOnRead_ = true;
+        freshRead_ = false;
+    }
+    emit toolsStateChanged();
+}
+
+MapGridEditor::CellMask MapGridEditor::changedFromController() const {
+    CellMask changed = offerCells_;
+    const auto& now = host_.mirror().MapTable;
+    for (int n = 0; n < MapCells::CellCount; ++n) {
+        const auto b = static_cast<std::size_t>(MapCells::byteOfCell(n));
+        if (now[b] != controllerMap_[b]) {
+            changed.set(static_cast<std::size_t>(n));
+        }
+    }
+    return changed;
+}
+
+void MapGridEditor::connectionLost(const QVector<MapWriteCheck::Cell>& cells) {
+    if (cells.isEmpty()) {
+        return;
+    }
+    CellMask mask;
+    for (const MapWriteCheck::Cell& c : cells) {
+        mask.set(static_cast<std::size_t>(c.cell));
+    }
+    if (!fileShown_) {
+        // What the controller held before these cells is not known: the read on its return
+        // tells. Until then the grid keeps the user's values.
+        shown_ = host_.mirror().MapTable;
+    }
+    holdUnwritten(mask, true);
+}
+
+void MapGridEditor::mapNotTaken(const QVector<MapWriteCheck::Cell>& cells, int tries) {
+    if (cells.isEmpty()) {
+        return;
+    }
+    auto& table = host_.mirror().MapTable;
+    if (!fileShown_) {
+        controllerMap_ = table; // the controller's values, the cells it did not take included
+        fileShown_ = true;
+        fileName_.clear();
+        fileDevice_ = 0;
+        fileBytes_ = 0;
+    }
+    CellMask mask;
+    for (const MapWriteCheck::Cell& c : cells) {
+        mask.set(static_cast<std::size_t>(c.cell));
+        controllerMap_[static_cast<std::size_t>(MapCells::byteOfCell(c.cell))] =
+            table[static_cast<std::size_t>(MapCells::byteOfCell(c.cell))];
+        setValue(MapCells::column(c.cell), MapCells::row(c.cell),
+                 static_cast<std::int8_t>(c.value));
+    }
+    offerCells_ |= mask;
+    // The user is told now and writes again with the write button; nothing is sent by itself.
+    offerOnRead_ = false;
+    if (TChart3D* chart = host_.mapChart()) {
+        chart->RefreshChart();
+    }
+    noteMapShown();
+    const QString text = host_.mapText(880).arg(cells.size()).arg(tries);
+    // After the poll tick that brought the map: the link goes on while the box is open.
+    QTimer::singleShot(0, this, [this, text] { host_.showFileError(text); });
+}
+
+QString MapGridEditor::writeQuestion(const MapBytes& controller, const MapBytes& user,
+                                     bool fromFile, std::uint32_t fileDevice, int fileBytes) const {
+    const MapFile::Difference d = MapFile::difference(controller, user);
+    QString text = host_.mapText(818).arg(d.cells).arg(GeneralText(d.largest * 0.2));
+    const std::uint32_t device = host_.mirror().DeviceId;
+    if (fromFile && fileDevice != 0 && fileDevice != device) {
+        text += QStringLiteral("\n\n") + host_.mapText(819)
+                                             .arg(MapFile::deviceIdText(fileDevice))
+                                             .arg(MapFile::deviceIdText(device));
+    }
+    if (fromFile && fileBytes < MapFile::FileSize) {
+        const int mapBytes = std::max(0, fileBytes - MapFile::HeaderSize);
+        int cells = 0;
+        for (int n = 0; n < MapCells::CellCount; ++n) {
+            cells += MapCells::byteOfCell(n) < mapBytes ? 1 : 0;
+        }
+        text += QStringLiteral("\n\n") +
+                host_.mapText(883).arg(fileBytes).arg(MapFile::FileSize).arg(cells);
+    }
+    return text + QStringLiteral("\n\n") + host_.mapText(fromFile ? 823 : 882);
+}
+
+void MapGridEditor::offerUnwrittenWhenReady() {
+    if (!fileShown_ || !offerOnRead_ || !freshRead_ || offering_ || !host_.controllerReady()) {
+        return;
+    }
+    const QScopedValueRollback<bool> asking(offering_, true);
+    const auto& user = host_.mirror().MapTable;
+    if (MapFile::difference(controllerMap_, user).cells == 0) {
+        // The controller holds these cells already.
+        fileShown_ = false;
+        fileName_.clear();
+        offerCells_.reset();
+        offerOnRead_ = false;
+        noteMapShown();
+        host_.setStatusText(host_.mapText(821));
+        return;
+    }
+    const bool fromFile = !fileName_.isEmpty();
+    const bool full = !fromFile || fileBytes_ >= MapFile::FileSize;
+    const bool yes = host_.askYesNo(
+        writeQuestion(controllerMap_, user, fromFile, fileDevice_, fileBytes_), full);
+    offerOnRead_ = false;
+    if (!fileShown_) {
+        return; // written or dropped meanwhile
+    }
+    if (!yes) {
+        noteMapShown(); // shown, not written, until the write button or the next map read
+        return;
+    }
+    writeWholeShownMap();
+}
+
 void MapGridEditor::writeShownMap() {
     if (!fileShown_) {
         return;
     }
-    if (!host_.mapEditable()) {
+    if (!host_.mapEditable() || !host_.controllerAnswering()) {
         host_.beep();
         return;
     }
+    writeWholeShownMap();
+}
+
+void MapGridEditor::writeWholeShownMap() {
     {
         // What the controller holds now is what a backup before the write must keep.
         auto controller = std::make_unique<ControllerMirror>(host_.mirror());
@@ -295,6 +449,8 @@ void MapGridEditor::writeShownMap() {
     }
     fileShown_ = false;
     fileName_.clear();
+    offerCells_.reset();
+    offerOnRead_ = false;
     ControllerMirror& m = host_.mirror();
     m.MapWriteFirst = 0;
     m.MapWriteLast = MapCells::CellCount - 1;
@@ -303,7 +459,36 @@ void MapGridEditor::writeShownMap() {
 }
 
 void MapGridEditor::controllerMapRead() {
-    const auto& now = host_.mirror().MapTable;
+    // The map arrived: the grid's colours follow the values just read.
+    grid_->viewport()->update();
+    auto& table = host_.mirror().MapTable;
+    if (fileShown_ && (offerOnRead_ || offering_)) {
+        // Cells not written are offered against the map just read: the grid keeps showing
+        // them over the controller's other cells.
+        CellMask cells = offerCells_;
+        for (int n = 0; n < MapCells::CellCount; ++n) {
+            const auto b = static_cast<std::size_t>(MapCells::byteOfCell(n));
+            if (shown_[b] != controllerMap_[b]) {
+                cells.set(static_cast<std::size_t>(n));
+            }
+        }
+        offerCells_ = cells;
+        controllerMap_ = table;
+        for (int n = 0; n < MapCells::CellCount; ++n) {
+            if (cells.test(static_cast<std::size_t>(n))) {
+                const auto b = static_cast<std::size_t>(MapCells::byteOfCell(n));
+                table[b] = shown_[b];
+            }
+        }
+        showMapTable();
+        if (TChart3D* chart = host_.mapChart()) {
+            chart->RefreshChart();
+        }
+        freshRead_ = true;
+        noteMapShown();
+        return;
+    }
+    const auto& now = table;
     for (int n = 0; n < MapCells::CellCount; ++n) {
         const auto b = static_cast<std::size_t>(MapCells::byteOfCell(n));
         if (now[b] != shown_[b]) {
@@ -313,6 +498,8 @@ void MapGridEditor::controllerMapRead() {
     }
     fileShown_ = false;
     fileName_.clear();
+    offerCells_.reset();
+    offerOnRead_ = false;
     noteMapShown();
 }
 
@@ -433,7 +620,44 @@ void MapGridEditor::GridMapaClick() {
 }
 
 void MapGridEditor::ToolBtnMapKasujClick() {
+    // The whole map goes with one click: asked first (No is the default), backed up first.
+    if (!host_.askYesNo(host_.mapText(884), false)) {
+        return;
+    }
     ControllerMirror& m = host_.mirror();
+    if (fileShown_) {
+        // The grid shows cells not written: what the controller holds is what is erased.
+        m.MapTable = controllerMap_;
+        showMapTable();
+        fileShown_ = false;
+        fileName_.clear();
+        offerCells_.reset();
+        offerOnRead_ = false;
+    }
+    if (!host_.mapFileAboutToBeWritten(m)) {
+        noteMapShown();
+        return;
+    }
+    // Cells still on their way would be written again over the erased map.
+    m.MapCheck.takeUnconfirmed(m);
+    if (host_.mapEditable()) {
+        // The erased map reads back as zeros; undo writes the cells as they were.
+        MapHistory::Edit edit;
+        for (int i = 1; i <= 15; ++i) {
+            for (int j = 1; j <= 16; ++j) {
+                const int before = value(i, j);
+                if (before != 0) {
+                    edit << change(i, j, before, 0);
+                    setValue(i, j, 0);
+                }
+            }
+        }
+        history_.record(edit);
+        if (TChart3D* chart = host_.mapChart()) {
+            chart->RefreshChart();
+        }
+    }
+    noteMapShown();
     m.PendingWrites |= PW_CLEAR_MAP;
     // Read the cleared map back, so the grid shows what the controller now holds.
     m.PendingWrites |= PW_MAP_READ;

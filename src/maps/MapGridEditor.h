@@ -2,6 +2,7 @@
 
 #include "MapHistory.h"
 #include "MapTools.h"
+#include "MapWriteCheck.h"
 
 #include <QObject>
 #include <QPointer>
@@ -9,6 +10,7 @@
 #include <QString>
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 
 struct MapUpdate;
@@ -66,6 +68,18 @@ public:
     // as one edit. `written` false: the grid now shows the file, not the controller's map;
     // edits are not written until writeShownMap() or until the controller's map is read again.
     void mapFileLoaded(const MapBytes& before, const QString& fileName, bool written);
+    // Map cells (0..239) shown in the grid that the controller does not hold.
+    using CellMask = std::bitset<240>;
+    // A map file loaded while the controller's map is not known (not read yet, or no
+    // connection): shown as not written, and offered once the controller's identity, settings
+    // and map have been read. Only the cells in `cells` come from the file; the others will be
+    // the controller's. `fileDevice` and `fileBytes` describe the file for the question.
+    void mapFileLoadedAside(const MapBytes& before, const QString& fileName, const CellMask& cells,
+                            std::uint32_t fileDevice, int fileBytes);
+    // The question before a map is written: how many cells change, by how much at most,
+    // another controller's file, a short file, and what is asked.
+    QString writeQuestion(const MapBytes& controller, const MapBytes& user, bool fromFile,
+                          std::uint32_t fileDevice, int fileBytes) const;
     bool showsUnwrittenFile() const { return fileShown_; }
     QString shownFileName() const { return fileName_; }
     // The controller's map as the program last knew it, while the grid shows a file.
@@ -80,6 +94,15 @@ public:
     // shows a file those cells belong to the controller's map kept aside: the file's values go
     // back into MapTable and true says the grid must not show the update.
     bool controllerCellsAcknowledged(const MapUpdate& update);
+    // The link was lost with cells written but not confirmed (or still to be written): they
+    // stay in the grid as not written and are offered again once the controller is read.
+    void connectionLost(const QVector<MapWriteCheck::Cell>& cells);
+    // Once the controller is known again, asks whether to write the cells not written
+    // (differences, Yes/No; a backup first). Called after every poll tick.
+    void offerUnwrittenWhenReady();
+    // A map read showed cells that the controller did not take after every write: they stay
+    // in the grid as not written, and the user is told (`tries` writes were made).
+    void mapNotTaken(const QVector<MapWriteCheck::Cell>& cells, int tries);
 
     // For the cell delegate.
     bool mayType(int column, int row) const;
@@ -125,4 +148,16 @@ private:
     MapBytes controllerMap_{}; // while a file is shown unwritten
     bool fileShown_ = false;
     QString fileName_;
+    // Cells that must be offered to the controller (beyond those that differ from
+    // controllerMap_), and whether to offer them once the controller's map is read.
+    CellMask offerCells_;
+    bool offerOnRead_ = false;
+    bool offering_ = false;
+    bool freshRead_ = false; // the controller's map was read since the cells were held
+    std::uint32_t fileDevice_ = 0;
+    int fileBytes_ = 0;
+    // Enters (or extends) the not-written state: the grid keeps the user's cells.
+    void holdUnwritten(const CellMask& cells, bool offer);
+    CellMask changedFromController() const;
+    void writeWholeShownMap();
 };

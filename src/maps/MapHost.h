@@ -35,8 +35,14 @@ public:
     virtual void setFileCaption(const QString& caption, const QString& title) = 0;
     virtual void closePort() = 0;
 
-    // A question with Yes (the default) and No; true for Yes.
-    virtual bool askYesNo(const QString& text) = 0;
+    // The controller answers (the window does not show "No connection").
+    virtual bool controllerAnswering() const = 0;
+    // The controller answers and its identity, settings and map have been read since it
+    // came: a map may be offered for writing (the backup has what it needs).
+    virtual bool controllerReady() const = 0;
+
+    // A question with Yes and No, `yesIsDefault` choosing the default button; true for Yes.
+    virtual bool askYesNo(const QString& text, bool yesIsDefault) = 0;
     // Called just before the cells of a binary map file replace the controller's map and are
     // written to it; `controller` holds the controller's settings and map as they are now.
     // False stops the write: the file stays shown, not written.

@@ -191,7 +191,13 @@ void MapToolBar::updateState() {
     const bool file = editor_.showsUnwrittenFile();
     WriteAction->setEnabled(file);
     WriteAction->setVisible(file);
-    FileNotice->setText(file ? host_.mapText(820).arg(editor_.shownFileName()) : QString());
+    QString notice;
+    if (file) {
+        notice = editor_.shownFileName().isEmpty()
+                     ? host_.mapText(881)
+                     : host_.mapText(820).arg(editor_.shownFileName());
+    }
+    FileNotice->setText(notice);
     FileNotice->setToolTip(FileNotice->text());
     if (fileNoticeAction_ != nullptr) {
         fileNoticeAction_->setVisible(file);

@@ -184,7 +184,7 @@ private slots:
         const QString path = dir.path() + "/other.orvx";
         QVERIFY(MapFile::saveWhole(path, MapFile::compose(fileMirror)).isEmpty());
         QStringList questions;
-        w->AskMapWrite = [&](const QString& text) {
+        w->AskMapWrite = [&](const QString& text, bool) {
             questions << text;
             return questions.size() == 1 ? writeAnswer : goOnAnswer;
         };

@@ -42,6 +42,8 @@ public:
             return QStringLiteral("file %1 not written");
         case 817:
             return QStringLiteral("text 817 [%1 %2]");
+        case 883:
+            return QStringLiteral("text 883 [%1 %2 %3]");
         case 818:
             return QStringLiteral("%1 cells differ, largest %2.");
         case 819:
@@ -67,10 +69,15 @@ public:
         title = t;
     }
     void closePort() override { ++portCloses; }
-    QStringList questions; // texts of the Yes/No questions asked
+    QStringList questions;   // texts of the Yes/No questions asked
+    QList<bool> yesDefaults; // whether Yes was the default button of each
     bool answer = true;
-    bool askYesNo(const QString& text) override {
+    bool askYesNo(const QString& text, bool yesIsDefault) override {
         questions << text;
+        yesDefaults << yesIsDefault;
         return answer;
     }
+    bool answering = true;
+    bool controllerAnswering() const override { return answering; }
+    bool controllerReady() const override { return answering && editable; }
 };

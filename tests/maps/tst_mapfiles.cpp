@@ -197,10 +197,18 @@ void MapFilesTest::shortFilesLoadWhatTheyHold() {
     QCOMPARE(host.m.MapTable, map);
     QCOMPARE(host.m.PendingWrites & 0x2000u, 0x2000u); // the current map is written all the same
     writeAll(path("100.orvx"), header + QByteArray(52, '\x02'));
+    host.questions.clear();
+    host.yesDefaults.clear();
     QVERIFY(files->OpenMapFile(path("100.orvx")));
     QCOMPARE(host.m.MapTable[51], quint8(2));
     QCOMPARE(host.m.MapTable[52], map[52]);
     QVERIFY(host.errors.isEmpty());
+    // The question says the file is short and how many cells come from it (its 52 map bytes
+    // hold columns 1 and 2 whole); No is its default.
+    QCOMPARE(host.questions.size(), 1);
+    QVERIFY2(host.questions[0].contains(QStringLiteral("text 883 [100 320 32]")),
+             qPrintable(host.questions[0]));
+    QCOMPARE(host.yesDefaults, QList<bool>{false});
 }
 
 void MapFilesTest::readOnlyFileOpensAndAMissingOneIsNamed() {
@@ -537,11 +545,31 @@ void MapFilesTest::openedMapFileAsksWithItsDifferenceFirst() {
         QVERIFY(!editor->showsUnwrittenFile());
         QVERIFY(!editor->controllerCellsAcknowledged(ack)); // the grid is the controller's again
     }
-    // Not connected: no question, the file is written as it always was.
+    // The controller's map not read yet (a file named on the command line): no question and
+    // no write; the file is shown as not written until the controller's map is read, then
+    // offered against that map.
     host.questions.clear();
+    host.m.PendingWrites = 0;
     host.editable = false;
     host.m.MapTable = controllerMap;
     QVERIFY(files->OpenMapFile(path("known.orvx")));
     QVERIFY(host.questions.isEmpty());
-    QCOMPARE(host.m.PendingWrites & 0x2000u, 0x2000u);
+    QCOMPARE(host.m.PendingWrites & 0x2000u, 0u);
+    QVERIFY(editor->showsUnwrittenFile());
+    editor->offerUnwrittenWhenReady();
+    QVERIFY(host.questions.isEmpty()); // nothing to offer against yet
+    // The controller's map arrives: one of the file's cells is what it holds already.
+    host.editable = true;
+    host.m.MapTable = controllerMap;
+    host.m.MapTable[1 * 17 + 1] = 2;
+    editor->controllerMapRead();
+    QCOMPARE(int(qint8(host.m.MapTable[4 * 17 + 9])), -7); // the grid keeps the file
+    editor->offerUnwrittenWhenReady();
+    QCOMPARE(host.questions.size(), 1);
+    QVERIFY2(host.questions[0].startsWith(QStringLiteral("2 cells differ, largest 1.4.")),
+             qPrintable(host.questions[0]));
+    QCOMPARE(host.m.PendingWrites & 0x2000u, answer ? 0x2000u : 0u);
+    QCOMPARE(editor->showsUnwrittenFile(), !answer);
+    editor->offerUnwrittenWhenReady();
+    QCOMPARE(host.questions.size(), 1); // asked once
 }

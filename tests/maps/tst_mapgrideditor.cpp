@@ -264,12 +264,29 @@ void MapGridEditorTest::eraseAsksTheControllerAndReadsTheMapAgain() {
     host.m.IdentityState = -1;
     host.m.SettingIndex = -1;
     host.m.RxBuffer[10] = 0x55;
+    // Asked first, No as the default: No changes nothing.
+    host.answer = false;
+    editor->ToolBtnMapKasujClick();
+    QCOMPARE(host.questions, QStringList{QStringLiteral("text 884")});
+    QCOMPARE(host.yesDefaults, QList<bool>{false});
+    QCOMPARE(host.m.PendingWrites, 0u);
+    QCOMPARE(host.m.IdentityState, -1);
+    QCOMPARE(cell(1, 1), 9);
+    host.answer = true;
     editor->ToolBtnMapKasujClick();
     QCOMPARE(host.m.PendingWrites, 0x0200u | 0x0800u);
     QCOMPARE(host.m.IdentityState, 0);
     QCOMPARE(host.m.SettingIndex, 0);
     QCOMPARE(host.m.RxBuffer[10], quint8(0));
-    QCOMPARE(cell(1, 1), 9); // replaced when the map is read again
+    QCOMPARE(cell(1, 1), 0); // the erased map, as it will read back
+    // Undo writes the cell as it was.
+    QVERIFY(editor->canUndo());
+    host.m.PendingWrites = 0;
+    editor->undo();
+    QCOMPARE(cell(1, 1), 9);
+    QCOMPARE(host.m.PendingWrites, 0x2000u);
+    QCOMPARE(host.m.MapWriteFirst, 0);
+    QCOMPARE(host.m.MapWriteLast, 0);
 }
 
 QTEST_MAIN(MapGridEditorTest)

@@ -3,7 +3,9 @@
 // beside the panel once and follows the map, the language and service mode; and the command
 // line names a map file.
 #include "CommandLine.h"
+#include "MapBackup.h"
 #include "MapCellValue.h"
+#include "MapColorRamp.h"
 #include "MapFileCommands.h"
 #include "MapGridEditor.h"
 #include "MapToolBar.h"
@@ -14,10 +16,13 @@
 #include "TRadioGroup.h"
 
 #include <QAction>
+#include <QDir>
 #include <QDoubleSpinBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -33,21 +38,46 @@ class MapsOnSimTest : public QObject {
     std::unique_ptr<TForm1> w;
     QStringList questions;
 
-    void start() {
+    QList<bool> yesDefaults;
+    QStringList errors;
+    bool answer = true;
+    QByteArray mapWhenAsked; // the controller's map when each question was asked
+
+    // The simulator (with `map` when given) and the window, not connected yet.
+    void prepare(const QByteArray& map = {}) {
         SimConfig config;
         config.pacing = false;
         sim = std::make_unique<SimController>(config);
         QVERIFY2(sim->start(), qPrintable(sim->errorString()));
+        if (!map.isEmpty()) {
+            sim->setMapCells(map);
+        }
         w = std::make_unique<TForm1>();
         w->Serial1->SetOpenErrorPresenter([](const QString&, const QString&) {});
-        w->ErrorBox = [](const QString&) {};
-        w->AskMapWrite = [this](const QString& text) {
+        w->ErrorBox = [this](const QString& text) { errors << text; };
+        w->AskMapWrite = [this](const QString& text, bool yesIsDefault) {
             questions << text;
-            return true;
+            yesDefaults << yesIsDefault;
+            mapWhenAsked = sim->mapCells();
+            return answer;
         };
+    }
+    void connectWindow() {
         w->UseSessionDevice(sim->slavePath());
         w->resize(1000, 700);
         w->show();
+    }
+    static QByteArray distinctMap() {
+        QByteArray cells(240, '\0');
+        for (int n = 0; n < 240; ++n) {
+            cells[n] = char(n % 50 - 20);
+        }
+        return cells;
+    }
+    static QStringList backups() { return QDir(MapBackup::folder()).entryList(QDir::Files); }
+    void start(const QByteArray& map = {}) {
+        prepare(map);
+        connectWindow();
         QTRY_COMPARE_WITH_TIMEOUT(w->Mirror.IdentityState, -1, Wait);
         QTRY_VERIFY_WITH_TIMEOUT(!w->PanelMapy->isHidden(), Wait);
         // The map has been read: the grid shows the controller's cells.
@@ -71,6 +101,10 @@ class MapsOnSimTest : public QObject {
 private slots:
     void cleanup() {
         questions.clear();
+        yesDefaults.clear();
+        errors.clear();
+        answer = true;
+        QDir(MapBackup::folder()).removeRecursively();
         w.reset();
         sim.reset();
     }
@@ -79,6 +113,11 @@ private slots:
     void chartOpensBesideTheMapOnceAndFollowsIt();
     void commandLineNamesOneMapFile();
     void toolChangeAndItsUndoReachTheController();
+    void shortFileFromTheCommandLineIsOfferedOnlyAfterTheMapIsRead();
+    void eraseAsksBacksUpAndUndoWritesTheMapBack();
+    void lostMapWriteIsWrittenAgainThenReportedAndKeptInTheGrid();
+    void editsWithoutConnectionAreOfferedWhenTheControllerAnswersAgain();
+    void gridIsColouredAgainWhenTheMapIsReadAgain();
 };
 
 void MapsOnSimTest::steppedSelectionAndTypedValueReachTheControllerAndReadBack() {
@@ -224,6 +263,139 @@ void MapsOnSimTest::toolChangeAndItsUndoReachTheController() {
     QTest::keyClick(w->GridMapa, Qt::Key_Z, Qt::ControlModifier);
     QTRY_COMPARE_WITH_TIMEOUT(sim->mapCells(), before, Wait);
     QCOMPARE(TForm1::Cell(w->GridMapa, 7, 4), MapCellValue::text(cellOf(before, 7, 4)));
+}
+
+void MapsOnSimTest::shortFileFromTheCommandLineIsOfferedOnlyAfterTheMapIsRead() {
+    const QByteArray original = distinctMap();
+    prepare(original);
+    // 83 bytes: the head and the map bytes up to column 1's last cell.
+    QByteArray file(83, '\0');
+    file[40] = 1;
+    for (int r = 1; r <= 16; ++r) {
+        file[48 + 17 + r] = 10;
+    }
+    QTemporaryDir dir;
+    const QString path = dir.filePath("short.orvx");
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(file);
+    f.close();
+    // As main() does with a file named on the command line, before any answer.
+    QVERIFY(w->MapFiles->OpenAnyFile(path));
+    QVERIFY(w->MapEditor->showsUnwrittenFile());
+    connectWindow();
+    QTRY_COMPARE_WITH_TIMEOUT(questions.size(), 1, Wait);
+    QCOMPARE(mapWhenAsked, original); // nothing was written before the user's answer
+    QCOMPARE(yesDefaults, QList<bool>{false});
+    QVERIFY2(questions[0].contains(w->LangText(883).arg(83).arg(320).arg(16)),
+             qPrintable(questions[0]));
+    QVERIFY2(questions[0].contains(w->LangText(818).arg(16).arg(QLocale().toString(6.0))),
+             qPrintable(questions[0]));
+    QByteArray expected = original;
+    for (int r = 0; r < 16; ++r) {
+        expected[r] = 10;
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(sim->mapCells(), expected, Wait);
+    // The controller's map as it was is in the backup.
+    QCOMPARE(backups().size(), 1);
+    QFile backup(QDir(MapBackup::folder()).filePath(backups().first()));
+    QVERIFY(backup.open(QIODevice::ReadOnly));
+    const QByteArray saved = backup.readAll();
+    QCOMPARE(saved.size(), 320);
+    QCOMPARE(saved[48 + 17 + 1], original[0]);
+    QCOMPARE(saved[48 + 2 * 17 + 1], original[16]);
+    QTRY_VERIFY_WITH_TIMEOUT(!w->MapEditor->showsUnwrittenFile(), Wait);
+}
+
+void MapsOnSimTest::eraseAsksBacksUpAndUndoWritesTheMapBack() {
+    const QByteArray original = distinctMap();
+    start(original);
+    answer = false;
+    w->ToolBtnMapKasuj->trigger();
+    QCOMPARE(questions.size(), 1);
+    QCOMPARE(questions[0], w->LangText(884));
+    QCOMPARE(yesDefaults, QList<bool>{false});
+    const quint64 seen = sim->requestCount();
+    QTRY_VERIFY_WITH_TIMEOUT(sim->requestCount() >= seen + 5, Wait);
+    QCOMPARE(sim->mapCells(), original);
+    QVERIFY(backups().isEmpty());
+
+    answer = true;
+    w->ToolBtnMapKasuj->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(sim->mapCells(), QByteArray(240, '\0'), Wait);
+    QCOMPARE(backups().size(), 1);
+    // Read again after the erase; undo writes the erased cells back.
+    QTRY_VERIFY_WITH_TIMEOUT(w->Mirror.MapTableRead && w->Mirror.IdentityState < 0, Wait * 2);
+    QVERIFY(w->MapTools->UndoAction->isEnabled());
+    w->MapTools->UndoAction->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(sim->mapCells(), original, Wait);
+    QCOMPARE(TForm1::Cell(w->GridMapa, 3, 4), MapCellValue::text(cellOf(original, 3, 4)));
+}
+
+void MapsOnSimTest::lostMapWriteIsWrittenAgainThenReportedAndKeptInTheGrid() {
+    start(distinctMap());
+    const int before = cellInProgram(3, 4);
+    sim->setFault(*SimFault::parse(QStringLiteral("silence@0x5C")));
+    select(3, 4, 3, 4);
+    w->GridMapa->setFocus();
+    QTest::keyClick(w->GridMapa, Qt::Key_Up, Qt::ControlModifier);
+    QTRY_COMPARE_WITH_TIMEOUT(errors.size(), 1, Wait * 2);
+    QCOMPARE(errors[0], w->LangText(880).arg(1).arg(3));
+    // The user's value stays in the grid, framed as not written, with the write button.
+    QVERIFY(w->MapEditor->showsUnwrittenFile());
+    QCOMPARE(cellInProgram(3, 4), before + 1);
+    QCOMPARE(TForm1::Cell(w->GridMapa, 3, 4), MapCellValue::text(before + 1));
+    QCOMPARE(cellOf(sim->mapCells(), 3, 4), before);
+    QVERIFY(w->MapTools->WriteAction->isEnabled());
+    // The line is fine again: the write button sends it.
+    sim->clearFaults();
+    w->MapTools->WriteAction->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(cellOf(sim->mapCells(), 3, 4), before + 1, Wait);
+    QVERIFY(!w->MapEditor->showsUnwrittenFile());
+    QCOMPARE(errors.size(), 1);
+}
+
+void MapsOnSimTest::editsWithoutConnectionAreOfferedWhenTheControllerAnswersAgain() {
+    start(distinctMap());
+    const int before = cellInProgram(5, 5);
+    sim->setFault(*SimFault::parse(QStringLiteral("silence")));
+    w->Mirror.LinkCounter = 16; // the next request unanswered is the loss
+    QTRY_VERIFY_WITH_TIMEOUT(w->Image1->isHidden(), Wait);
+    select(5, 5, 5, 5);
+    w->GridMapa->setFocus();
+    QTest::keyClick(w->GridMapa, Qt::Key_Up, Qt::ControlModifier);
+    QVERIFY(w->MapEditor->showsUnwrittenFile());
+    QCOMPARE(w->Mirror.PendingWrites & 0x2000u, 0u);
+    QCOMPARE(w->MapTools->FileNotice->text(), w->LangText(881));
+    // The controller answers again: its map is read, then the change is offered.
+    sim->clearFaults();
+    QTRY_COMPARE_WITH_TIMEOUT(questions.size(), 1, Wait * 2);
+    QVERIFY2(questions[0].endsWith(w->LangText(882)), qPrintable(questions[0]));
+    QCOMPARE(cellOf(mapWhenAsked, 5, 5), before);
+    QCOMPARE(yesDefaults, QList<bool>{true});
+    QTRY_COMPARE_WITH_TIMEOUT(cellOf(sim->mapCells(), 5, 5), before + 1, Wait);
+    QTRY_VERIFY_WITH_TIMEOUT(!w->MapEditor->showsUnwrittenFile(), Wait);
+    QCOMPARE(backups().size(), 1);
+}
+
+void MapsOnSimTest::gridIsColouredAgainWhenTheMapIsReadAgain() {
+    start(distinctMap());
+    QTableWidget* g = w->GridMapa;
+    const QRect cell = g->visualRect(g->model()->index(4, 3));
+    const QPoint at = g->viewport()->mapTo(w.get(), cell.bottomRight() - QPoint(3, 3));
+    auto shown = [&] {
+        QCoreApplication::processEvents();
+        return w->screen()->grabWindow(w->winId()).toImage().pixelColor(at);
+    };
+    const QColor coloured = mapColorRamp(cellInProgram(3, 4) + 128);
+    QTRY_COMPARE_WITH_TIMEOUT(shown(), coloured, Wait);
+    // Identity read again (as after a file write or an erase): plain cells until the map is in.
+    w->Mirror.IdentityState = 0;
+    QTRY_VERIFY_WITH_TIMEOUT(!w->Mirror.MapTableRead, Wait);
+    g->viewport()->repaint();
+    QVERIFY(shown() != coloured);
+    QTRY_VERIFY_WITH_TIMEOUT(w->Mirror.MapTableRead, Wait);
+    QTRY_COMPARE_WITH_TIMEOUT(shown(), coloured, Wait);
 }
 
 QTEST_MAIN(MapsOnSimTest)

@@ -2,6 +2,7 @@
 
 #include "ControllerMirror.h"
 #include "MapCells.h"
+#include "UserFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -51,9 +52,16 @@ Read apply(const QByteArray& bytes, ControllerMirror& m) {
     return applyTo(bytes, m.MapTable, m.MapTable);
 }
 
+Fault faultOf(const QByteArray& bytes) {
+    if (bytes.size() < HeaderSize) {
+        return Fault::TooShort;
+    }
+    return bytes.at(MarkerOffset) == 1 ? Fault::None : Fault::WrongMarker;
+}
+
 Read applyTo(const QByteArray& bytes, const std::array<std::uint8_t, 272>& map,
              std::array<std::uint8_t, 272>& out) {
-    if (bytes.size() < HeaderSize || bytes.at(MarkerOffset) != 1) {
+    if (faultOf(bytes) != Fault::None) {
         return Read::Refused;
     }
     out = map;
@@ -121,10 +129,13 @@ QString saveWhole(const QString& path, const QByteArray& content) {
     return {};
 }
 
-QByteArray readWhole(const QString& path, QString* error, qint64 limit) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = file.errorString();
+QByteArray readWhole(const QString& path, QString* error, qint64 limit, bool* notRegular) {
+    QFile file;
+    const UserFile::Opened opened = UserFile::openForReading(file, path, error);
+    if (notRegular != nullptr) {
+        *notRegular = opened == UserFile::Opened::NotRegular;
+    }
+    if (opened != UserFile::Opened::Ok) {
         return {};
     }
     QByteArray content = file.read(limit);

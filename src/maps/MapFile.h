@@ -28,6 +28,10 @@ Read apply(const QByteArray& bytes, ControllerMirror& m);
 Read applyTo(const QByteArray& bytes, const std::array<std::uint8_t, 272>& map,
              std::array<std::uint8_t, 272>& out);
 
+// Why applyTo refuses a file: fewer than 48 bytes, or the marker at byte 40 is not 1.
+enum class Fault { None, TooShort, WrongMarker };
+Fault faultOf(const QByteArray& bytes);
+
 // The DeviceId of the controller that saved the file (0 when the file is too short to say).
 std::uint32_t deviceIdOf(const QByteArray& bytes);
 // A DeviceId as the information report shows its bytes: board.model.fitting.jumpers.
@@ -46,7 +50,10 @@ Difference difference(const std::array<std::uint8_t, 272>& a,
 // regular file (a device) is written directly. Empty on success, else the system's reason.
 QString saveWhole(const QString& path, const QByteArray& content);
 
-// The whole content of a file opened for reading only; empty `error` on success.
-QByteArray readWhole(const QString& path, QString* error, qint64 limit = 1 << 20);
+// The whole content of a regular file opened for reading only; empty `error` on success. The
+// open never waits: anything but a regular file (a FIFO, a device, a folder) is refused unread,
+// with `notRegular` set and an empty `error`.
+QByteArray readWhole(const QString& path, QString* error, qint64 limit = 1 << 20,
+                     bool* notRegular = nullptr);
 
 } // namespace MapFile

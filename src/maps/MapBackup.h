@@ -31,4 +31,8 @@ struct Saved {
 // an earlier one is never replaced.
 Saved save(const ControllerMirror& m, const QDateTime& when);
 
+// A copy of a file about to be overwritten in place (its folder takes no new file), named by
+// the date and time and the file's own name: "2026-12-08_14-03-59_map.orvx".
+Saved keepCopy(const QString& path, const QDateTime& when);
+
 } // namespace MapBackup

@@ -45,10 +45,29 @@ struct Difference {
 Difference difference(const std::array<std::uint8_t, 272>& a,
                       const std::array<std::uint8_t, 272>& b);
 
-// Writes a whole file so that the old one survives any failure: into a new file in the same
-// folder, renamed over the old one once everything is on the disk. A target that is not a
-// regular file (a device) is written directly. Empty on success, else the system's reason.
+// How a file is saved, from what its folder and the file itself allow.
+enum class SaveMethod {
+    Replace, // into a new file in the same folder, renamed over the old one once everything is
+             // on the disk: the old file survives any failure. The new file takes the old one's
+             // mode (and owner, where allowed).
+    InPlace, // the folder takes no new file but the file may be written: a copy of the old file
+             // goes to the backups folder first, then the file is overwritten where it is
+    Device,  // not a regular file (a device): written directly, never waiting for a reader
+};
+struct SaveTarget {
+    bool exists = false;
+    bool regular = false;
+    bool folderWritable = false;
+    bool fileWritable = false;
+};
+SaveTarget inspect(const QString& path);
+SaveMethod saveMethod(const SaveTarget& target);
+
+// Writes a whole file the way saveMethod chooses for it. Empty on success, else the system's
+// reason.
 QString saveWhole(const QString& path, const QByteArray& content);
+// The same with the method given (tests choose InPlace where root may write anywhere).
+QString saveWhole(const QString& path, const QByteArray& content, SaveMethod method);
 
 // The whole content of a regular file opened for reading only; empty `error` on success. The
 // open never waits: anything but a regular file (a FIFO, a device, a folder) is refused unread,

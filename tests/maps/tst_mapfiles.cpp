@@ -3,8 +3,10 @@
 // the measured grids.
 #include "CsvMapFile.h"
 #include "FakeMapHost.h"
+#include "MapBackup.h"
 #include "MapCells.h"
 #include "MapDecoder.h"
+#include "MapFile.h"
 #include "MapFileCommands.h"
 #include "MapGridEditor.h"
 #include "MapUpdate.h"
@@ -25,6 +27,8 @@
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
+
+Q_DECLARE_METATYPE(MapFile::SaveMethod)
 
 namespace {
 
@@ -114,6 +118,11 @@ private slots:
     void filesThatAreNoRegularFileAreRefusedUnopened();
     void textMapLineEndsOfEveryKind_data();
     void textMapLineEndsOfEveryKind();
+    void saveMethodFollowsWhatFolderAndFileAllow_data();
+    void saveMethodFollowsWhatFolderAndFileAllow();
+    void replacedFileKeepsItsMode_data();
+    void replacedFileKeepsItsMode();
+    void inPlaceSaveKeepsACopyOfTheOldFileFirst();
 };
 
 void MapFilesTest::init() {
@@ -557,6 +566,93 @@ void MapFilesTest::textMapLineEndsOfEveryKind() {
     QCOMPARE(text(gridG.get(), 1, 1), QStringLiteral("17"));
     QCOMPARE(text(gridG.get(), 1, 16), QStringLiteral("32"));
     QCOMPARE(text(gridG.get(), 2, 16), QStringLiteral("-2"));
+}
+
+void MapFilesTest::saveMethodFollowsWhatFolderAndFileAllow_data() {
+    QTest::addColumn<bool>("exists");
+    QTest::addColumn<bool>("regular");
+    QTest::addColumn<bool>("folderWritable");
+    QTest::addColumn<bool>("fileWritable");
+    QTest::addColumn<MapFile::SaveMethod>("method");
+    using M = MapFile::SaveMethod;
+    QTest::newRow("new file") << false << false << true << false << M::Replace;
+    QTest::newRow("new file, read-only folder") << false << false << false << false << M::Replace;
+    QTest::newRow("file, writable folder") << true << true << true << true << M::Replace;
+    QTest::newRow("read-only file, writable folder") << true << true << true << false << M::Replace;
+    QTest::newRow("file, read-only folder") << true << true << false << true << M::InPlace;
+    QTest::newRow("read-only file and folder") << true << true << false << false << M::Replace;
+    QTest::newRow("device") << true << false << true << true << M::Device;
+    QTest::newRow("device, read-only folder") << true << false << false << true << M::Device;
+}
+
+void MapFilesTest::saveMethodFollowsWhatFolderAndFileAllow() {
+    QFETCH(bool, exists);
+    QFETCH(bool, regular);
+    QFETCH(bool, folderWritable);
+    QFETCH(bool, fileWritable);
+    QFETCH(MapFile::SaveMethod, method);
+    MapFile::SaveTarget t;
+    t.exists = exists;
+    t.regular = regular;
+    t.folderWritable = folderWritable;
+    t.fileWritable = fileWritable;
+    QCOMPARE(MapFile::saveMethod(t), method);
+}
+
+void MapFilesTest::replacedFileKeepsItsMode_data() {
+    QTest::addColumn<int>("mode");
+    QTest::newRow("0444 read-only") << 0444;
+    QTest::newRow("0600 private") << 0600;
+    QTest::newRow("0640 group reads") << 0640;
+    QTest::newRow("0666 everyone writes") << 0666;
+}
+
+void MapFilesTest::replacedFileKeepsItsMode() {
+    QFETCH(int, mode);
+    if ((mode & 0200) == 0 && geteuid() != 0) {
+        QSKIP("only root may replace a read-only file");
+    }
+    fillMirror();
+    const QByteArray file = QFile::encodeName(path("mode.orvx"));
+    writeAll(path("mode.orvx"), "old");
+    QCOMPARE(::chmod(file.constData(), mode_t(mode)), 0);
+    QVERIFY(files->SaveMapFile(path("mode.orvx")));
+    QCOMPARE(readAll(path("mode.orvx")).size(), 320);
+    struct stat st {};
+    QCOMPARE(::stat(file.constData(), &st), 0);
+    QCOMPARE(int(st.st_mode & 07777), mode);
+}
+
+// Root writes into any folder, so the read-only folder is the method chosen here; a user who
+// is not root also sees the decision made for a real read-only folder.
+void MapFilesTest::inPlaceSaveKeepsACopyOfTheOldFileFirst() {
+    const QByteArray old = QByteArray("the map before the save ").repeated(40);
+    writeAll(path("keep.orvx"), old);
+    struct stat before {};
+    QCOMPARE(::stat(QFile::encodeName(path("keep.orvx")).constData(), &before), 0);
+    const QByteArray content(320, '\x07');
+    QCOMPARE(MapFile::saveWhole(path("keep.orvx"), content, MapFile::SaveMethod::InPlace),
+             QString());
+    QCOMPARE(readAll(path("keep.orvx")), content); // the longer old content is cut off
+    struct stat after {};
+    QCOMPARE(::stat(QFile::encodeName(path("keep.orvx")).constData(), &after), 0);
+    QCOMPARE(after.st_ino, before.st_ino); // the same file, written where it is
+    const QDir backups(MapBackup::folder());
+    const QStringList copies = backups.entryList({"*_keep.orvx"}, QDir::Files);
+    QCOMPARE(copies.size(), 1);
+    QCOMPARE(readAll(backups.filePath(copies[0])), old);
+
+    if (geteuid() != 0) {
+        QVERIFY(QDir(dir.path()).mkdir("ro"));
+        writeAll(path("ro/keep.orvx"), old);
+        QVERIFY(QFile::setPermissions(path("ro"), QFile::ReadOwner | QFile::ExeOwner));
+        fillMirror();
+        const bool saved = files->SaveMapFile(path("ro/keep.orvx"));
+        QFile::setPermissions(path("ro"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY(saved);
+        QCOMPARE(readAll(path("ro/keep.orvx")).size(), 320);
+        QCOMPARE(backups.entryList({"*_keep.orvx"}, QDir::Files).size(), 2);
+    }
 }
 
 QTEST_MAIN(MapFilesTest)

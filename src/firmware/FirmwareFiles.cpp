@@ -1,6 +1,7 @@
 #include "FirmwareFiles.h"
 
 #include "UserFile.h"
+#include "UserHome.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -32,7 +33,7 @@ QStringList FirmwareFiles::Folders() {
     if (!env.isEmpty()) {
         folders << env;
     }
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    const QString data = UserHome::writableLocation(QStandardPaths::GenericDataLocation);
     if (!data.isEmpty()) {
         folders << data + QStringLiteral("/Orvex/firmware");
     }

@@ -1,10 +1,12 @@
 #include "FlashTool.h"
+#include "UserHome.h"
 
 #include <QCoreApplication>
 
 #include <unistd.h>
 
 int main(int argc, char** argv) {
+    UserHome::prepare(); // the firmware folder in the user's data folder
     QCoreApplication app(argc, argv);
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();

@@ -2,6 +2,7 @@
 
 #include "ControllerMirror.h"
 #include "MapFile.h"
+#include "UserHome.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -12,8 +13,8 @@
 namespace MapBackup {
 
 QString folder() {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-           QStringLiteral("/Orvex/backups");
+    const QString data = UserHome::writableLocation(QStandardPaths::GenericDataLocation);
+    return data.isEmpty() ? QString() : data + QStringLiteral("/Orvex/backups");
 }
 
 QString fileName(const QDateTime& when, std::uint32_t deviceId) {
@@ -41,6 +42,10 @@ namespace {
 // extension of `base`); empty, with the reason, when the folder cannot be made.
 QString freePath(const QString& base, QString* error) {
     const QString dir = folder();
+    if (dir.isEmpty()) {
+        *error = QStringLiteral("this user has no home folder");
+        return {};
+    }
     if (!QDir().mkpath(dir)) {
         *error = qt_error_string(errno);
         return {};

@@ -13,6 +13,7 @@ struct ControllerMirror;
 // (~/.local/share/Orvex/backups, or under $XDG_DATA_HOME).
 namespace MapBackup {
 
+// Empty when the user has no home folder (nothing is saved then).
 QString folder();
 // "2026-12-08_14-03-59_0A0B0C0D.orvx"
 QString fileName(const QDateTime& when, std::uint32_t deviceId);

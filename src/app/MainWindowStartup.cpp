@@ -180,6 +180,9 @@ void TForm1::FormShow() {
     startPortNumber_ = stored.Comm;
 
     ApplyLanguage(stored.Lang);
+    if (!PersistedSettings::Storable()) {
+        SetStatusText(LangText(864)); // said once: the port and language last for this run
+    }
     if (PanelLeftResizeHandler) {
         PanelLeftResizeHandler();
     }

@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 #include "OrvexBuildInfo.h"
 #include "TForm1.h"
+#include "UserHome.h"
 
 #include "MapFileCommands.h"
 
@@ -17,6 +18,8 @@
 #endif
 
 int main(int argc, char** argv) {
+    // Before anything asks where the user's settings and backups go.
+    UserHome::prepare();
     // The command line is read before any window system is needed (--help works anywhere).
     QStringList arguments;
     for (int i = 0; i < argc; ++i) {

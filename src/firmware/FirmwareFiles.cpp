@@ -1,5 +1,8 @@
 #include "FirmwareFiles.h"
 
+#include "UserFile.h"
+#include "UserHome.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -30,7 +33,7 @@ QStringList FirmwareFiles::Folders() {
     if (!env.isEmpty()) {
         folders << env;
     }
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    const QString data = UserHome::writableLocation(QStandardPaths::GenericDataLocation);
     if (!data.isEmpty()) {
         folders << data + QStringLiteral("/Orvex/firmware");
     }
@@ -67,19 +70,18 @@ FirmwareFiles::Loaded FirmwareFiles::Load(int imageId) {
 FirmwareFiles::Loaded FirmwareFiles::LoadFile(const QString& path) {
     Loaded l;
     l.path = path;
-    const QFileInfo info(path);
-    if (!info.isFile()) {
-        l.status = Loaded::Missing;
+    QFile f;
+    const UserFile::Opened opened = UserFile::openForReading(f, path, &l.error);
+    if (opened != UserFile::Opened::Ok) {
+        if (opened == UserFile::Opened::NotRegular) {
+            l.error = QStringLiteral("not a regular file (a folder, a device or a pipe)");
+        }
+        l.status = Loaded::Unreadable;
         return l;
     }
-    l.size = info.size();
+    l.size = f.size();
     if (l.size != ImageBytes) {
         l.status = Loaded::WrongSize;
-        return l;
-    }
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) {
-        l.status = Loaded::Unreadable;
         return l;
     }
     l.bytes = f.read(MaxImageBytes + 1);
@@ -107,7 +109,7 @@ QString FirmwareFiles::Describe(const Loaded& loaded) {
             .arg(loaded.size)
             .arg(ImageBytes);
     case Loaded::Unreadable:
-        return QStringLiteral("%1 cannot be read").arg(loaded.path);
+        return QStringLiteral("cannot read %1: %2").arg(loaded.path, loaded.error);
     }
     return {};
 }

@@ -19,6 +19,7 @@ public:
         QString path;     // the file found (or the name looked for when missing)
         qint64 size = 0;  // its size in bytes
         QByteArray bytes; // the image when Ok
+        QString error;    // why it is Unreadable (the system's words)
     };
 
     static QStringList Folders();
@@ -26,7 +27,9 @@ public:
     static QString Find(int imageId);
     // Looks up and reads the image with this id.
     static Loaded Load(int imageId);
-    // Reads an image file; anything but an 8832-byte file is refused before it is read whole.
+    // Reads an image file; anything but an 8832-byte regular file is refused before it is read
+    // whole. A path that names nothing, a folder or a FIFO is Unreadable (never Missing: that
+    // is for an id looked up in the folders), and the open never waits.
     static Loaded LoadFile(const QString& path);
 
     // A folder searched before all others for this run only (the demo); empty to drop it.

@@ -14,7 +14,6 @@
 #include <QTreeWidget>
 
 namespace {
-constexpr int EngineRunningBit = 0x04; // live status: ignition pulses present
 constexpr int IdleRetryMs = 20;
 } // namespace
 
@@ -26,7 +25,7 @@ void FirmwarePage::Button1Click() {
 }
 
 void FirmwarePage::TreeView1DblClick() {
-    if (host_.mirror().LiveStatus & EngineRunningBit) {
+    if (FirmwareProgrammer::EngineRunning(host_.mirror())) {
         ShowBox(QMessageBox::Warning, host_.langText(740), QStringLiteral("Orvex"));
         return;
     }

@@ -57,6 +57,11 @@ int FirmwareProgrammer::random(int bound) const {
     return static_cast<int>(QRandomGenerator::global()->bounded(bound));
 }
 
+bool FirmwareProgrammer::EngineRunning(const ControllerMirror& m) {
+    constexpr std::uint8_t EngineRunningBit = 0x04; // live status: ignition pulses present
+    return (m.LiveStatus & EngineRunningBit) != 0;
+}
+
 int FirmwareProgrammer::RemainingSeconds(int remainingBlocks) const {
     double rate = AssumedBlocksPerSecond;
     if (firstTimedBlock_ >= 0 && rateClock_.isValid()) {
@@ -116,6 +121,7 @@ int FirmwareProgrammer::ReadLoaderReply(ControllerMirror& m, SerialLink& link,
                                         ProgrammingProgress& progress) {
     bool first = true;
     for (;;) {
+        LastReplyDamaged = false;
         // Acts on a reply as soon as it is there; the bounds are only when to give up.
         int waited = 0;
         const bool arrived =
@@ -129,6 +135,8 @@ int FirmwareProgrammer::ReadLoaderReply(ControllerMirror& m, SerialLink& link,
         if (link.SerialRead(header, HeaderBytes) != HeaderBytes) {
             return 2;
         }
+        // From here on bytes have come: what ends the reply now is damage, not silence.
+        LastReplyDamaged = true;
         if (header[0] != ControllerFrame::Header) {
             DrainInput(m, link);
             return 2;
@@ -143,6 +151,7 @@ int FirmwareProgrammer::ReadLoaderReply(ControllerMirror& m, SerialLink& link,
         if (!ControllerFrame::bodyValid(header[1], header[2], d, body)) {
             return 1;
         }
+        LastReplyDamaged = false;
 
         lastReply_ = header[2] & 0xFE;
         switch (header[2] & 0xFE) {

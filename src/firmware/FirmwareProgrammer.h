@@ -60,6 +60,11 @@ public:
     // 2 no reply, a wrong start byte or a loader of another version. Serves block requests.
     int ReadLoaderReply(ControllerMirror& mirror, SerialLink& link, ProgrammingProgress& progress);
 
+    // The update tab's engine check, shared with orvex-flash: the controller's last live answer
+    // in the mirror says that ignition pulses are present (the engine runs). Programming is
+    // refused then: the controller stops shifting the ignition while its loader runs.
+    static bool EngineRunning(const ControllerMirror& mirror);
+
     // Seconds left for `remainingBlocks` at the rate measured so far in this transfer.
     int RemainingSeconds(int remainingBlocks) const;
 
@@ -73,6 +78,10 @@ public:
     std::uint8_t LoaderStatus = 0;
     LoaderIdentity Loader;
     int BlocksServed = 0; // block frames written in the last transfer
+    // The last reply that settled ReadLoaderReply came, but damaged: not starting with 0x55, cut
+    // short or with a wrong checksum (false for silence, a refusal or another loader version).
+    // The window's boxes do not tell these apart; orvex-flash does.
+    bool LastReplyDamaged = false;
 
     // Test seam: the source of R (0..31) and the filler (0..254); nullptr for the random one.
     int (*RandomSource)(int bound) = nullptr;

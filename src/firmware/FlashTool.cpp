@@ -1,11 +1,16 @@
 #include "FlashTool.h"
 
+#include "ControlStates.h"
+#include "ControllerFrame.h"
 #include "ControllerMirror.h"
 #include "EventPump.h"
 #include "FirmwareCatalogue.h"
 #include "FirmwareFiles.h"
 #include "FirmwareProgrammer.h"
+#include "LangSource.h"
 #include "OrvexBuildInfo.h"
+#include "ReadResponse.h"
+#include "Requests.h"
 #include "TMySerial.h"
 
 #include <QFileInfo>
@@ -91,12 +96,61 @@ private:
     bool barShown_ = false;
 };
 
+// The decoders ask for texts of the window's labels; none are shown here.
+class NoTexts : public LangSource {
+public:
+    QString LangText(int) const override { return {}; }
+};
+
+// Asks for the live values and makes the update tab's engine check on them. A controller in
+// its loader answers the live request without values (nothing to check) and is programmed as
+// it is; one that does not answer at all fails at the loader's listen request.
+bool engineRunning(ControllerMirror& m, SerialLink& link) {
+    SendRequest(m, link, CMD_LIVE);
+    ControlStates valuesOnly;
+    valuesOnly.TextsShown = false;
+    const ResponseResult r = ReadResponse(m, link, NoTexts(), valuesOnly);
+    constexpr int LiveBodyWithValues = 19; // the shortest live body there is
+    return r.outcome == ResponseResult::Outcome::Accepted && r.live &&
+           r.bodyLength >= LiveBodyWithValues && FirmwareProgrammer::EngineRunning(m);
+}
+
+// ": why" from the facade's open-failure text (the port's name, a blank line, the
+// explanation naming the port again), or nothing when it gives no explanation.
+QString openFailureReason(const QString& text, const QString& device) {
+    const qsizetype blank = text.indexOf(QStringLiteral("\n\n"));
+    if (blank < 0) {
+        return {};
+    }
+    QString why = text.mid(blank + 2).simplified();
+    if (why.startsWith(device + QStringLiteral(": "))) {
+        why.remove(0, device.size() + 2);
+    }
+    return QStringLiteral(": ") + why;
+}
+
 struct Result {
     int code;
     const char* words;
 };
 
-Result describe(ProgramResult r) {
+// `damaged`: the reply that ended the run came, but damaged (FirmwareProgrammer::
+// LastReplyDamaged). The window words such a reply before the transfer as silence or as a loader
+// of another version; here it is a data error, and during the transfer a failed one.
+Result describe(ProgramResult r, bool damaged) {
+    if (damaged) {
+        switch (r) {
+        case ProgramResult::NoListen:
+        case ProgramResult::UnsupportedLoader:
+            return {ExitBadIdentity, "Data error: a reply of the boot loader came damaged "
+                                     "(wrong start byte, cut short or wrong checksum)."};
+        case ProgramResult::TransferNoReply:
+            return {ExitTransferFailed, "Programming finished with an error (the boot loader "
+                                        "sent a damaged reply)."};
+        default:
+            break;
+        }
+    }
     switch (r) {
     case ProgramResult::Success:
         return {ExitOk, "Programming finished successfully."};
@@ -129,7 +183,8 @@ QString HelpText() {
         "\n"
         "Programs a firmware image into the controller on the serial device PATH through its\n"
         "boot loader. A controller running its application is switched to the loader first; a\n"
-        "controller left in its loader by a failed update is programmed as it is.\n"
+        "controller left in its loader by a failed update is programmed as it is. A controller\n"
+        "whose engine runs is refused: stop the engine first.\n"
         "\n"
         "  --device PATH   serial device of the controller, e.g. /dev/ttyUSB0\n"
         "  --image FILE    the image file (8832 bytes)\n"
@@ -147,11 +202,12 @@ QString HelpText() {
         "   3  image missing, unreadable or not 8832 bytes (nothing was sent)\n"
         "   4  the device cannot be opened\n"
         "   5  not confirmed (nothing was sent)\n"
+        "   6  the engine is running (nothing was programmed)\n"
         "  10  no connection: no answer to the listen request\n"
-        "  11  data error: damaged identity reply of the boot loader\n"
+        "  11  data error: a damaged reply of the boot loader before the transfer\n"
         "  12  no boot loader identity, or a loader version other than 1.03\n"
         "  13  the image is not meant for the connected controller (nothing was written)\n"
-        "  14  programming finished with an error\n"
+        "  14  programming finished with an error (a refused or damaged reply)\n"
         "  15  programming stopped: the boot loader fell silent\n");
 }
 
@@ -169,8 +225,8 @@ int Run(const QStringList& arguments, std::FILE* out, std::FILE* err, std::FILE*
             print(out, HelpText());
             return ExitOk;
         } else if (a == QLatin1String("--version")) {
-            print(out, QStringLiteral("orvex-flash " ORVEX_VERSION " (revision " ORVEX_REVISION
-                                      ")\n"));
+            print(out,
+                  QStringLiteral("orvex-flash " ORVEX_VERSION " (revision " ORVEX_REVISION ")\n"));
             return ExitOk;
         } else if (a == QLatin1String("--device") && hasValue) {
             device = arguments[++i];
@@ -212,12 +268,14 @@ int Run(const QStringList& arguments, std::FILE* out, std::FILE* err, std::FILE*
 
     TMySerial serial;
     QString openError;
+    // The facade's message starts in the window's first language: only its explanation (in
+    // English, as is everything here) is taken.
+    serial.SetOpenErrorText(QString());
     serial.SetOpenErrorPresenter(
         [&openError](const QString& text, const QString&) { openError = text; });
     if (!serial.SerialOpenDevice(device, 9600) || !serial.SerialConnected()) {
-        print(err, QStringLiteral("orvex-flash: cannot open %1: %2\n")
-                       .arg(device, openError.isEmpty() ? QStringLiteral("unknown error")
-                                                        : openError.simplified()));
+        print(err, QStringLiteral("orvex-flash: cannot open %1%2\n")
+                       .arg(device, openFailureReason(openError, device)));
         return ExitDevice;
     }
 
@@ -236,6 +294,14 @@ int Run(const QStringList& arguments, std::FILE* out, std::FILE* err, std::FILE*
         print(out, QStringLiteral("Programming %1 into the controller on %2\n").arg(what, device));
     }
 
+    auto mirror = std::make_unique<ControllerMirror>();
+    if (engineRunning(*mirror, serial)) {
+        print(err, QStringLiteral("orvex-flash: the engine is running (the controller reports "
+                                  "ignition pulses); stop it and try again. Nothing was "
+                                  "programmed.\n"));
+        return ExitEngineRunning;
+    }
+
     FirmwareProgrammer programmer;
     programmer.LoadImage(image.bytes);
     ConsoleProgress progress(out, terminal);
@@ -246,13 +312,12 @@ int Run(const QStringList& arguments, std::FILE* out, std::FILE* err, std::FILE*
             return FirmwareCatalogue::ImageIds(loader.deviceId).contains(imageId);
         };
     }
-    auto mirror = std::make_unique<ControllerMirror>();
     const ProgramResult r = programmer.Program(*mirror, serial, fits, progress);
     progress.endBar();
     // The closing request must reach the controller before the port goes: a pseudo-terminal
     // (and some adapters) drop what is still in transit when it is closed.
     EventPump::sleepBlocking(ClosingGraceMs);
-    const Result res = describe(r);
+    const Result res = describe(r, programmer.LastReplyDamaged);
     print(r == ProgramResult::Success ? out : err,
           QString::fromLatin1(res.words) + QLatin1Char('\n'));
     return res.code;

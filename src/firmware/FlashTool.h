@@ -12,9 +12,10 @@ namespace FlashTool {
 enum ExitCode {
     ExitOk = 0,
     ExitUsage = 2,
-    ExitImage = 3,        // image missing, unreadable or of the wrong size
-    ExitDevice = 4,       // the device cannot be opened
-    ExitNotConfirmed = 5, // the question was answered no (or could not be asked)
+    ExitImage = 3,         // image missing, unreadable or of the wrong size
+    ExitDevice = 4,        // the device cannot be opened
+    ExitNotConfirmed = 5,  // the question was answered no (or could not be asked)
+    ExitEngineRunning = 6, // the controller's live values report ignition pulses
     ExitNoListen = 10,
     ExitBadIdentity = 11,
     ExitUnsupportedLoader = 12,

@@ -4,6 +4,7 @@
 #include <QVarLengthArray>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 namespace CsvMapFile {
@@ -75,15 +76,34 @@ bool toNumberIn(const QLocale& user, QStringView field, double* value) {
     if (plainNumber(t, value)) {
         return true;
     }
+    // The locale's conversion also takes "nan" and "inf": no cell value, so no number here.
     bool ok = false;
     *value = user.toDouble(t, &ok);
     if (ok) {
-        return true;
+        return std::isfinite(*value);
     }
     QString c = t.toString();
     c.replace(QLatin1Char(','), QLatin1Char('.'));
     *value = QLocale::c().toDouble(c, &ok);
-    return ok;
+    return ok && std::isfinite(*value);
+}
+
+// Where the line break after `pos` starts, and its length: "\r\n", "\n" or a lone "\r" (files
+// from older systems). -1 when the text ends without one.
+qsizetype nextBreak(QStringView all, qsizetype pos, qsizetype* length) {
+    const char16_t* c = all.utf16();
+    const qsizetype n = all.size();
+    for (qsizetype i = pos; i < n; ++i) {
+        if (c[i] == u'\n') {
+            *length = 1;
+            return i;
+        }
+        if (c[i] == u'\r') {
+            *length = i + 1 < n && c[i + 1] == u'\n' ? 2 : 1;
+            return i;
+        }
+    }
+    return -1;
 }
 
 QLocale userLocale() {
@@ -99,18 +119,16 @@ bool toNumber(const QString& field, double* value) {
 }
 
 Parsed parse(const QString& text) {
-    // Lines as views into the text ("\r" before the "\n" dropped). Past the lines the grids
-    // use, the text only tells whether a further line has something in it (the 17-row layout).
+    // Lines as views into the text, without their line breaks. Past the lines the grids use,
+    // the text only tells whether a further line has something in it (the 17-row layout).
     QVarLengthArray<QStringView, UsedLines> lines;
     const QStringView all(text);
     qsizetype lastFilled = -1; // the last line that is not empty
     qsizetype index = 0;
     for (qsizetype pos = 0;; ++index) {
-        const qsizetype newline = all.indexOf(QLatin1Char('\n'), pos);
-        QStringView line = all.sliced(pos, (newline < 0 ? all.size() : newline) - pos);
-        if (line.endsWith(QLatin1Char('\r'))) {
-            line.chop(1);
-        }
+        qsizetype breakLength = 0;
+        const qsizetype newline = nextBreak(all, pos, &breakLength);
+        const QStringView line = all.sliced(pos, (newline < 0 ? all.size() : newline) - pos);
         if (index < UsedLines) {
             lines.append(line);
         }
@@ -120,7 +138,7 @@ Parsed parse(const QString& text) {
         if (newline < 0 || lastFilled >= UsedLines - 1) {
             break;
         }
-        pos = newline + 1;
+        pos = newline + breakLength;
     }
     // Empty lines at the end do not count.
     const qsizetype lineCount = std::min<qsizetype>(lastFilled + 1, lines.size());

@@ -2,6 +2,7 @@
 
 #include "ControllerMirror.h"
 #include "MapFile.h"
+#include "UserHome.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -12,8 +13,8 @@
 namespace MapBackup {
 
 QString folder() {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-           QStringLiteral("/Orvex/backups");
+    const QString data = UserHome::writableLocation(QStandardPaths::GenericDataLocation);
+    return data.isEmpty() ? QString() : data + QStringLiteral("/Orvex/backups");
 }
 
 QString fileName(const QDateTime& when, std::uint32_t deviceId) {
@@ -35,19 +36,55 @@ Missing missing(const ControllerMirror& m) {
     return Missing::Nothing;
 }
 
-Saved save(const ControllerMirror& m, const QDateTime& when) {
-    Saved saved;
+namespace {
+
+// A path in the backups folder for `base` that names no file yet ("-2", "-3", ... before the
+// extension of `base`); empty, with the reason, when the folder cannot be made.
+QString freePath(const QString& base, QString* error) {
     const QString dir = folder();
-    if (!QDir().mkpath(dir)) {
-        saved.error = qt_error_string(errno);
-        return saved;
+    if (dir.isEmpty()) {
+        *error = QStringLiteral("this user has no home folder");
+        return {};
     }
-    const QString base = fileName(when, m.DeviceId);
+    if (!QDir().mkpath(dir)) {
+        *error = qt_error_string(errno);
+        return {};
+    }
+    const qsizetype dot = base.lastIndexOf(QLatin1Char('.'));
+    const qsizetype at = dot > 0 ? dot : base.size();
     QString path = dir + QLatin1Char('/') + base;
     for (int n = 2; QFileInfo::exists(path); ++n) {
         QString numbered = base;
-        numbered.insert(base.size() - 5, QStringLiteral("-%1").arg(n));
+        numbered.insert(at, QStringLiteral("-%1").arg(n));
         path = dir + QLatin1Char('/') + numbered;
+    }
+    return path;
+}
+
+} // namespace
+
+Saved keepCopy(const QString& path, const QDateTime& when) {
+    Saved saved;
+    const QString target =
+        freePath(when.toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss_")) + QFileInfo(path).fileName(),
+                 &saved.error);
+    if (target.isEmpty()) {
+        return saved;
+    }
+    QFile original(path);
+    if (!original.copy(target)) {
+        saved.error = original.errorString();
+        return saved;
+    }
+    saved.path = target;
+    return saved;
+}
+
+Saved save(const ControllerMirror& m, const QDateTime& when) {
+    Saved saved;
+    const QString path = freePath(fileName(when, m.DeviceId), &saved.error);
+    if (path.isEmpty()) {
+        return saved;
     }
     saved.error = MapFile::saveWhole(path, MapFile::compose(m));
     if (saved.error.isEmpty()) {

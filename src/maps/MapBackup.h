@@ -13,6 +13,7 @@ struct ControllerMirror;
 // (~/.local/share/Orvex/backups, or under $XDG_DATA_HOME).
 namespace MapBackup {
 
+// Empty when the user has no home folder (nothing is saved then).
 QString folder();
 // "2026-12-08_14-03-59_0A0B0C0D.orvx"
 QString fileName(const QDateTime& when, std::uint32_t deviceId);
@@ -30,5 +31,9 @@ struct Saved {
 // Writes the backup; a second backup within the same second gets "-2", "-3", ... appended, so
 // an earlier one is never replaced.
 Saved save(const ControllerMirror& m, const QDateTime& when);
+
+// A copy of a file about to be overwritten in place (its folder takes no new file), named by
+// the date and time and the file's own name: "2026-12-08_14-03-59_map.orvx".
+Saved keepCopy(const QString& path, const QDateTime& when);
 
 } // namespace MapBackup

@@ -1,14 +1,21 @@
 #include "MapFile.h"
 
 #include "ControllerMirror.h"
+#include "MapBackup.h"
 #include "MapCells.h"
+#include "UserFile.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace MapFile {
 
@@ -35,6 +42,40 @@ QString writeAll(QFileDevice& file, const QByteArray& content) {
     return {};
 }
 
+QString saveToDevice(const QString& path, const QByteArray& content) {
+    QFile direct;
+    QString reason;
+    if (UserFile::openDeviceForWriting(direct, path, &reason) != UserFile::Opened::Ok) {
+        return reason;
+    }
+    return writeAll(direct, content);
+}
+
+// The old file is copied aside first: should the write fail half-way, the copy is what the
+// user had.
+QString saveInPlace(const QString& path, const QByteArray& content) {
+    const MapBackup::Saved copy = MapBackup::keepCopy(path, QDateTime::currentDateTime());
+    if (!copy.error.isEmpty()) {
+        return copy.error;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered)) {
+        return file.errorString();
+    }
+    QString reason = writeAll(file, content);
+    if (reason.isEmpty() && !file.resize(content.size())) {
+        reason = file.errorString();
+    }
+    if (reason.isEmpty() && ::fsync(file.handle()) != 0) {
+        reason = qt_error_string(errno);
+    }
+    if (!reason.isEmpty()) {
+        return reason + QStringLiteral(" (") + QDir::toNativeSeparators(copy.path) +
+               QLatin1Char(')');
+    }
+    return {};
+}
+
 } // namespace
 
 QByteArray compose(const ControllerMirror& m) {
@@ -51,9 +92,16 @@ Read apply(const QByteArray& bytes, ControllerMirror& m) {
     return applyTo(bytes, m.MapTable, m.MapTable);
 }
 
+Fault faultOf(const QByteArray& bytes) {
+    if (bytes.size() < HeaderSize) {
+        return Fault::TooShort;
+    }
+    return bytes.at(MarkerOffset) == 1 ? Fault::None : Fault::WrongMarker;
+}
+
 Read applyTo(const QByteArray& bytes, const std::array<std::uint8_t, 272>& map,
              std::array<std::uint8_t, 272>& out) {
-    if (bytes.size() < HeaderSize || bytes.at(MarkerOffset) != 1) {
+    if (faultOf(bytes) != Fault::None) {
         return Read::Refused;
     }
     out = map;
@@ -97,18 +145,60 @@ Difference difference(const std::array<std::uint8_t, 272>& a,
     return d;
 }
 
-QString saveWhole(const QString& path, const QByteArray& content) {
-    const QFileInfo target(path);
-    if (target.exists() && !target.isFile()) {
-        QFile direct(path);
-        if (!direct.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-            return direct.errorString();
-        }
-        return writeAll(direct, content);
+SaveTarget inspect(const QString& path) {
+    SaveTarget t;
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st {};
+    t.exists = ::stat(name.constData(), &st) == 0;
+    t.regular = t.exists && S_ISREG(st.st_mode);
+    t.fileWritable = t.exists && ::access(name.constData(), W_OK) == 0;
+    const QString folder = QFileInfo(path).absolutePath();
+    t.folderWritable = ::access(QFile::encodeName(folder).constData(), W_OK | X_OK) == 0;
+    return t;
+}
+
+SaveMethod saveMethod(const SaveTarget& t) {
+    if (t.exists && !t.regular) {
+        return SaveMethod::Device;
     }
+    // Where the folder refuses a new file and the file refuses writing too, Replace fails and
+    // says why.
+    if (t.exists && t.fileWritable && !t.folderWritable) {
+        return SaveMethod::InPlace;
+    }
+    return SaveMethod::Replace;
+}
+
+QString saveWhole(const QString& path, const QByteArray& content) {
+    return saveWhole(path, content, saveMethod(inspect(path)));
+}
+
+QString saveWhole(const QString& path, const QByteArray& content, SaveMethod method) {
+    switch (method) {
+    case SaveMethod::Device:
+        return saveToDevice(path, content);
+    case SaveMethod::InPlace:
+        return saveInPlace(path, content);
+    case SaveMethod::Replace:
+        break;
+    }
+    struct stat old {};
+    const bool replacing = ::stat(QFile::encodeName(path).constData(), &old) == 0;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         return file.errorString();
+    }
+    if (replacing) {
+        // The new file is what the user had: a read-only file stays read-only, a file saved by
+        // root for a user stays the user's. A failed chown (not root) changes nothing.
+        if (::fchown(file.handle(), old.st_uid, old.st_gid) != 0) {
+            // not root: the new file is the user's own anyway
+        }
+        if (::fchmod(file.handle(), old.st_mode & 07777) != 0) {
+            const QString reason = qt_error_string(errno);
+            file.cancelWriting();
+            return reason;
+        }
     }
     const QString reason = writeAll(file, content);
     if (!reason.isEmpty()) {
@@ -121,10 +211,13 @@ QString saveWhole(const QString& path, const QByteArray& content) {
     return {};
 }
 
-QByteArray readWhole(const QString& path, QString* error, qint64 limit) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = file.errorString();
+QByteArray readWhole(const QString& path, QString* error, qint64 limit, bool* notRegular) {
+    QFile file;
+    const UserFile::Opened opened = UserFile::openForReading(file, path, error);
+    if (notRegular != nullptr) {
+        *notRegular = opened == UserFile::Opened::NotRegular;
+    }
+    if (opened != UserFile::Opened::Ok) {
         return {};
     }
     QByteArray content = file.read(limit);

@@ -28,6 +28,10 @@ Read apply(const QByteArray& bytes, ControllerMirror& m);
 Read applyTo(const QByteArray& bytes, const std::array<std::uint8_t, 272>& map,
              std::array<std::uint8_t, 272>& out);
 
+// Why applyTo refuses a file: fewer than 48 bytes, or the marker at byte 40 is not 1.
+enum class Fault { None, TooShort, WrongMarker };
+Fault faultOf(const QByteArray& bytes);
+
 // The DeviceId of the controller that saved the file (0 when the file is too short to say).
 std::uint32_t deviceIdOf(const QByteArray& bytes);
 // A DeviceId as the information report shows its bytes: board.model.fitting.jumpers.
@@ -41,12 +45,34 @@ struct Difference {
 Difference difference(const std::array<std::uint8_t, 272>& a,
                       const std::array<std::uint8_t, 272>& b);
 
-// Writes a whole file so that the old one survives any failure: into a new file in the same
-// folder, renamed over the old one once everything is on the disk. A target that is not a
-// regular file (a device) is written directly. Empty on success, else the system's reason.
-QString saveWhole(const QString& path, const QByteArray& content);
+// How a file is saved, from what its folder and the file itself allow.
+enum class SaveMethod {
+    Replace, // into a new file in the same folder, renamed over the old one once everything is
+             // on the disk: the old file survives any failure. The new file takes the old one's
+             // mode (and owner, where allowed).
+    InPlace, // the folder takes no new file but the file may be written: a copy of the old file
+             // goes to the backups folder first, then the file is overwritten where it is
+    Device,  // not a regular file (a device): written directly, never waiting for a reader
+};
+struct SaveTarget {
+    bool exists = false;
+    bool regular = false;
+    bool folderWritable = false;
+    bool fileWritable = false;
+};
+SaveTarget inspect(const QString& path);
+SaveMethod saveMethod(const SaveTarget& target);
 
-// The whole content of a file opened for reading only; empty `error` on success.
-QByteArray readWhole(const QString& path, QString* error, qint64 limit = 1 << 20);
+// Writes a whole file the way saveMethod chooses for it. Empty on success, else the system's
+// reason.
+QString saveWhole(const QString& path, const QByteArray& content);
+// The same with the method given (tests choose InPlace where root may write anywhere).
+QString saveWhole(const QString& path, const QByteArray& content, SaveMethod method);
+
+// The whole content of a regular file opened for reading only; empty `error` on success. The
+// open never waits: anything but a regular file (a FIFO, a device, a folder) is refused unread,
+// with `notRegular` set and an empty `error`.
+QByteArray readWhole(const QString& path, QString* error, qint64 limit = 1 << 20,
+                     bool* notRegular = nullptr);
 
 } // namespace MapFile

@@ -37,6 +37,23 @@ CsvMapFile::Block rowsOf(const QTableWidget* grid) {
     return block;
 }
 
+// Texts of the refused files (the window's language).
+constexpr int NotRegularText = 862;
+constexpr int NoCellsText = 863;
+
+// " Erroneous data ", the file, and what is wrong with it.
+QString refusedText(const MapHost& host, const QString& path, const QString& why) {
+    return host.mapText(703) + QStringLiteral("\n") + QDir::toNativeSeparators(path) +
+           QStringLiteral("\n") + why;
+}
+
+QString mapFileFault(const MapHost& host, const QByteArray& bytes) {
+    if (MapFile::faultOf(bytes) == MapFile::Fault::TooShort) {
+        return host.mapText(860).arg(bytes.size());
+    }
+    return host.mapText(861).arg(static_cast<std::uint8_t>(bytes.at(MapFile::MarkerOffset)));
+}
+
 } // namespace
 
 MapFileCommands::MapFileCommands(MapHost& host, MapGridEditor& editor, QTableWidget* gridB,
@@ -93,8 +110,12 @@ bool MapFileCommands::SaveMapFile(const QString& path) {
 
 bool MapFileCommands::OpenMapFile(const QString& path) {
     QString reason;
+    bool notRegular = false;
     // Read only: a reference map on a write-protected stick opens as well.
-    const QByteArray bytes = MapFile::readWhole(path, &reason, MapFile::FileSize);
+    const QByteArray bytes = MapFile::readWhole(path, &reason, MapFile::FileSize, &notRegular);
+    if (notRegular) {
+        reason = host_.mapText(NotRegularText);
+    }
     if (!reason.isEmpty()) {
         host_.showFileError(cannotOpen(path, reason));
         return false;
@@ -103,7 +124,7 @@ bool MapFileCommands::OpenMapFile(const QString& path) {
     // The file's map is read aside first: nothing changes before the user has answered.
     std::array<std::uint8_t, ControllerMirror::MapTableSize> fileMap{};
     if (MapFile::applyTo(bytes, m.MapTable, fileMap) != MapFile::Read::Loaded) {
-        host_.showFileError(host_.mapText(703));
+        host_.showFileError(refusedText(host_, path, mapFileFault(host_, bytes)));
         return false;
     }
     const MapGridEditor::MapBytes before = m.MapTable;
@@ -165,8 +186,13 @@ bool MapFileCommands::SaveCsvFile(const QString& path) {
 
 bool MapFileCommands::OpenCsvFile(const QString& path) {
     QString reason;
-    // One byte over the limit is enough to know (also of a device that never ends).
-    const QByteArray bytes = MapFile::readWhole(path, &reason, CsvMapFile::MaxFileBytes + 1);
+    bool notRegular = false;
+    // One byte over the limit is enough to know.
+    const QByteArray bytes =
+        MapFile::readWhole(path, &reason, CsvMapFile::MaxFileBytes + 1, &notRegular);
+    if (notRegular) {
+        reason = host_.mapText(NotRegularText);
+    }
     if (reason.isEmpty() && bytes.size() > CsvMapFile::MaxFileBytes) {
         reason = QStringLiteral("%1: %2 > %3")
                      .arg(QString::fromLocal8Bit(std::strerror(EFBIG)))
@@ -180,14 +206,14 @@ bool MapFileCommands::OpenCsvFile(const QString& path) {
     // The whole file is read before anything changes: a bad field leaves grids and chart alone.
     const CsvMapFile::Parsed parsed = CsvMapFile::parse(QString::fromUtf8(bytes));
     if (parsed.badLine != 0) {
-        host_.showFileError(host_.mapText(703) + QStringLiteral("\n") +
-                            host_.mapText(260).arg(parsed.badLine).arg(parsed.badField));
+        host_.showFileError(
+            refusedText(host_, path, host_.mapText(260).arg(parsed.badLine).arg(parsed.badField)));
         return false;
     }
     // A file without a single field (empty, one line, no ";" at all) holds no map: loading it
     // would only close the port and clear the chart.
     if (parsed.petrol.isEmpty() && parsed.gas.isEmpty()) {
-        host_.showFileError(host_.mapText(703));
+        host_.showFileError(refusedText(host_, path, host_.mapText(NoCellsText)));
         return false;
     }
     host_.setFileCaption(QStringLiteral("Orvex V1.03 - ") + QFileInfo(path).fileName(),

@@ -1,14 +1,25 @@
 #include "RecordingWriter.h"
 
 #include "MeasurementRecord.h"
+#include "UserFile.h"
+
+#include <QFileInfo>
 
 bool RecordingWriter::open(const QString& fileName) {
     close();
     error_.clear();
-    file_.setFileName(fileName);
-    if (!file_.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
-        error_ = file_.errorString();
-        return false;
+    fileName_ = fileName;
+    const QFileInfo target(fileName);
+    if (target.exists() && !target.isFile()) {
+        if (UserFile::openDeviceForWriting(file_, fileName, &error_) != UserFile::Opened::Ok) {
+            return false;
+        }
+    } else {
+        file_.setFileName(fileName);
+        if (!file_.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
+            error_ = file_.errorString();
+            return false;
+        }
     }
     sizeAtOpen_ = file_.size();
     written_ = sizeAtOpen_;

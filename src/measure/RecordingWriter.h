@@ -10,7 +10,8 @@
 class RecordingWriter {
 public:
     // Opens `fileName` for appending, creating it when missing. False (see errorString) when it
-    // cannot be opened.
+    // cannot be opened. A target that is not a regular file (a device, a FIFO) is opened
+    // without waiting: a FIFO that nobody reads fails at once.
     bool open(const QString& fileName);
     bool isOpen() const { return file_.isOpen(); }
     // Length of the file when it was opened: 0 means a new recording needs its settings record.
@@ -19,11 +20,12 @@ public:
     // whole record (so it stays a run of records) and false is returned.
     bool append(const std::uint8_t* record);
     void close();
-    QString fileName() const { return file_.fileName(); }
+    QString fileName() const { return fileName_; }
     QString errorString() const { return error_; }
 
 private:
     QFile file_;
+    QString fileName_;
     qint64 sizeAtOpen_ = 0;
     qint64 written_ = 0; // the file's length after the last whole record
     QString error_;

@@ -17,6 +17,7 @@ constexpr int CannotOpenText = 702;
 constexpr int WriteFailedText = 602;
 constexpr int TooShortText = 603;
 constexpr int CannotCreateText = 606;
+constexpr int NotRegularText = 862;
 
 } // namespace
 
@@ -106,7 +107,12 @@ void Recordings::ReplayRecording(const QString& fileName) {
 
     switch (result.outcome) {
     case ReplayResult::Outcome::CannotOpen:
-        host_.warningBox(host_.lang().LangText(CannotOpenText));
+        host_.warningBox(host_.lang().LangText(CannotOpenText) + QFileInfo(fileName).fileName() +
+                         QStringLiteral(" (") + result.error + QLatin1Char(')'));
+        break;
+    case ReplayResult::Outcome::NotRegular:
+        host_.warningBox(host_.lang().LangText(CannotOpenText) + QFileInfo(fileName).fileName() +
+                         QLatin1Char('\n') + host_.lang().LangText(NotRegularText));
         break;
     case ReplayResult::Outcome::TooShort:
         host_.warningBox(host_.lang().LangText(TooShortText));

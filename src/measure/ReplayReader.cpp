@@ -7,6 +7,7 @@
 #include "MeasurementRecord.h"
 #include "ReadResponse.h"
 #include "SerialLink.h"
+#include "UserFile.h"
 
 #include <QFile>
 
@@ -27,14 +28,19 @@ public:
     int SerialWrite(const std::uint8_t*, int) override { return -1; }
 };
 
+// Only a regular file, and the open never waits (a FIFO named as a recording).
 bool openForReading(QFile& file, const QString& fileName, ReplayResult& result) {
-    file.setFileName(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.outcome = Outcome::CannotOpen;
-        result.error = file.errorString();
+    switch (UserFile::openForReading(file, fileName, &result.error)) {
+    case UserFile::Opened::Ok:
+        return true;
+    case UserFile::Opened::NotRegular:
+        result.outcome = Outcome::NotRegular;
         return false;
+    case UserFile::Opened::Failed:
+        break;
     }
-    return true;
+    result.outcome = Outcome::CannotOpen;
+    return false;
 }
 
 // Takes the device's length; false (TooLarge, with the system's words for it) when no

@@ -35,6 +35,7 @@ struct ReplayResult {
         NoSuchRecord, // the record asked for is not in the file (the settings record was not
                       // decoded either)
         TooLarge,     // longer than any recording (MaxRecordingBytes): nothing decoded
+        NotRegular,   // a folder, a device or a FIFO: refused without being opened
     };
     Outcome outcome = Outcome::CannotOpen;
     qint64 size = 0; // the file's length when it opened

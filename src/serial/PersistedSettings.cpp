@@ -1,5 +1,7 @@
 #include "PersistedSettings.h"
 
+#include "UserHome.h"
+
 #include <QFileInfo>
 #include <QSettings>
 
@@ -24,6 +26,9 @@ bool readInt(const QSettings& settings, const char* name, int& out) {
 
 PersistedSettings::Values PersistedSettings::Read() {
     Values values;
+    if (!Storable()) {
+        return values; // a file outside the user's folders is not the user's
+    }
     QSettings settings(QStringLiteral("Merka"), QStringLiteral("Durorude"));
     // Reading only: a missing file stays missing. QSettings does not create it on read.
     // A file that cannot be read gives the defaults; a damaged line (FormatError) costs only
@@ -43,7 +48,14 @@ PersistedSettings::Values PersistedSettings::Read() {
     return values;
 }
 
+bool PersistedSettings::Storable() {
+    return !UserHome::writableLocation(QStandardPaths::GenericConfigLocation).isEmpty();
+}
+
 bool PersistedSettings::Write(int comm, int lang) {
+    if (!Storable()) {
+        return false; // kept for this run only
+    }
     QSettings settings(QStringLiteral("Merka"), QStringLiteral("Durorude"));
     settings.setValue(QStringLiteral("Comm"), comm);
     settings.setValue(QStringLiteral("Lang"), lang);

@@ -15,6 +15,9 @@ public:
         int Lang = 0;
     };
 
+    // False when the user has no folder of their own to keep them in (see UserHome): Read then
+    // gives the defaults and Write stores nothing.
+    static bool Storable();
     static Values Read();
     // Writes both values (creating the file when it is missing, dropping damaged lines of an
     // existing one). False when they could not be stored (the folder or file is not writable).

@@ -74,6 +74,8 @@ public:
     QString DisconnectCaption() const { return FDisconnectCaption; }
     void SetDisconnectCaption(const QString& text) { FDisconnectCaption = text; }
     QString OpenErrorText() const { return FOpenErrorText; }
+    // The first words of the open-failure message, before the port's name.
+    void SetOpenErrorText(const QString& text) { FOpenErrorText = text; }
     // The explanations below the open-failure message, in the window's language. %1 is the
     // device path (in joinGroup: the group); in `other` %2 is the system's error text.
     struct OpenErrorTexts {

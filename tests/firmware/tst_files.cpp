@@ -5,6 +5,8 @@
 
 #include <QtTest>
 
+#include <sys/stat.h>
+
 namespace {
 void writeFile(const QString& path, const QByteArray& bytes) {
     QDir().mkpath(QFileInfo(path).path());
@@ -25,6 +27,8 @@ private slots:
     void filesOfTheWrongSizeAreRefusedNamingTheFile_data();
     void filesOfTheWrongSizeAreRefusedNamingTheFile();
     void aMissingImageSaysWhereItWasLookedFor();
+    void aNamedFileThatCannotBeReadSaysWhy_data();
+    void aNamedFileThatCannotBeReadSaysWhy();
     void everyCatalogueIdIsCoveredOnce();
 };
 
@@ -82,6 +86,38 @@ void FilesTest::aMissingImageSaysWhereItWasLookedFor() {
     QVERIFY(text.contains(dir.path()));
     QVERIFY(text.contains("Orvex/firmware"));
     QCOMPARE(FirmwareFiles::Load(0).status, FirmwareFiles::Loaded::Missing);
+}
+
+void FilesTest::aNamedFileThatCannotBeReadSaysWhy_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("why");
+    QTest::newRow("missing") << "missing"
+                             << "No such file or directory";
+    QTest::newRow("a folder") << "folder"
+                              << "not a regular file";
+    QTest::newRow("a FIFO") << "fifo"
+                            << "not a regular file";
+}
+
+// A path given on the command line is no installed image to look for: the message names the
+// path and the reason, not the firmware folders. A FIFO is refused without being opened (the
+// open would wait for a writer).
+void FilesTest::aNamedFileThatCannotBeReadSaysWhy() {
+    QFETCH(QString, kind);
+    QFETCH(QString, why);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("1320.bin");
+    if (kind == "folder") {
+        QVERIFY(QDir().mkdir(path));
+    } else if (kind == "fifo") {
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    }
+    const FirmwareFiles::Loaded l = FirmwareFiles::LoadFile(path);
+    QCOMPARE(l.status, FirmwareFiles::Loaded::Unreadable);
+    QVERIFY(l.bytes.isEmpty());
+    const QString text = FirmwareFiles::Describe(l);
+    QVERIFY2(text.startsWith("cannot read " + path + ": " + why), qPrintable(text));
+    QVERIFY(!text.contains("not installed"));
 }
 
 void FilesTest::everyCatalogueIdIsCoveredOnce() {

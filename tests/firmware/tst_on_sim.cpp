@@ -10,6 +10,7 @@
 #include <QtTest>
 
 #include <memory>
+#include <sys/stat.h>
 
 Q_DECLARE_METATYPE(ProgramResult)
 
@@ -72,6 +73,11 @@ private slots:
     void aFaultMidTransferEndsInItsOutcome_data();
     void aFaultMidTransferEndsInItsOutcome();
     void orvexFlashRecoversALoaderAndReportsEachFailure();
+    void orvexFlashRefusesAControllerWhoseEngineRuns();
+    void orvexFlashCallsADamagedReplyADataError_data();
+    void orvexFlashCallsADamagedReplyADataError();
+    void orvexFlashNamesAnImageFileItCannotRead_data();
+    void orvexFlashNamesAnImageFileItCannotRead();
 };
 
 void OnSimTest::aTransferReproducesTheImageAtTheLoader_data() {
@@ -172,7 +178,9 @@ void OnSimTest::orvexFlashRecoversALoaderAndReportsEachFailure() {
     QCOMPARE(sim.receivedImage(), expectedAtLoader(GeneratedImages::Image(1321)));
     QTRY_VERIFY(!sim.inLoader());
 
-    // Failures in words and by status.
+    // Failures in words and by status. The controller runs its application again: its engine
+    // is stopped first, as for any update.
+    sim.setEngineRunning(false);
     sim.setFault(*SimFault::parse("silence:200"));
     r = runFlash({"--device", dev, "--id", "1320", "--yes"}, dir.path());
     QCOMPARE(r.exitCode, 15);
@@ -186,6 +194,84 @@ void OnSimTest::orvexFlashRecoversALoaderAndReportsEachFailure() {
     sim.clearFaults();
     sim.setFault(*SimFault::parse("silence@0x50"));
     QCOMPARE(runFlash({"--device", dev, "--id", "1320", "--yes"}, dir.path()).exitCode, 10);
+}
+
+// The update tab's engine check, made on a live answer before anything is switched: nothing is
+// programmed and the controller stays in its application until the engine has stopped.
+void OnSimTest::orvexFlashRefusesAControllerWhoseEngineRuns() {
+    QTemporaryDir dir;
+    QVERIFY(GeneratedImages::Install(dir.path(), {1320}));
+    SimConfig cfg = fastSim();
+    cfg.engineRunning = true;
+    SimController sim(cfg);
+    QVERIFY(sim.start());
+    const QStringList args{"--device", sim.slavePath(), "--id", "1320", "--yes"};
+    FlashRun r = runFlash(args, dir.path());
+    QCOMPARE(r.exitCode, 6);
+    QVERIFY2(r.err.contains("the engine is running"), qPrintable(r.err));
+    QCOMPARE(sim.completedTransfers(), 0);
+    QVERIFY(!sim.inLoader());
+    QVERIFY(runFlash({"--help"}).out.contains("   6  the engine is running"));
+
+    sim.setEngineRunning(false);
+    r = runFlash(args, dir.path());
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(sim.receivedImage(), expectedAtLoader(GeneratedImages::Image(1320)));
+}
+
+void OnSimTest::orvexFlashCallsADamagedReplyADataError_data() {
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<int>("exitCode");
+    QTest::newRow("200 stray bytes before every reply") << "garbage:200" << 11;
+    QTest::newRow("200 stray bytes before the identity") << "garbage:200@0x52" << 11;
+    QTest::newRow("identity with a wrong start byte") << "start@0x52" << 11;
+    QTest::newRow("listen answer with a bad checksum") << "checksum@0x50" << 11;
+    QTest::newRow("no identity at all") << "silence@0x52" << 12;
+    QTest::newRow("stray bytes mid-transfer") << "garbage:200@0x54/250" << 14;
+}
+
+// A reply that came, but damaged, is no silence and no loader of another version.
+void OnSimTest::orvexFlashCallsADamagedReplyADataError() {
+    QFETCH(QString, fault);
+    QFETCH(int, exitCode);
+    QTemporaryDir dir;
+    QVERIFY(GeneratedImages::Install(dir.path(), {1320}));
+    SimConfig cfg = fastSim();
+    cfg.startInLoader = true;
+    SimController sim(cfg);
+    QVERIFY(sim.start());
+    sim.setFault(*SimFault::parse(fault));
+    const FlashRun r = runFlash({"--device", sim.slavePath(), "--id", "1320", "--yes"}, dir.path());
+    QCOMPARE(r.exitCode, exitCode);
+    QCOMPARE(sim.completedTransfers(), 0);
+}
+
+void OnSimTest::orvexFlashNamesAnImageFileItCannotRead_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("why");
+    QTest::newRow("missing") << "missing"
+                             << "No such file or directory";
+    QTest::newRow("a folder") << "folder"
+                              << "not a regular file (a folder, a device or a pipe)";
+    QTest::newRow("a FIFO") << "fifo"
+                            << "not a regular file (a folder, a device or a pipe)";
+}
+
+// An image given by its path is no installed image: its path and the reason, in one language,
+// and a FIFO is not waited on.
+void OnSimTest::orvexFlashNamesAnImageFileItCannotRead() {
+    QFETCH(QString, kind);
+    QFETCH(QString, why);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("image.bin");
+    if (kind == "folder") {
+        QVERIFY(QDir().mkdir(path));
+    } else if (kind == "fifo") {
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    }
+    const FlashRun r = runFlash({"--device", "/dev/null", "--image", path, "--yes"});
+    QCOMPARE(r.exitCode, 3);
+    QCOMPARE(r.err, "orvex-flash: cannot read " + path + ": " + why + "; nothing was sent\n");
 }
 
 QTEST_GUILESS_MAIN(OnSimTest)

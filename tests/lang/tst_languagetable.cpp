@@ -40,9 +40,9 @@ const QList<int> notInRussian{548, 734, 745, 746, 750, 751, 752, 753, 959};
 // Texts this program added for its own controls, in every language.
 const QList<int> addedIds = ids({{160, 161}, {600, 606}});
 
-// Messages of the program's own checks (map files), the link figures, the backups and the
-// service report, in Polish, English and Russian.
-const QList<int> addedButGerman = ids({{260, 260}, {830, 838}, {840, 859}, {880, 884}});
+// Messages of the program's own checks (map files), the link figures, the backups, the
+// service report, the refused files and the map writes, in Polish, English and Russian.
+const QList<int> addedButGerman = ids({{260, 260}, {830, 838}, {840, 864}, {880, 884}});
 
 // The map tools' captions and messages, in Polish, English and Russian.
 const QList<int> mapToolIds = ids({{800, 824}});

@@ -48,6 +48,14 @@ public:
             return QStringLiteral("%1 cells differ, largest %2.");
         case 819:
             return QStringLiteral("Other controller %1, this %2.");
+        case 860:
+            return QStringLiteral("%1 bytes, not 48 or more.");
+        case 861:
+            return QStringLiteral("Byte 40 holds %1, not 1.");
+        case 862:
+            return QStringLiteral("Not a regular file.");
+        case 863:
+            return QStringLiteral("The file holds no map cells.");
         case 710:
             return QStringLiteral("csv file (*.csv)|*.csv|all files|*.*");
         default:

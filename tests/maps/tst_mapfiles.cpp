@@ -3,8 +3,10 @@
 // the measured grids.
 #include "CsvMapFile.h"
 #include "FakeMapHost.h"
+#include "MapBackup.h"
 #include "MapCells.h"
 #include "MapDecoder.h"
+#include "MapFile.h"
 #include "MapFileCommands.h"
 #include "MapGridEditor.h"
 #include "MapUpdate.h"
@@ -16,11 +18,17 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <atomic>
 #include <cmath>
 #include <csignal>
+#include <fcntl.h>
 #include <memory>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
+
+Q_DECLARE_METATYPE(MapFile::SaveMethod)
 
 namespace {
 
@@ -106,6 +114,15 @@ private slots:
     void textMapNumbersReadAsTheLocaleReadsThem();
     void openedMapFileAsksWithItsDifferenceFirst_data();
     void openedMapFileAsksWithItsDifferenceFirst();
+    void filesThatAreNoRegularFileAreRefusedUnopened_data();
+    void filesThatAreNoRegularFileAreRefusedUnopened();
+    void textMapLineEndsOfEveryKind_data();
+    void textMapLineEndsOfEveryKind();
+    void saveMethodFollowsWhatFolderAndFileAllow_data();
+    void saveMethodFollowsWhatFolderAndFileAllow();
+    void replacedFileKeepsItsMode_data();
+    void replacedFileKeepsItsMode();
+    void inPlaceSaveKeepsACopyOfTheOldFileFirst();
 };
 
 void MapFilesTest::init() {
@@ -160,28 +177,30 @@ void MapFilesTest::mapFileSavedAndOpenedIsTheSameByteForByte() {
 
 void MapFilesTest::refusedFilesChangeNothing_data() {
     QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("reason"); // the message's last line
     QByteArray wrongMarker(320, '\x05');
     wrongMarker[40] = 2;
     QByteArray shortHeader(47, '\x01');
-    QTest::newRow("marker 2") << wrongMarker;
-    QTest::newRow("47 bytes") << shortHeader;
-    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("marker 2") << wrongMarker << "Byte 40 holds 2, not 1.";
+    QTest::newRow("47 bytes") << shortHeader << "47 bytes, not 48 or more.";
+    QTest::newRow("empty") << QByteArray() << "0 bytes, not 48 or more.";
     QByteArray junk(4096, '\0');
     for (int i = 0; i < junk.size(); ++i) {
         junk[i] = char(i * 37 + (i >> 3));
     }
     junk[40] = char(0xFF);
-    QTest::newRow("binary junk, 4 KiB") << junk;
+    QTest::newRow("binary junk, 4 KiB") << junk << "Byte 40 holds 255, not 1.";
 }
 
 void MapFilesTest::refusedFilesChangeNothing() {
     QFETCH(QByteArray, content);
+    QFETCH(QString, reason);
     fillMirror();
     editor->showMapTable();
     const auto map = host.m.MapTable;
     writeAll(path("bad.orvx"), content);
     QVERIFY(!files->OpenMapFile(path("bad.orvx")));
-    QCOMPARE(host.errors, QStringList{" Erroneous data "});
+    QCOMPARE(host.errors, QStringList{" Erroneous data \n" + path("bad.orvx") + "\n" + reason});
     QCOMPARE(host.m.MapTable, map);
     QCOMPARE(host.m.PendingWrites, 0u);
     QCOMPARE(text(gridMapa.get(), 1, 1), QStringLiteral("-18.2"));
@@ -348,20 +367,30 @@ void MapFilesTest::textMapWithABadFieldLoadsNothing_data() {
     QTest::newRow("a word in line 5")
         << QByteArray("#16;17;6400;100;50\n1;2;\n3;4;\n5;6;\nseven;8;\n") << qint64{0} << bad
         << "Line 5: \"seven\" is not a number.";
-    QTest::newRow("zero length") << QByteArray("") << qint64{0} << bad << QString();
+    const QString noCells = QStringLiteral("The file holds no map cells.");
+    QTest::newRow("zero length") << QByteArray("") << qint64{0} << bad << noCells;
     QTest::newRow("the first line only")
-        << QByteArray("#16;17;6400;100;50\r\n") << qint64{0} << bad << QString();
+        << QByteArray("#16;17;6400;100;50\r\n") << qint64{0} << bad << noCells;
     QTest::newRow("binary junk without a field")
         << QByteArray("\x89PNG\r\n\x1a\n\x00\x00\x00\rIHDR\x00\xff\xfe", 19) << qint64{0} << bad
-        << QString();
+        << noCells;
     QTest::newRow("binary junk in fields") << QByteArray("#16\n\x01\x02;\xff\xfe;\n") << qint64{0}
                                            << bad << "Line 2: \"\x01\x02\" is not a number.";
+    QTest::newRow("nan after the header") << QByteArray("#16;17;6400;100;50\nnan;") << qint64{0}
+                                          << bad << "Line 2: \"nan\" is not a number.";
+    QTest::newRow("infinities in a gas row")
+        << QByteArray("#16;17;6400;100;50\n") + QByteArray("1;\n").repeated(16) +
+               QByteArray("2; -inf ;\n")
+        << qint64{0} << bad << "Line 18: \" -inf \" is not a number.";
+    QTest::newRow("an exponent past any double")
+        << QByteArray("#16;17;6400;100;50\r\n1e999;\r\n") << qint64{0} << bad
+        << "Line 2: \"1e999\" is not a number.";
     QTest::newRow("truncated inside a field")
         << QByteArray("#16;17;6400;100;50\n1;2;\n3;4") + QByteArray("\n5;1e") + QByteArray(";")
         << qint64{0} << bad << "Line 4: \"1e\" is not a number.";
     // Good rows at the front, then more than any map text holds: refused unread.
     const QByteArray good("#16;17;6400;100;50\n1;2;\n3;4;\n");
-    const QString tooLarge = QStringLiteral(" Cannot open file \n");
+    const QString tooLarge = QStringLiteral(" Cannot open file ");
     QTest::newRow("a byte over 1 MiB")
         << good << qint64{(1 << 20) + 1} << tooLarge << QStringLiteral(": 1048577 > 1048576");
     QTest::newRow("64 GiB") << good << (qint64{64} << 30) << tooLarge
@@ -384,7 +413,8 @@ void MapFilesTest::textMapWithABadFieldLoadsNothing() {
     QVERIFY(!files->OpenCsvFile(path("bad.csv")));
     QFile::remove(path("bad.csv"));
     QCOMPARE(host.errors.size(), 1);
-    QVERIFY2(host.errors[0].startsWith(message), qPrintable(host.errors[0]));
+    QVERIFY2(host.errors[0].startsWith(message + "\n" + path("bad.csv") + "\n"),
+             qPrintable(host.errors[0]));
     if (!reason.isEmpty()) {
         QVERIFY2(host.errors[0].contains(reason), qPrintable(host.errors[0]));
     }
@@ -428,7 +458,8 @@ void MapFilesTest::textMapNumbersReadAsTheLocaleReadsThem_data() {
 
 // What the reader converts must be what the user's locale, or failing that the C locale with
 // "," read as ".", makes of the same text: the same acceptance and the same double (the sign
-// of a zero included), whatever the separators and digits of the locale.
+// of a zero included), whatever the separators and digits of the locale; a value that is not
+// finite is refused.
 void MapFilesTest::textMapNumbersReadAsTheLocaleReadsThem() {
     QFETCH(QString, field);
     const QLocale locales[] = {
@@ -453,18 +484,182 @@ void MapFilesTest::textMapNumbersReadAsTheLocaleReadsThem() {
             c.replace(QLatin1Char(','), QLatin1Char('.'));
             expected = QLocale::c().toDouble(c, &expectedOk);
         }
+        // "inf", "nan" and overflowing exponents convert, but are no cell value.
+        expectedOk = expectedOk && std::isfinite(expected);
         double value = 0.0;
         const bool ok = CsvMapFile::toNumber(field, &value);
         const QByteArray where = locale.name().toLatin1();
         QVERIFY2(ok == expectedOk, where.constData());
         if (ok) {
-            const bool same = std::isnan(value) ? std::isnan(expected) : value == expected;
-            QVERIFY2(same && std::signbit(value) == std::signbit(expected),
+            QVERIFY2(value == expected && std::signbit(value) == std::signbit(expected),
                      qPrintable(QStringLiteral("%1: %2 instead of %3")
                                     .arg(locale.name())
                                     .arg(value, 0, 'g', 17)
                                     .arg(expected, 0, 'g', 17)));
         }
+    }
+}
+
+void MapFilesTest::filesThatAreNoRegularFileAreRefusedUnopened_data() {
+    QTest::addColumn<QString>("target"); // relative: made in the test's folder
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("FIFO named as a map file") << "x.orvx"
+                                              << "fifo";
+    QTest::newRow("FIFO named as a text map") << "x.csv"
+                                              << "fifo";
+    QTest::newRow("folder named as a map file") << "d.orvx"
+                                                << "folder";
+    QTest::newRow("folder named as a text map") << "d.csv"
+                                                << "folder";
+    QTest::newRow("a device") << "/dev/zero"
+                              << "device";
+}
+
+// Refused with a message that names the file, and without opening it: a FIFO nobody writes to
+// would hold the window in open() for good. A writer standing by opens the FIFO's other end
+// the moment a reader waits there, so a reader that opens it is seen (and set free).
+void MapFilesTest::filesThatAreNoRegularFileAreRefusedUnopened() {
+    QFETCH(QString, target);
+    QFETCH(QString, kind);
+    const QString file = target.startsWith('/') ? target : path(target);
+    if (kind == "fifo") {
+        QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
+    } else if (kind == "folder") {
+        QVERIFY(QDir().mkdir(file));
+    }
+    fillMirror();
+    const auto map = host.m.MapTable;
+    std::atomic<bool> done{false};
+    std::atomic<bool> readerWaited{false};
+    std::thread writer([&] {
+        while (kind == "fifo" && !done) {
+            const int fd = ::open(QFile::encodeName(file).constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) {
+                readerWaited = true;
+                ::close(fd);
+            }
+            std::this_thread::yield();
+        }
+    });
+    const bool opened = files->OpenAnyFile(file);
+    done = true;
+    writer.join();
+    QVERIFY(!readerWaited);
+    QVERIFY(!opened);
+    QCOMPARE(host.errors, QStringList{" Cannot open file \n" + file + "\nNot a regular file."});
+    QCOMPARE(host.m.MapTable, map);
+    QCOMPARE(host.m.PendingWrites, 0u);
+    QCOMPARE(host.portCloses, 0);
+}
+
+void MapFilesTest::textMapLineEndsOfEveryKind_data() {
+    QTest::addColumn<QStringList>("breaks"); // used in turn
+    QTest::newRow("LF") << QStringList{"\n"};
+    QTest::newRow("CR LF") << QStringList{"\r\n"};
+    QTest::newRow("a lone CR") << QStringList{"\r"};
+    QTest::newRow("all three mixed") << QStringList{"\r", "\n", "\r\n"};
+}
+
+void MapFilesTest::textMapLineEndsOfEveryKind() {
+    QFETCH(QStringList, breaks);
+    QString file = "#16;17;6400;100;50";
+    for (int n = 1; n <= 32; ++n) {
+        file += breaks[n % breaks.size()] + QString::number(n) + ";-2;";
+    }
+    writeAll(path("ends.csv"), file.toUtf8());
+    QVERIFY(files->OpenCsvFile(path("ends.csv")));
+    QVERIFY(host.errors.isEmpty());
+    QCOMPARE(text(gridB.get(), 1, 1), QStringLiteral("1"));
+    QCOMPARE(text(gridB.get(), 1, 16), QStringLiteral("16"));
+    QCOMPARE(text(gridG.get(), 1, 1), QStringLiteral("17"));
+    QCOMPARE(text(gridG.get(), 1, 16), QStringLiteral("32"));
+    QCOMPARE(text(gridG.get(), 2, 16), QStringLiteral("-2"));
+}
+
+void MapFilesTest::saveMethodFollowsWhatFolderAndFileAllow_data() {
+    QTest::addColumn<bool>("exists");
+    QTest::addColumn<bool>("regular");
+    QTest::addColumn<bool>("folderWritable");
+    QTest::addColumn<bool>("fileWritable");
+    QTest::addColumn<MapFile::SaveMethod>("method");
+    using M = MapFile::SaveMethod;
+    QTest::newRow("new file") << false << false << true << false << M::Replace;
+    QTest::newRow("new file, read-only folder") << false << false << false << false << M::Replace;
+    QTest::newRow("file, writable folder") << true << true << true << true << M::Replace;
+    QTest::newRow("read-only file, writable folder") << true << true << true << false << M::Replace;
+    QTest::newRow("file, read-only folder") << true << true << false << true << M::InPlace;
+    QTest::newRow("read-only file and folder") << true << true << false << false << M::Replace;
+    QTest::newRow("device") << true << false << true << true << M::Device;
+    QTest::newRow("device, read-only folder") << true << false << false << true << M::Device;
+}
+
+void MapFilesTest::saveMethodFollowsWhatFolderAndFileAllow() {
+    QFETCH(bool, exists);
+    QFETCH(bool, regular);
+    QFETCH(bool, folderWritable);
+    QFETCH(bool, fileWritable);
+    QFETCH(MapFile::SaveMethod, method);
+    MapFile::SaveTarget t;
+    t.exists = exists;
+    t.regular = regular;
+    t.folderWritable = folderWritable;
+    t.fileWritable = fileWritable;
+    QCOMPARE(MapFile::saveMethod(t), method);
+}
+
+void MapFilesTest::replacedFileKeepsItsMode_data() {
+    QTest::addColumn<int>("mode");
+    QTest::newRow("0444 read-only") << 0444;
+    QTest::newRow("0600 private") << 0600;
+    QTest::newRow("0640 group reads") << 0640;
+    QTest::newRow("0666 everyone writes") << 0666;
+}
+
+void MapFilesTest::replacedFileKeepsItsMode() {
+    QFETCH(int, mode);
+    if ((mode & 0200) == 0 && geteuid() != 0) {
+        QSKIP("only root may replace a read-only file");
+    }
+    fillMirror();
+    const QByteArray file = QFile::encodeName(path("mode.orvx"));
+    writeAll(path("mode.orvx"), "old");
+    QCOMPARE(::chmod(file.constData(), mode_t(mode)), 0);
+    QVERIFY(files->SaveMapFile(path("mode.orvx")));
+    QCOMPARE(readAll(path("mode.orvx")).size(), 320);
+    struct stat st {};
+    QCOMPARE(::stat(file.constData(), &st), 0);
+    QCOMPARE(int(st.st_mode & 07777), mode);
+}
+
+// Root writes into any folder, so the read-only folder is the method chosen here; a user who
+// is not root also sees the decision made for a real read-only folder.
+void MapFilesTest::inPlaceSaveKeepsACopyOfTheOldFileFirst() {
+    const QByteArray old = QByteArray("the map before the save ").repeated(40);
+    writeAll(path("keep.orvx"), old);
+    struct stat before {};
+    QCOMPARE(::stat(QFile::encodeName(path("keep.orvx")).constData(), &before), 0);
+    const QByteArray content(320, '\x07');
+    QCOMPARE(MapFile::saveWhole(path("keep.orvx"), content, MapFile::SaveMethod::InPlace),
+             QString());
+    QCOMPARE(readAll(path("keep.orvx")), content); // the longer old content is cut off
+    struct stat after {};
+    QCOMPARE(::stat(QFile::encodeName(path("keep.orvx")).constData(), &after), 0);
+    QCOMPARE(after.st_ino, before.st_ino); // the same file, written where it is
+    const QDir backups(MapBackup::folder());
+    const QStringList copies = backups.entryList({"*_keep.orvx"}, QDir::Files);
+    QCOMPARE(copies.size(), 1);
+    QCOMPARE(readAll(backups.filePath(copies[0])), old);
+
+    if (geteuid() != 0) {
+        QVERIFY(QDir(dir.path()).mkdir("ro"));
+        writeAll(path("ro/keep.orvx"), old);
+        QVERIFY(QFile::setPermissions(path("ro"), QFile::ReadOwner | QFile::ExeOwner));
+        fillMirror();
+        const bool saved = files->SaveMapFile(path("ro/keep.orvx"));
+        QFile::setPermissions(path("ro"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY(saved);
+        QCOMPARE(readAll(path("ro/keep.orvx")).size(), 320);
+        QCOMPARE(backups.entryList({"*_keep.orvx"}, QDir::Files).size(), 2);
     }
 }
 

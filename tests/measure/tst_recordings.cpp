@@ -12,10 +12,21 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <QDir>
+#include <QFileInfo>
+
+#include <QDeadlineTimer>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
 #include <csignal>
+#include <fcntl.h>
 #include <sys/fsuid.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -311,7 +322,7 @@ private slots:
         QTest::addColumn<QByteArray>("content"); // null: no file at all
         QTest::addColumn<qint64>("length");      // > 0: the file made this long (sparse)
         QTest::addColumn<QString>("message");    // how the message box starts
-        QTest::newRow("missing") << QByteArray() << qint64{0} << QStringLiteral("#702");
+        QTest::newRow("missing") << QByteArray() << qint64{0} << QStringLiteral("#702short.bin (");
         QTest::newRow("empty") << QByteArray("") << qint64{0} << QStringLiteral("#603");
         QTest::newRow("15 bytes") << QByteArray(15, 'x') << qint64{0} << QStringLiteral("#603");
         // Good records at the front, and far more of the file than any recording holds.
@@ -347,6 +358,86 @@ private slots:
         QCOMPARE(host.range, -1);    // no scroll range for records that are not read
         QVERIFY(host.polling);       // the poll cycle goes on (on the closed port)
         QCOMPARE(host.busy, 0);
+    }
+
+    void aFileThatIsNoRegularFileIsNeverWaitedFor_data() {
+        QTest::addColumn<bool>("fifo");     // else a folder
+        QTest::addColumn<bool>("replay");   // else a recording into it
+        QTest::addColumn<QString>("shown"); // how the message starts
+        QTest::addColumn<QString>("why");   // and what it says after the file's name
+        QTest::newRow("replay of a FIFO") << true << true << "#702"
+                                          << "#862";
+        QTest::newRow("replay of a folder") << false << true << "#702"
+                                            << "#862";
+        QTest::newRow("recording into a FIFO nobody reads")
+            << true << false << "#606" << qt_error_string(ENXIO);
+        QTest::newRow("recording into a folder") << false << false << "#606" << QString();
+    }
+    // A FIFO is refused as a recording to replay without being opened, and one to record into
+    // fails at once when nobody reads it: opening it the usual way would wait for the other end
+    // for good. The test holds the other end so that an open that waits is seen and set free.
+    void aFileThatIsNoRegularFileIsNeverWaitedFor() {
+        QFETCH(bool, fifo);
+        QFETCH(bool, replay);
+        QFETCH(QString, shown);
+        QFETCH(QString, why);
+        const QString file = path(fifo ? "pipe.bin" : "folder.bin");
+        const QByteArray name = QFile::encodeName(file);
+        if (fifo) {
+            QCOMPARE(::mkfifo(name.constData(), 0600), 0);
+        } else {
+            QVERIFY(QDir().mkdir(file));
+        }
+        std::atomic<bool> done{false};
+        std::atomic<bool> waited{false};
+        std::thread otherEnd([&] {
+            if (!fifo) {
+                return;
+            }
+            if (!replay) {
+                // A reader is the only way to free a writer waiting in open(), and it would
+                // let the open succeed: it comes only after a bound far above any open.
+                const QDeadlineTimer bound(10000);
+                while (!done && !bound.hasExpired()) {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                }
+                if (!done) {
+                    waited = true;
+                    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK);
+                    while (!done) {
+                        std::this_thread::yield();
+                    }
+                    ::close(fd);
+                }
+                return;
+            }
+            while (!done) {
+                // Succeeds only while a reader has the FIFO open, i.e. waits in open().
+                const int fd = ::open(name.constData(), O_WRONLY | O_NONBLOCK);
+                if (fd >= 0) {
+                    waited = true;
+                    ::close(fd);
+                }
+                std::this_thread::yield();
+            }
+        });
+        FakeHost host;
+        Recordings r(host);
+        if (replay) {
+            r.ReplayRecording(file);
+        } else {
+            record(host, r, file, 1);
+        }
+        done = true;
+        otherEnd.join();
+        QFile::remove(file);
+        QDir().rmdir(file);
+        QVERIFY(!waited);
+        const QString text = replay ? host.boxes.value(0) : host.status;
+        QVERIFY2(text.startsWith(shown + QFileInfo(file).fileName()), qPrintable(text));
+        QVERIFY2(text.contains(why), qPrintable(text));
+        QVERIFY(host.commands.isEmpty());
+        QVERIFY(!host.checked);
     }
 
     void readOnlyRecordingReplays() {

@@ -5,6 +5,7 @@
 #include "MapColorRamp.h"
 
 #include <QApplication>
+#include <QFontInfo>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -19,6 +21,11 @@ constexpr int MarginY = 25;
 constexpr int MarginZ = 30;
 constexpr int MarginX = 25;
 constexpr int HandleReach = 8; // pixels around an axis end that pick it up
+// The bounds of the floor axes' directions, as a render keeps them.
+constexpr double MinAngleX = 1.6;
+constexpr double MaxAngleX = 3.14;
+constexpr double MaxAngleY = 1.54;
+constexpr double DragRadiansPerPixel = 0.01; // a drag across 157 pixels turns by 90 degrees
 
 constexpr std::size_t points(int layers) {
     return static_cast<std::size_t>(layers) * TChart3D::Size * TChart3D::Size;
@@ -33,35 +40,93 @@ int textWidth(const QPainter& p, const QString& text) {
     return p.fontMetrics().horizontalAdvance(text);
 }
 
-// A caption kept inside the picture: on a narrow chart it would start left of the edge, and
-// one wider than the chart ends in an ellipsis instead of being cut at the edge.
-void captionOut(QPainter& p, int x, int y, const QString& full) {
-    const QSize area(p.device()->width(), p.device()->height());
-    const QString text = p.fontMetrics().elidedText(full, Qt::ElideRight, area.width() - 4);
-    const int w = textWidth(p, text);
-    x = std::max(2, std::min(x, area.width() - w - 2));
-    y = std::max(0, std::min(y, area.height() - p.fontMetrics().height()));
-    textOut(p, x, y, text);
+// Moves `r` inside the picture (as far as it fits).
+QRect keptInside(QRect r, const QSize& area) {
+    r.moveLeft(std::max(2, std::min(r.left(), area.width() - r.width() - 2)));
+    r.moveTop(std::max(0, std::min(r.top(), area.height() - r.height())));
+    return r;
 }
 
-// Tick labels: one that would run into the previous one is left out (its tick stays), so
-// that a small chart shows fewer numbers instead of a smudge.
-class TickLabels {
+// A caption kept inside the picture: on a narrow chart it would start left of the edge, and
+// one wider than the chart ends in an ellipsis instead of being cut at the edge.
+QRect captionOut(QPainter& p, int x, int y, const QString& full) {
+    const QSize area(p.device()->width(), p.device()->height());
+    const QString text = p.fontMetrics().elidedText(full, Qt::ElideRight, area.width() - 4);
+    const QRect r = keptInside(QRect(x, y, textWidth(p, text), p.fontMetrics().height()), area);
+    textOut(p, r.x(), r.y(), text);
+    return r;
+}
+
+// Every label of a render: a tick label that would run into one already drawn is left out (its
+// tick stays), so a small chart shows fewer numbers instead of a smudge; an axis caption moves
+// away from the chart until it runs into nothing.
+class Labels {
 public:
-    explicit TickLabels(QPainter& p) : p_(p) {}
-    void put(int x, int y, const QString& text) {
+    Labels(QPainter& p, std::vector<QRect>& taken) : p_(p), taken_(taken) {}
+
+    void tick(int x, int y, const QString& text) {
         const QRect r(x, y, textWidth(p_, text), p_.fontMetrics().height());
-        if (last_.isValid() && r.adjusted(-2, 0, 2, 0).intersects(last_)) {
+        if (hits(r) || !QRect(0, 0, p_.device()->width(), p_.device()->height()).contains(r)) {
             return;
         }
         textOut(p_, x, y, text);
-        last_ = r;
+        taken_.push_back(r);
+    }
+
+    // The name with its top-left corner at `name`, the unit centred under it; moved along
+    // `away` (then sideways) until both are clear of every other label.
+    void caption(QPoint name, QPointF away, const QString& nameText, const QString& unitText) {
+        const QSize area(p_.device()->width(), p_.device()->height());
+        const QFontMetrics fm = p_.fontMetrics();
+        const QString n = fm.elidedText(nameText, Qt::ElideRight, area.width() - 4);
+        const QString u = fm.elidedText(unitText, Qt::ElideRight, area.width() - 4);
+        const int nw = textWidth(p_, n);
+        const int uw = textWidth(p_, u);
+        const int h = fm.height();
+        const int left = std::min(0, (nw - uw) / 2);
+        const QRect block(name.x() + left, name.y(), std::max(nw, uw), u.isEmpty() ? h : 2 * h);
+        const double length = std::hypot(away.x(), away.y());
+        const QPointF out = length > 0 ? away / length : QPointF(0, -1);
+        QRect placed = keptInside(block, area);
+        bool clear = !hits(placed);
+        for (const QPointF dir : {out, QPointF(1, 0), QPointF(-1, 0)}) {
+            for (int step = 1; step <= 40 && !clear; ++step) {
+                const QPoint shift = (dir * (3.0 * step)).toPoint();
+                const QRect moved = keptInside(block.translated(shift), area);
+                clear = !hits(moved);
+                if (clear) {
+                    placed = moved;
+                }
+            }
+        }
+        const int x = placed.x() - left;
+        textOut(p_, x, placed.y(), n);
+        if (!u.isEmpty()) {
+            textOut(p_, x + (nw - uw) / 2, placed.y() + h, u);
+        }
+        taken_.push_back(placed);
     }
 
 private:
+    bool hits(const QRect& r) const {
+        // A gap of a third of a line: "10" and "1000" must not read as one number.
+        const int gap = std::max(3, p_.fontMetrics().height() / 3);
+        const QRect padded = r.adjusted(-gap, -1, gap, 1);
+        return std::any_of(taken_.begin(), taken_.end(),
+                           [&padded](const QRect& t) { return padded.intersects(t); });
+    }
+
     QPainter& p_;
-    QRect last_;
+    std::vector<QRect>& taken_;
 };
+
+// The labels' pixel size for a chart `s` pixels across: the chart's own font at 400 pixels,
+// smaller down to 80 % on a small chart and up to twice as large on a big one.
+int labelPixels(const QFont& font, int s) {
+    const double designed = QFontInfo(font).pixelSize();
+    const double factor = std::clamp(s / 400.0, 0.8, 2.0);
+    return std::max(8, static_cast<int>(std::lround(designed * factor)));
+}
 
 } // namespace
 
@@ -74,7 +139,9 @@ TChart3D::TChart3D(QWidget* parent)
     // The labels keep the program's default font whatever the panel around uses.
     setFont(QApplication::font());
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setMouseTracking(false);
+    // The pointer shows what a drag does: an open hand anywhere, a cross over an axis end.
+    setMouseTracking(true);
+    setCursor(Qt::OpenHandCursor);
     for (int i = 0; i < 256; ++i) {
         greyPalette_[static_cast<std::size_t>(i)] = QColor(i, i, i);
     }
@@ -198,9 +265,42 @@ QPoint TChart3D::Project(double x, double y, double z) const {
 
 void TChart3D::scaleTo(int s, int marginFactor) {
     const int half = s / 2;
-    AxisScale[0] = (half - MarginX * marginFactor) / (AxisMax[0] - AxisMin[0]);
-    AxisScale[1] = (half - MarginY * marginFactor) / (AxisMax[1] - AxisMin[1]);
-    AxisScale[2] = (half - MarginZ * marginFactor) / (AxisMax[2] - AxisMin[2]);
+    // Larger labels need larger margins; up to the chart's own font size they stay as they are.
+    const double m = marginFactor * marginScale_;
+    AxisScale[0] = (half - MarginX * m) / (AxisMax[0] - AxisMin[0]);
+    AxisScale[1] = (half - MarginY * m) / (AxisMax[1] - AxisMin[1]);
+    AxisScale[2] = (half - MarginZ * m) / (AxisMax[2] - AxisMin[2]);
+}
+
+void TChart3D::useLabelSize(QPainter& p, int s) {
+    QFont f = font();
+    const int px = labelPixels(f, s);
+    f.setPixelSize(px);
+    p.setFont(f);
+    marginScale_ = std::max(1.0, px / static_cast<double>(QFontInfo(font()).pixelSize()));
+}
+
+// The title over a chart: on two lines where one does not hold it.
+void TChart3D::titleOut(QPainter& p, int x, int y, int width, const QString& text) {
+    if (text.isEmpty()) {
+        return;
+    }
+    const QFontMetrics fm = p.fontMetrics();
+    width = std::max(20, width);
+    if (fm.horizontalAdvance(text) <= width) {
+        labelRects_.push_back(captionOut(p, x, y, text));
+        return;
+    }
+    const QRect wrapped =
+        fm.boundingRect(QRect(0, 0, width, 4 * fm.height()), Qt::TextWordWrap, text);
+    if (wrapped.height() > 2 * fm.height()) {
+        labelRects_.push_back(captionOut(p, x, y, text));
+        return;
+    }
+    const QRect r = keptInside(QRect(x, y, wrapped.width(), wrapped.height()),
+                               QSize(p.device()->width(), p.device()->height()));
+    p.drawText(QRect(r.x(), r.y(), width, r.height()), Qt::TextWordWrap, text);
+    labelRects_.push_back(r);
 }
 
 void TChart3D::recordHandles() {
@@ -238,6 +338,7 @@ void TChart3D::Render() {
     image_.fill(Qt::white);
     QPainter p(&image_);
     p.setFont(font());
+    labelRects_.clear();
     p.setPen(Qt::white);
     p.setBrush(Qt::white);
 
@@ -247,42 +348,46 @@ void TChart3D::Render() {
     };
     if (ViewMode != 2) {
         const int s = std::min(W, H);
+        useLabelSize(p, s);
         scaleTo(s, 1);
         Origin = {static_cast<double>(W / 2), static_cast<double>(H / 2)};
         const QPoint t = titlePos(s);
         p.setPen(palette().color(QPalette::Highlight));
         if (ViewMode == 0 || ViewMode == 1) {
-            captionOut(p, t.x(), t.y(), title1_);
+            titleOut(p, t.x(), t.y(), W - t.x() - 2, title1_);
         }
         if (ViewMode == 3) {
-            captionOut(p, t.x(), t.y(), title2_);
+            titleOut(p, t.x(), t.y(), W - t.x() - 2, title2_);
         } else if (ViewMode == 1) {
-            captionOut(p, t.x(), t.y() + 15, title2_);
+            titleOut(p, t.x(), labelRects_.empty() ? t.y() : labelRects_.back().bottom() + 1,
+                     W - t.x() - 2, title2_);
         }
         DrawFrame(p, ViewMode);
         recordHandles();
     } else if (W > H) {
         const int s = std::min(W / 2, H);
+        useLabelSize(p, s);
         scaleTo(s, 2);
         Origin = {static_cast<double>(W / 4), static_cast<double>(H / 2)};
         const QPoint t = titlePos(s);
         p.setPen(colorFromBgr(0x0000FF));
-        captionOut(p, t.x(), t.y(), title1_);
+        titleOut(p, t.x(), t.y(), W / 2 - t.x() - 2, title1_);
         p.setPen(colorFromBgr(0x009000));
-        captionOut(p, t.x() + W / 2, t.y(), title2_);
+        titleOut(p, t.x() + W / 2, t.y(), W / 2 - t.x() - 2, title2_);
         DrawFrame(p, 0);
         recordHandles();
         Origin[0] = 3 * W / 4;
         DrawFrame(p, 3);
     } else {
         const int s = std::min(W, H / 2);
+        useLabelSize(p, s);
         scaleTo(s, 2);
         Origin = {static_cast<double>(W / 2), static_cast<double>(H / 4)};
         const QPoint t = titlePos(s);
         p.setPen(colorFromBgr(0x0000FF));
-        captionOut(p, t.x(), t.y(), title1_);
+        titleOut(p, t.x(), t.y(), W - t.x() - 2, title1_);
         p.setPen(colorFromBgr(0x009000));
-        captionOut(p, t.x(), t.y() + H / 2, title2_);
+        titleOut(p, t.x(), t.y() + H / 2, W - t.x() - 2, title2_);
         DrawFrame(p, 0);
         Origin[1] = 3 * H / 4;
         DrawFrame(p, 3);
@@ -324,7 +429,9 @@ void TChart3D::DrawFrame(QPainter& p, int view) {
     p.setPen(dotted);
 
     // z grid and labels on the back walls.
-    TickLabels zLabels(p);
+    Labels labels(p, labelRects_);
+    const int h = p.fontMetrics().height();
+    const QPoint floorMiddle = Project(rx / 2, ry / 2, 0);
     double t = 0;
     for (int n = 0; n < 99; ++n) {
         t += TickStep[2];
@@ -332,21 +439,16 @@ void TChart3D::DrawFrame(QPainter& p, int view) {
             break;
         }
         const QPoint at = Project(0, ry, t);
-        zLabels.put(at.x() + 5, at.y() - 4, GeneralText(t - 25));
+        labels.tick(at.x() + 5, at.y() - h / 3, GeneralText(t - 25));
         if (t == zmax) {
             break;
         }
         p.drawLine(Project(0, 0, t), Project(rx, 0, t));
         p.drawLine(Project(0, 0, t), Project(0, ry, t));
     }
-    QPoint c = Project(0, ry, rz + 12);
-    captionOut(p, c.x(), c.y() - 12, axisName_[2]);
-    captionOut(p, c.x() + (textWidth(p, axisName_[2]) - textWidth(p, axisUnit_[2])) / 2, c.y(),
-               axisUnit_[2]);
 
     // x ticks along the front of the floor.
     p.setPen(solid);
-    TickLabels xLabels(p);
     t = 0;
     for (int n = 0; n < 100; ++n) {
         t += TickStep[0];
@@ -355,19 +457,14 @@ void TChart3D::DrawFrame(QPainter& p, int view) {
         }
         const QPoint at = Project(xmax - t, ry, 0);
         const QString label = GeneralText(t);
-        xLabels.put(at.x() - textWidth(p, label) / 2, at.y() + 5, label);
+        labels.tick(at.x() - textWidth(p, label) / 2, at.y() + 5, label);
         if (t == xmax) {
             break;
         }
         p.drawLine(at, at + QPoint(0, 6));
     }
-    c = Project(rx / 2, 1.25 * ry, 0);
-    captionOut(p, c.x() + 10, c.y() - 6, axisName_[0]);
-    captionOut(p, c.x() + 10 + (textWidth(p, axisName_[0]) - textWidth(p, axisUnit_[0])) / 2,
-               c.y() + 6, axisUnit_[0]);
 
     // y ticks along the side of the floor.
-    TickLabels yLabels(p);
     t = 0;
     for (int n = 0; n < 100; ++n) {
         t += TickStep[1];
@@ -376,17 +473,22 @@ void TChart3D::DrawFrame(QPainter& p, int view) {
         }
         const QPoint at = Project(rx, ymax - t, 0);
         const QString label = GeneralText(t);
-        yLabels.put(at.x() - textWidth(p, label), at.y() + 5, label);
+        labels.tick(at.x() - textWidth(p, label), at.y() + 5, label);
         if (t == ymax) {
             break;
         }
         p.drawLine(at, at + QPoint(0, 6));
     }
+
+    // The axis captions after every number, so that they move off the numbers.
+    QPoint c = Project(0, ry, rz + 12);
+    labels.caption(QPoint(c.x(), c.y() - h), QPointF(0, -1), axisName_[2], axisUnit_[2]);
+    c = Project(rx / 2, 1.25 * ry, 0);
+    labels.caption(QPoint(c.x() + 10, c.y() - h / 2), QPointF(c - floorMiddle), axisName_[0],
+                   axisUnit_[0]);
     c = Project(1.25 * rx, ry / 2, 0);
-    const int nameWidth = textWidth(p, axisName_[1]);
-    captionOut(p, c.x() - 6 - nameWidth, c.y() - 6, axisName_[1]);
-    captionOut(p, c.x() - 6 - nameWidth + (nameWidth - textWidth(p, axisUnit_[1])) / 2, c.y() + 6,
-               axisUnit_[1]);
+    labels.caption(QPoint(c.x() - 6 - textWidth(p, axisName_[1]), c.y() - h / 2),
+                   QPointF(c - floorMiddle), axisName_[1], axisUnit_[1]);
 
     // The surface, far faces first so that nearer ones cover them.
     if (view == 0 || view == 3) {
@@ -501,19 +603,58 @@ double TChart3D::angleFrom(const QPoint& anchor, const QPoint& at, bool* valid) 
     return angle;
 }
 
-void TChart3D::mousePressEvent(QMouseEvent* event) {
-    const QPoint at = event->position().toPoint();
+int TChart3D::handleAt(const QPoint& at) const {
     auto near = [&at](const QPoint& handle) {
         return std::abs(at.x() - handle.x()) < HandleReach &&
                std::abs(at.y() - handle.y()) < HandleReach;
     };
-    DragMode = near(handleX_) ? 1 : near(handleY_) ? 2 : near(handleXY_) ? 3 : 0;
+    return near(handleX_) ? 1 : near(handleY_) ? 2 : near(handleXY_) ? 3 : 0;
+}
+
+void TChart3D::mousePressEvent(QMouseEvent* event) {
+    const QPoint at = event->position().toPoint();
+    DragMode = event->button() != Qt::LeftButton ? 0 : handleAt(at);
+    if (event->button() == Qt::LeftButton && DragMode == 0) {
+        DragMode = 4; // the whole chart
+        dragFrom_ = at;
+        dragAngles_ = {AxisAngle[0], AxisAngle[1]};
+    }
+    if (DragMode != 0) {
+        setCursor(DragMode == 4 ? Qt::ClosedHandCursor : Qt::SizeAllCursor);
+    }
+}
+
+void TChart3D::turnBy(int dx, int dy) {
+    // Sideways turns both floor axes together; up and down tilts them apart (down: more from
+    // above). Each change stops where either axis would leave its bounds.
+    auto within = [](double v, double lo, double hi) {
+        return lo > hi ? 0.0 : std::clamp(v, lo, hi); // no room at all: no change
+    };
+    const double ax = dragAngles_[0];
+    const double ay = dragAngles_[1];
+    const double turn = within(dx * DragRadiansPerPixel, std::max(MinAngleX - ax, -ay),
+                               std::min(MaxAngleX - ax, MaxAngleY - ay));
+    const double tilt =
+        within(dy * DragRadiansPerPixel, std::max(ax + turn - MaxAngleX, -(ay + turn)),
+               std::min(ax + turn - MinAngleX, MaxAngleY - (ay + turn)));
+    AxisAngle[0] = ax + turn - tilt;
+    AxisAngle[1] = ay + turn + tilt;
 }
 
 void TChart3D::mouseMoveEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
+    if ((event->buttons() & Qt::LeftButton) == 0) {
+        DragMode = 0;
+        setCursor(handleAt(at) != 0 ? Qt::SizeAllCursor : Qt::OpenHandCursor);
+        return;
+    }
     bool valid = false;
     switch (DragMode) {
+    case 4:
+        turnBy(at.x() - dragFrom_.x(), at.y() - dragFrom_.y());
+        Render();
+        Blit();
+        break;
     case 1:
     case 2: {
         const double angle = angleFrom(handleOrigin_, at, &valid);
@@ -544,6 +685,7 @@ void TChart3D::mouseMoveEvent(QMouseEvent* event) {
     }
 }
 
-void TChart3D::mouseReleaseEvent(QMouseEvent*) {
+void TChart3D::mouseReleaseEvent(QMouseEvent* event) {
     DragMode = 0;
+    setCursor(handleAt(event->position().toPoint()) != 0 ? Qt::SizeAllCursor : Qt::OpenHandCursor);
 }

@@ -3,19 +3,25 @@
 #include <QColor>
 #include <QImage>
 #include <QPoint>
+#include <QRect>
 #include <QString>
 #include <QWidget>
 
 #include <array>
 #include <memory>
+#include <vector>
 
 // Up to two surfaces of values over a regular grid of points, drawn as shaded quadrilaterals in
 // a fixed oblique projection with walls, grid lines, tick labels, axis captions, two titles and
-// two position markers. The user turns the view by dragging the ends of the axes. Everything
-// is drawn into an off-screen image that reaches the screen in one copy.
+// two position markers. The user turns the view by dragging anywhere on it (sideways turns,
+// up and down tilts) or by dragging the ends of the axes. The labels grow with the chart and
+// never overlap. Everything is drawn into an off-screen image that reaches the screen in one
+// copy.
 //
 // Layer 0 holds the ignition correction map (or the petrol map of a text map file), layer 1
 // the gas map or the angles measured while the engine runs. A point without a value holds -1.
+class QPainter;
+
 class TChart3D : public QWidget {
     Q_OBJECT
 public:
@@ -69,7 +75,9 @@ public:
     std::array<double, 3> SampleMarker{-1, -1, 0};
     int LastLayer = -1;
     std::array<double, 3> CursorMarker{-1, -1, 0};
-    int DragMode = 0; // 0 none, 1 x-axis end, 2 y-axis end, 3 far corner
+    int DragMode = 0; // 0 none, 1 x-axis end, 2 y-axis end, 3 far corner, 4 the whole chart
+    // Where the labels of the last render stand (titles, numbers, captions).
+    const std::vector<QRect>& LabelRects() const { return labelRects_; }
 
     void Render();
 
@@ -86,6 +94,10 @@ private:
     void drawMarker(QPainter& p, const std::array<double, 3>& m, const QColor& colour);
     void recordHandles();
     void scaleTo(int s, int marginFactor);
+    void useLabelSize(QPainter& p, int s);
+    void titleOut(QPainter& p, int x, int y, int width, const QString& text);
+    int handleAt(const QPoint& at) const;
+    void turnBy(int dx, int dy);
     static double angleFrom(const QPoint& anchor, const QPoint& at, bool* valid);
     double& at(int layer, int ix, int iy);
 
@@ -103,6 +115,10 @@ private:
     QPoint handleX_;
     QPoint handleY_;
     QPoint handleXY_;
+    std::vector<QRect> labelRects_;
+    double marginScale_ = 1.0;
+    QPoint dragFrom_;
+    std::array<double, 2> dragAngles_{};
     bool busy_ = false;
     bool stale_ = true; // values changed since the last render
     quint64 renders_ = 0;

@@ -8,6 +8,8 @@
 #include <QPolygon>
 #include <QtTest>
 
+#include <climits>
+
 class TChart3DTest : public QObject {
     Q_OBJECT
 
@@ -33,6 +35,10 @@ private slots:
     void eachTitleStandsOverItsOwnChart_data();
     void eachTitleStandsOverItsOwnChart();
     void textsAndRangeChecks();
+    void draggingAnywhereTurnsAndTiltsWithinTheBounds_data();
+    void draggingAnywhereTurnsAndTiltsWithinTheBounds();
+    void labelsNeverOverlapAndGrowWithTheChart_data();
+    void labelsNeverOverlapAndGrowWithTheChart();
 };
 
 void TChart3DTest::axisEndsLandWhereTheDefaultViewPutsThem() {
@@ -102,10 +108,96 @@ void TChart3DTest::draggingTheAxisEndsStaysWithinTheAngleBounds() {
     // ...and below it, past 1.54, holds at 1.54.
     drag(c, c.HandleY(), origin + QPoint(-5, 100));
     QCOMPARE(c.AxisAngle[1], 1.54);
-    // A press away from every handle turns nothing.
+    // A press away from every handle, released where it was, turns nothing.
     const auto before = c.AxisAngle;
-    drag(c, origin + QPoint(3, 3), origin + QPoint(150, -150));
+    drag(c, origin + QPoint(3, 3), origin + QPoint(3, 3));
     QCOMPARE(c.AxisAngle, before);
+}
+
+void TChart3DTest::draggingAnywhereTurnsAndTiltsWithinTheBounds_data() {
+    QTest::addColumn<QPoint>("move");
+    QTest::addColumn<double>("x");
+    QTest::addColumn<double>("y");
+    const double x0 = 2.6179938779166667;
+    const double y0 = 0.5235987755833333;
+    // Sideways: both floor axes turn together by 0.01 a pixel, until one meets its bound.
+    QTest::newRow("right") << QPoint(50, 0) << x0 + 0.5 << y0 + 0.5;
+    QTest::newRow("far right: x stops at 3.14") << QPoint(300, 0) << 3.14 << y0 + (3.14 - x0);
+    QTest::newRow("far left: y stops at 0") << QPoint(-100, 0) << x0 - y0 << 0.0;
+    // Up and down: they tilt apart, down showing more from above.
+    QTest::newRow("down") << QPoint(0, 30) << x0 - 0.3 << y0 + 0.3;
+    QTest::newRow("far up: x stops at 3.14") << QPoint(0, -100) << 3.14 << y0 - (3.14 - x0);
+    QTest::newRow("far down: y stops at 1.54") << QPoint(0, 200) << x0 - (1.54 - y0) << 1.54;
+}
+
+void TChart3DTest::draggingAnywhereTurnsAndTiltsWithinTheBounds() {
+    QFETCH(QPoint, move);
+    QFETCH(double, x);
+    QFETCH(double, y);
+    TChart3D c;
+    c.resize(400, 400);
+    c.RefreshChart();
+    // An open hand says that the chart can be taken; over an axis end it is a cross.
+    QCOMPARE(c.cursor().shape(), Qt::OpenHandCursor);
+    const QPoint from = c.HandleOrigin() + QPoint(20, -60); // on the back wall, no handle
+    drag(c, from, from + move);
+    QVERIFY2(qAbs(c.AxisAngle[0] - x) < 1e-9, qPrintable(QString::number(c.AxisAngle[0])));
+    QVERIFY2(qAbs(c.AxisAngle[1] - y) < 1e-9, qPrintable(QString::number(c.AxisAngle[1])));
+    QCOMPARE(c.AxisAngle[2], 4.71238898025);
+    QCOMPARE(c.DragMode, 0);
+    // The render drew it that way: the x axis end lies in the new direction.
+    const QPoint hx = c.HandleX() - c.HandleOrigin();
+    QVERIFY(qAbs(std::atan2(double(hx.y()), double(hx.x())) - x) < 0.05);
+    QMouseEvent hover(QEvent::MouseMove, c.HandleX(), c.mapToGlobal(c.HandleX()), Qt::NoButton,
+                      Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&c, &hover);
+    QCOMPARE(c.cursor().shape(), Qt::SizeAllCursor);
+}
+
+void TChart3DTest::labelsNeverOverlapAndGrowWithTheChart_data() {
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<int>("mode");
+    QTest::newRow("small") << QSize(260, 220) << 0;
+    QTest::newRow("800x600 window") << QSize(330, 420) << 0;
+    QTest::newRow("1920x1080 window") << QSize(1200, 900) << 0;
+    QTest::newRow("both layers, wide") << QSize(900, 400) << 2;
+    QTest::newRow("both layers, tall") << QSize(330, 700) << 2;
+}
+
+void TChart3DTest::labelsNeverOverlapAndGrowWithTheChart() {
+    QFETCH(QSize, size);
+    QFETCH(int, mode);
+    TChart3D c;
+    // The map's axes as the window sets them.
+    c.AxisMin = {400, 0, 0};
+    c.AxisMax = {6400, 100, 50};
+    c.TickStep = {1000, 10, 5};
+    c.ViewMode = mode;
+    c.SetChartText(20, QString::fromUtf8("Обороты двигателя|об/мин"));
+    c.SetChartText(21, QString::fromUtf8("Нагрузка|%"));
+    c.SetChartText(22, QString::fromUtf8("Коррекция угла|°"));
+    c.SetChartText(23, QString::fromUtf8("Карта коррекции угла опережения зажигания"));
+    c.SetChartText(24, QString::fromUtf8("Карта, измеренная на газе"));
+    c.resize(size);
+    c.RefreshChart();
+    const std::vector<QRect>& labels = c.LabelRects();
+    QVERIFY(labels.size() > 10);
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+        QVERIFY2(QRect(QPoint(0, 0), size).contains(labels[i]),
+                 qPrintable(QStringLiteral("label %1 leaves the picture").arg(i)));
+        for (std::size_t j = i + 1; j < labels.size(); ++j) {
+            QVERIFY2(!labels[i].intersects(labels[j]),
+                     qPrintable(QStringLiteral("labels %1 and %2 overlap").arg(i).arg(j)));
+        }
+    }
+    // Larger on a larger chart: the number labels are more than 10 pixels high at full HD.
+    int height = INT_MAX;
+    for (const QRect& r : labels) {
+        height = std::min(height, r.height());
+    }
+    if (size.width() >= 1200) {
+        QVERIFY2(height >= 20, qPrintable(QString::number(height)));
+    }
 }
 
 void TChart3DTest::sixtyFiveSamplesAverageTheLastSixtyFour() {

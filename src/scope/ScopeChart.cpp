@@ -22,9 +22,11 @@ constexpr int MinimumRange = 10; // the most a recording is zoomed in: ten recor
 ScopeChart::ScopeChart(QWidget* parent) : TNvScope(parent) {
     setObjectName(QStringLiteral("ScopeChart"));
     MarginRight = 170;
-    setMinimumSize(320, 160);
+    // Low enough that a small window keeps room for the map grid above it.
+    setMinimumSize(320, 110);
     setCursor(Qt::CrossCursor);
-    TraceFrom = 1; // the first live value goes to sample 1
+    TraceFrom = 1;       // the first live value goes to sample 1
+    FollowWrite = false; // the live view is placed before each drawing (placeLiveView)
     redrawTimer_.setSingleShot(true);
     redrawTimer_.setInterval(30);
     connect(&redrawTimer_, &QTimer::timeout, this, &ScopeChart::redraw);
@@ -53,6 +55,10 @@ void ScopeChart::appendLive(const Values& v) {
         TraceFrom = INT_MIN; // the whole ring holds values now
     }
     sample(WriteIndex) = sampleOf(v);
+    if (liveBack_ > 0) {
+        // Looking back in time: the view stays on the values it shows.
+        liveBack_ = std::min(liveBack_ + 1, std::max(liveAvailable() - liveSpan_, 0));
+    }
     scheduleRedraw();
 }
 
@@ -61,8 +67,10 @@ void ScopeChart::showRecording(const std::vector<Values>& points) {
     position_ = -1;
     if (points.empty()) {
         SetRingSize(DefaultRingSize);
-        FollowWrite = true;
+        FollowWrite = false; // the live view is placed before each drawing
         TraceFrom = 1;
+        liveSpan_ = 0;
+        liveBack_ = 0;
         redraw();
         return;
     }
@@ -88,6 +96,37 @@ void ScopeChart::setView(int first, int last) {
     ViewStart = first;
     ViewEnd = last;
     redraw();
+}
+
+int ScopeChart::liveAvailable() const {
+    // Sample 0 is never written: values are samples 1..WriteIndex until the ring wraps.
+    return TraceFrom == INT_MIN ? RingSize() - 1 : std::max(WriteIndex, 0);
+}
+
+void ScopeChart::setLiveView(int span, int back) {
+    const int available = liveAvailable();
+    const int widest = std::max(available, PlotWidth());
+    span = std::clamp(span, MinimumRange, std::max(widest, MinimumRange));
+    liveSpan_ = span == PlotWidth() ? 0 : span;
+    liveBack_ = std::clamp(back, 0, std::max(available - span, 0));
+    redraw();
+}
+
+void ScopeChart::placeLiveView() {
+    if (showsRecording()) {
+        return;
+    }
+    const int span = liveSpan_ > 0 ? liveSpan_ : PlotWidth();
+    ViewEnd = WriteIndex - liveBack_;
+    ViewStart = ViewEnd - span;
+}
+
+void ScopeChart::showAll() {
+    if (showsRecording()) {
+        setView(1, recordCount_);
+        return;
+    }
+    setLiveView(std::max(liveAvailable(), MinimumRange), 0);
 }
 
 void ScopeChart::setReplayPosition(int record) {
@@ -130,6 +169,7 @@ void ScopeChart::redraw() {
     if (!isVisible()) {
         return; // drawn when it is shown
     }
+    placeLiveView();
     Render();
     update();
 }
@@ -197,35 +237,44 @@ void ScopeChart::showEvent(QShowEvent* event) {
 }
 
 void ScopeChart::wheelEvent(QWheelEvent* event) {
-    if (!showsRecording()) {
-        event->ignore();
-        return;
-    }
+    // The wheel (with Ctrl too) is the chart's: it never scrolls the window behind it.
+    event->accept();
     const int steps = event->angleDelta().y() / 120;
-    if (steps == 0) {
+    if (steps == 0 || PlotWidth() <= 0) {
         return;
     }
     const int x = static_cast<int>(event->position().x());
-    const int anchor = recordAt(x);
+    placeLiveView();
     const int range = ViewEnd - ViewStart;
+    const int anchor =
+        showsRecording()
+            ? recordAt(x)
+            : ViewStart + static_cast<int>(std::lround(
+                              static_cast<double>(std::clamp(x - MarginLeft, 0, PlotWidth())) *
+                              range / PlotWidth()));
     const double factor = std::pow(0.8, steps);
-    const int newRange = static_cast<int>(std::lround(range * factor));
+    const int newRange = std::max(static_cast<int>(std::lround(range * factor)), 1);
     const double share = range > 0 ? static_cast<double>(anchor - ViewStart) / range : 0.0;
     const int first = anchor - static_cast<int>(std::lround(share * newRange));
-    setView(first, first + newRange);
-    event->accept();
+    if (showsRecording()) {
+        setView(first, first + newRange);
+    } else {
+        setLiveView(newRange, WriteIndex - (first + newRange));
+    }
 }
 
 void ScopeChart::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton || !showsRecording()) {
+    if (event->button() != Qt::LeftButton) {
         TNvScope::mousePressEvent(event);
         return;
     }
+    placeLiveView();
     pressed_ = true;
     dragged_ = false;
     pressX_ = static_cast<int>(event->position().x());
     pressStart_ = ViewStart;
     pressEnd_ = ViewEnd;
+    pressBack_ = liveBack_;
 }
 
 void ScopeChart::mouseMoveEvent(QMouseEvent* event) {
@@ -239,7 +288,11 @@ void ScopeChart::mouseMoveEvent(QMouseEvent* event) {
     if (dragged_ && PlotWidth() > 0) {
         const int shift = static_cast<int>(
             std::lround(static_cast<double>(dx) * (pressEnd_ - pressStart_) / PlotWidth()));
-        setView(pressStart_ - shift, pressEnd_ - shift);
+        if (showsRecording()) {
+            setView(pressStart_ - shift, pressEnd_ - shift);
+        } else {
+            setLiveView(pressEnd_ - pressStart_, pressBack_ + shift);
+        }
     }
 }
 
@@ -249,7 +302,15 @@ void ScopeChart::mouseReleaseEvent(QMouseEvent* event) {
         return;
     }
     pressed_ = false;
-    if (!dragged_) {
+    if (!dragged_ && showsRecording()) {
         emit recordClicked(recordAt(static_cast<int>(event->position().x())));
     }
+}
+
+void ScopeChart::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        TNvScope::mouseDoubleClickEvent(event);
+        return;
+    }
+    showAll();
 }

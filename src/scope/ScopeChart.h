@@ -9,8 +9,10 @@
 // The window's live chart, drawn by the scope component: fuel in use, throttle voltage, engine
 // speed and shift angle as four channels. While polling it follows the live values (newest at
 // the right edge); with a recording it shows the whole recording with the replayed record
-// marked. On a recording the mouse wheel zooms around the pointer, dragging scrolls, and a
-// click asks for the record under the pointer (recordClicked).
+// marked. The mouse wheel (also with Ctrl) zooms the time around the pointer, dragging
+// scrolls, and a double click shows everything; on live values a view moved back in time stays
+// on its values while new ones come, until it is scrolled to the newest again. On a recording
+// a click asks for the record under the pointer (recordClicked).
 class ScopeChart : public TNvScope {
     Q_OBJECT
 
@@ -41,6 +43,12 @@ public:
     // The record a click at x asks for (1..records).
     int recordAt(int x) const;
     void setView(int first, int last);
+    // Live values: how many samples the plot shows across (0: one a pixel) and how far its
+    // right edge stands behind the newest value (0: it follows the newest).
+    int liveSpan() const { return liveSpan_; }
+    int liveBack() const { return liveBack_; }
+    // Everything there is: the whole recording, or every live value kept.
+    void showAll();
 
     // Captions in the window's language: channel labels, the two fuel words, speed unit.
     void setTexts(const QStringList& labels, const QString& gas, const QString& petrol,
@@ -61,9 +69,15 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     QString valueText(int channel, const Sample& s) const;
+    // Live values kept in the ring (the oldest may have been written over).
+    int liveAvailable() const;
+    // Puts the live view at `span` samples across, its right edge `back` behind the newest.
+    void setLiveView(int span, int back);
+    void placeLiveView();
 
     QTimer redrawTimer_;
     int recordCount_ = 0;
@@ -76,4 +90,7 @@ private:
     int pressX_ = 0;
     int pressStart_ = 0;
     int pressEnd_ = 0;
+    int pressBack_ = 0;
+    int liveSpan_ = 0;
+    int liveBack_ = 0;
 };

@@ -347,8 +347,14 @@ void TNvScope::drawAnalogView(QPainter& p) {
     }
     p.drawLines(ticks.data(), static_cast<int>(ticks.size()));
     p.setPen(QColor(128, 128, 128));
+    const QFontMetrics fm(p.font());
     for (const auto& [px, seconds] : labels) {
-        TextOut(p, px, height_ - MarginBottom + 3, QString::number(seconds) + QLatin1Char('s'));
+        const QString text = QString::number(seconds) + QLatin1Char('s');
+        // A label running into the right margin's values would be cut there: it stands left
+        // of its line instead.
+        const int w = fm.horizontalAdvance(text);
+        const int at = px + w > width_ - MarginRight + 2 ? px - w - 2 : px;
+        TextOut(p, at, height_ - MarginBottom + 3, text);
     }
 }
 

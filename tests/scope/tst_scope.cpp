@@ -284,6 +284,74 @@ private slots:
                  chart.ChannelColors[0]);
         QCOMPARE(chart.PosY(newest, 0), chart.PosY0(0) - 200 * (chart.PlotHeight() / 5) / 256);
     }
+
+    void liveChartZoomsAroundThePointerPansAndShowsAll() {
+        ScopeChart chart;
+        chart.resize(800, 300);
+        chart.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&chart));
+        ScopeChart::Values v;
+        for (int k = 0; k < 2000; ++k) {
+            v.rpm = k * 4;
+            chart.appendLive(v);
+        }
+        chart.redraw();
+        QCOMPARE(chart.ViewEnd, 2000);
+        QCOMPARE(chart.ViewEnd - chart.ViewStart, chart.PlotWidth()); // one value a pixel
+
+        // Ctrl+wheel up zooms in around the pointer: the value under it stays there.
+        const int x = chart.MarginLeft + chart.PlotWidth() / 2;
+        const int under = chart.XToTik(x, 0);
+        auto wheel = [&chart](int at, int delta, Qt::KeyboardModifiers keys) {
+            QWheelEvent e(QPointF(at, 50), chart.mapToGlobal(QPointF(at, 50)), {}, {0, delta},
+                          Qt::NoButton, keys, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(&chart, &e);
+            return e.isAccepted();
+        };
+        QVERIFY(wheel(x, 240, Qt::ControlModifier));
+        const int span = chart.ViewEnd - chart.ViewStart;
+        QVERIFY2(span < chart.PlotWidth() * 7 / 10, qPrintable(QString::number(span)));
+        QVERIFY(std::abs(chart.XToTik(x, 0) - under) <= 2);
+        QVERIFY(chart.liveBack() > 0);
+
+        // Looking back, the view stays on its values while new ones come.
+        const int end = chart.ViewEnd;
+        for (int k = 0; k < 5; ++k) {
+            chart.appendLive(v);
+        }
+        chart.redraw();
+        QCOMPARE(chart.ViewEnd, end);
+
+        // Dragging left brings the newest values back, and the view follows them again.
+        QTest::mousePress(&chart, Qt::LeftButton, {}, QPoint(700, 50));
+        QMouseEvent move(QEvent::MouseMove, QPointF(100, 50), chart.mapToGlobal(QPointF(100, 50)),
+                         Qt::NoButton, Qt::LeftButton, {});
+        QApplication::sendEvent(&chart, &move);
+        QTest::mouseRelease(&chart, Qt::LeftButton, {}, QPoint(100, 50));
+        QCOMPARE(chart.liveBack(), 0);
+        QCOMPARE(chart.ViewEnd, chart.WriteIndex);
+        QCOMPARE(chart.ViewEnd - chart.ViewStart, span);
+        chart.appendLive(v);
+        chart.redraw();
+        QCOMPARE(chart.ViewEnd, chart.WriteIndex);
+
+        // Dragging right goes back in time, never past the first value.
+        QTest::mousePress(&chart, Qt::LeftButton, {}, QPoint(100, 50));
+        QMouseEvent far(QEvent::MouseMove, QPointF(100 + 50 * chart.PlotWidth(), 50),
+                        chart.mapToGlobal(QPointF(100 + 50 * chart.PlotWidth(), 50)), Qt::NoButton,
+                        Qt::LeftButton, {});
+        QApplication::sendEvent(&chart, &far);
+        QTest::mouseRelease(&chart, Qt::LeftButton, {}, QPoint(700, 50));
+        QCOMPARE(chart.ViewStart, 0); // the first value is sample 1, just right of the edge
+
+        // A double click shows every value kept.
+        QTest::mouseDClick(&chart, Qt::LeftButton, {}, QPoint(300, 50));
+        QCOMPARE(chart.ViewEnd, chart.WriteIndex);
+        QCOMPARE(chart.ViewStart, 0);
+        // The wheel down zooms out no further than everything there is.
+        QVERIFY(wheel(x, -480, Qt::NoModifier));
+        QCOMPARE(chart.ViewEnd - chart.ViewStart, chart.WriteIndex);
+    }
 };
 
 QTEST_MAIN(TstScope)

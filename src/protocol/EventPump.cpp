@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QPointer>
 #include <QSocketNotifier>
 #include <QThread>
@@ -16,10 +17,19 @@ EventPump::Hook EventPump::sleepHook = nullptr;
 EventPump::QuietHook EventPump::quietHook = nullptr;
 EventPump::Observer EventPump::observer = nullptr;
 int EventPump::armedWaits = 0;
+int EventPump::inputHolds = 0;
+
+namespace {
+
+QEventLoop::ProcessEventsFlags pumpFlags() {
+    return EventPump::inputHeld() ? QEventLoop::ExcludeUserInputEvents : QEventLoop::AllEvents;
+}
+
+} // namespace
 
 void EventPump::processEvents() {
     if (QCoreApplication::instance() != nullptr) {
-        QCoreApplication::processEvents();
+        QCoreApplication::processEvents(pumpFlags());
     }
 }
 
@@ -199,7 +209,7 @@ bool EventPump::waitInLoop(int boundMs, const Condition& ready, SerialLink* link
             timer.start(static_cast<int>(step));
             timerDue = now + step;
         }
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+        QCoreApplication::processEvents(pumpFlags() | QEventLoop::WaitForMoreEvents);
         if (wake != nullptr && lineWake.notifier.isNull()) {
             wake = nullptr; // the port was closed meanwhile
             canArm = false;

@@ -48,6 +48,19 @@ public:
     // Sleep without processing events (for the few waits that must not let handlers run).
     static void sleepBlocking(int ms);
 
+    // While one lives, the waits leave the user's input (keys, clicks) queued: it is handled
+    // the moment the exchange is over. A click handled inside a poll's wait would open its
+    // dialog there, and the poll would stand still until the dialog closes. Exchanges that the
+    // user must be able to stop (programming, replay) do not hold the input.
+    class InputHold {
+    public:
+        InputHold() { ++inputHolds; }
+        ~InputHold() { --inputHolds; }
+        InputHold(const InputHold&) = delete;
+        InputHold& operator=(const InputHold&) = delete;
+    };
+    static bool inputHeld() { return inputHolds > 0; }
+
     // Replaces the sleep (tests that must not spend real time: the waits look every CheckStepMs,
     // the hook is called with each step's length and the waits count that as time passed).
     // nullptr restores the real one.
@@ -79,4 +92,5 @@ private:
     static QuietHook quietHook;
     static Observer observer;
     static int armedWaits; // waits sleeping on a link's descriptor (only the outermost arms it)
+    static int inputHolds;
 };

@@ -540,9 +540,12 @@ Cell apply(LeftPanelControls& controls, const Frame& frame, bool camshaft, bool 
                 fonts.append(FontClass{a.kind, a.p.fontPointSize, captions, {}, {}, {}});
                 fc = fonts.end() - 1;
             }
-            // Hidden controls take the size of their kind but do not decide it.
-            (a.shown ? fc->members : fc->hidden) << a.control;
-            if (a.shown) {
+            // Hidden controls take the size of their kind but do not decide it; nor do live
+            // values: their text is whatever the controller said last, and a size that followed
+            // it would change with every layout (a dialog, a panel closed, another language).
+            const bool decides = a.shown && !a.control->property("liveValue").toBool();
+            (decides ? fc->members : fc->hidden) << a.control;
+            if (decides) {
                 fc->sizes << a.p.rect.size();
             }
         }

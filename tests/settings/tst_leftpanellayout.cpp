@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMap>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <QtTest>
@@ -36,6 +37,7 @@ private slots:
     void stackFitsThePanelHeight();
     void captionsOfAKindShareOneReadableFontSize();
     void captionOfAPanelNotYetSizedHasRoomForALongerLanguage();
+    void liveValueFontsStayWhateverTheValuesShowAtALayout();
 };
 
 void LeftPanelLayoutTest::cellSizeFollowsThePanel_data() {
@@ -408,6 +410,40 @@ void LeftPanelLayoutTest::captionOfAPanelNotYetSizedHasRoomForALongerLanguage() 
     LeftPanelLayout::apply(win.c, win.frame(), true, true);
     win.c.Label14->setText(QStringLiteral("Ignition map adjustment")); // the language changes
     QVERIFY(win.c.Label14->width() >= win.c.Label14->sizeHint().width());
+}
+
+void LeftPanelLayoutTest::liveValueFontsStayWhateverTheValuesShowAtALayout() {
+    Window win;
+    LeftPanelLayout::apply(win.c, win.frame(), true, true);
+    QList<QWidget*> live;
+    for (QWidget* w : win.c.taggedControls()) {
+        if (w->property("liveValue").toBool()) {
+            live << w;
+        }
+    }
+    QVERIFY(live.contains(win.c.LabelRpm));
+    QMap<QWidget*, int> before;
+    for (QWidget* w : live) {
+        before[w] = w->font().pointSize();
+    }
+    // The controller's values and messages come, longer ones too; then something lays the
+    // panel out again (a dialog closed, the chart panel closed): no live font changes.
+    win.c.LabelRpm->setText(QStringLiteral(" 12500 obr/min"));
+    win.c.LabelSta->setText(QString::fromUtf8("Praca na gazie, zbyt niskie obroty silnika"));
+    win.c.LabelImp->setText(QString::fromUtf8("Brak impulsów zapłonu !"));
+    LeftPanelLayout::apply(win.c, win.frame(), true, true);
+    for (QWidget* w : live) {
+        QVERIFY2(w->font().pointSize() == before[w], qPrintable(w->objectName()));
+    }
+    // ... and their captioned neighbours keep theirs, as before the values came.
+    QCOMPARE(win.c.LabelSta->font().pointSize(), win.c.PanelTxt1->font().pointSize());
+    for (QWidget* w : live) {
+        static_cast<QLabel*>(w)->clear();
+    }
+    LeftPanelLayout::apply(win.c, win.frame(), true, true);
+    for (QWidget* w : live) {
+        QVERIFY2(w->font().pointSize() == before[w], qPrintable(w->objectName()));
+    }
 }
 
 QTEST_MAIN(LeftPanelLayoutTest)

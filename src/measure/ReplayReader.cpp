@@ -7,6 +7,7 @@
 #include "MeasurementRecord.h"
 #include "ReadResponse.h"
 #include "SerialLink.h"
+#include "SettingsView.h"
 #include "UserFile.h"
 
 #include <QFile>
@@ -67,7 +68,16 @@ void decodeAt(QIODevice& file, qint64 offset, std::uint8_t command, ControllerMi
     }
     file.read(reinterpret_cast<char*>(m.RxBuffer.data()), Size);
     NoLink none;
-    const ResponseResult decoded = ReadResponse(m, none, lang, sink.replayStates(), command);
+    ResponseResult decoded = ReadResponse(m, none, lang, sink.replayStates(), command);
+    if (decoded.settings) {
+        // The settings record holds the count, the sum and settings 1..14. The rise and fall
+        // times and the map signal limits would come from RxBuffer's bytes behind it, left
+        // there by earlier answers: their controls are not set from them.
+        decoded.settings->Nar.reset();
+        decoded.settings->Opa.reset();
+        decoded.settings->MIN.reset();
+        decoded.settings->MAP.reset();
+    }
     ++result.records;
     sink.replayRecord(decoded, offset);
 }

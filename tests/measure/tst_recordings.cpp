@@ -7,6 +7,7 @@
 #include "Recordings.h"
 #include "RecordingsHost.h"
 #include "ResponseResult.h"
+#include "SettingsView.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -247,6 +248,51 @@ private slots:
         QCOMPARE(host.trace[0].gas, false);
         QCOMPARE(host.trace[1].gas, true);
         QVERIFY(host.boxes.isEmpty());
+    }
+
+    void settingsBeyondTheSettingsRecordAreNotTakenFromOlderAnswers_data() {
+        QTest::addColumn<int>("position"); // -1: the full replay
+        QTest::newRow("full replay") << -1;
+        QTest::newRow("scroll bar at record 1") << 1;
+    }
+
+    void settingsBeyondTheSettingsRecordAreNotTakenFromOlderAnswers() {
+        QFETCH(int, position);
+        class SettingsHost : public FakeHost {
+        public:
+            QList<SettingsView> views;
+            void showRecord(const ResponseResult& r) override {
+                if (r.settings) {
+                    views << *r.settings;
+                }
+            }
+        };
+        SettingsHost host;
+        host.m.OpcjeH = 0x80; // a controller with rise and fall times
+        // What an earlier answer left behind the record: rise 4, fall 1, limits 0x20 and 0x30.
+        host.m.RxBuffer[16] = 4;
+        host.m.RxBuffer[17] = 1;
+        host.m.RxBuffer[18] = 0x20;
+        host.m.RxBuffer[19] = 0x30;
+        QByteArray settings(16, '\0');
+        settings[0] = 20; // 19 settings: all four would be decoded from bytes 16..19
+        settings[4] = 7;  // the set angle, inside the record
+        const QString file = path("settings.bin");
+        writeFile(file, settings + record(0x40));
+        Recordings r(host);
+        if (position < 0) {
+            r.ReplayRecording(file);
+        } else {
+            r.ReplayFileName = file;
+            r.ScrollBar1Change(position);
+        }
+        QCOMPARE(host.views.size(), 1);
+        const SettingsView& v = host.views.first();
+        QCOMPARE(v.UpDownKat, 7);
+        QVERIFY(!v.Nar);
+        QVERIFY(!v.Opa);
+        QVERIFY(!v.MIN);
+        QVERIFY(!v.MAP);
     }
 
     void scrollBarPositionsShowTheirRecord_data() {

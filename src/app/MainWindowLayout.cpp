@@ -361,10 +361,20 @@ QFileDialog* TForm1::FileDialog(bool save) {
     if (dialog == nullptr) {
         dialog = named(new QFileDialog(this), save ? "SaveDialog1" : "OpenDialog1");
         dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-        // The first time in the program's folder; then where the user last went.
-        dialog->setDirectory(QCoreApplication::applicationDirPath());
     }
     return dialog;
+}
+
+QFileDialog* TForm1::FileDialog(FileFolders::Kind kind, bool save, const QString& suffix) {
+    QFileDialog* dialog = FileDialog(save);
+    dialog->setDirectory(FileFolders::folder(kind));
+    dialog->selectFile(save ? FileFolders::proposedName(VehicleName, QDate::currentDate(), suffix)
+                            : QString());
+    return dialog;
+}
+
+void TForm1::FileChosen(FileFolders::Kind kind, const QString& path) {
+    FileFolders::remember(kind, path);
 }
 
 void TForm1::CreateMapPanel() {

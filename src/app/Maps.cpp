@@ -56,6 +56,7 @@ void TForm1::ShowChartPanel(bool show) {
     MapChart = new TChart3D(Panel2);
     Panel2->layout()->addWidget(MapChart);
     SetUpMapChart(MapChart);
+    MapChart->setToolTip(LangText(870));
     MapChart->show();
 }
 
@@ -89,12 +90,14 @@ void TForm1::SetMapChartTexts() {
     MapChart->SetChartText(20, LangText(304));
     MapChart->SetChartText(21, LangText(305));
     MapChart->SetChartText(22, LangText(306));
+    MapChart->setToolTip(LangText(870));
     MapChart->RefreshChart();
 }
 
 void TForm1::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     FitPanelLeftBesideChart();
+    FitScopePanel();
     ShowLinkHealth();
 }
 
@@ -168,7 +171,12 @@ void TForm1::beep() {
 
 QString TForm1::askFileName(bool save, const QString& title, const QString& filter,
                             const QString& defaultSuffix) {
-    QFileDialog* dialog = FileDialog(save);
+    return AskFileName(FileFolders::Kind::Maps, save, title, filter, defaultSuffix);
+}
+
+QString TForm1::AskFileName(FileFolders::Kind kind, bool save, const QString& title,
+                            const QString& filter, const QString& defaultSuffix) {
+    QFileDialog* dialog = FileDialog(kind, save, defaultSuffix);
     dialog->setWindowTitle(title);
     // The filters are written "name|pattern|name|pattern".
     const QStringList parts = filter.split(QLatin1Char('|'));
@@ -185,6 +193,7 @@ QString TForm1::askFileName(bool save, const QString& title, const QString& filt
     if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) {
         return {};
     }
+    FileChosen(kind, dialog->selectedFiles().first());
     return dialog->selectedFiles().first();
 }
 

@@ -5,6 +5,7 @@
 #include "ControlStates.h"
 #include "LiveTrace.h"
 #include "LiveView.h"
+#include "RecordingIndicator.h"
 #include "ResponseResult.h"
 #include "ScopeChart.h"
 #include "TMySerial.h"
@@ -14,6 +15,7 @@
 #include <QFileDialog>
 #include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -24,6 +26,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <climits>
 
 namespace {
@@ -50,11 +53,12 @@ QString askFile(QFileDialog* dialog, const QString& title, const QString& filter
     dialog->setNameFilters(nameFilters(filter));
     dialog->selectNameFilter(dialog->nameFilters().value(0));
     dialog->setDefaultSuffix(QStringLiteral("bin"));
-    dialog->selectFile(QString());
     if (dialog->exec() != QDialog::Accepted) {
         return QString();
     }
-    return dialog->selectedFiles().value(0);
+    const QString path = dialog->selectedFiles().value(0);
+    TForm1::FileChosen(FileFolders::Kind::Recordings, path);
+    return path;
 }
 
 ScopeChart::Values chartValues(const LiveTracePoint& p) {
@@ -101,6 +105,10 @@ void TForm1::CreateMeasurements() {
     }
     PanelScope->hide();
 
+    // Left of the link figures, so that a long status text never hides it.
+    RecordingMark = new RecordingIndicator(StatusBar1);
+    StatusBar1->addPermanentWidget(RecordingMark);
+
     connect(ScrollBar1, &QScrollBar::valueChanged, this, &TForm1::ScrollBar1Change);
     connect(ChartScope, &ScopeChart::recordClicked, this, [this](int record) {
         if (Measurements.Replaying() || ScrollBar1->value() == record) {
@@ -125,9 +133,31 @@ void TForm1::ApplyMeasurementTexts() {
         }
     }
     ChartScope->setTexts(labels, LangText(144), LangText(142), LangText(150));
+    ChartScope->setToolTip(LangText(869));
+    RecordingMark->setTexts(LangText(865), LangText(866), LangText(867), LangText(868));
+}
+
+void TForm1::ShowRecordingMark() {
+    if (Measurements.Recording()) {
+        RecordingMark->showRecording(Measurements.RecordingFile.fileName());
+    } else if (RecordingMark->mode() == RecordingIndicator::Mode::Recording) {
+        RecordingMark->showNothing();
+    }
+}
+
+void TForm1::FitScopePanel() {
+    if (PanelScope == nullptr) {
+        return;
+    }
+    // In a short window the chart takes a quarter of the height, not a third: the left stack
+    // above it (with the map grid at its foot) keeps as much as it can.
+    const int h = ClientArea->height();
+    PanelScope->setMaximumHeight(h < 700 ? std::max(ChartScope->minimumHeight() + 8, h / 4)
+                                         : QWIDGETSIZE_MAX);
 }
 
 void TForm1::ShowScopePanel(bool show) {
+    FitScopePanel();
     PanelScope->setVisible(show);
     if (WidokWykres->isChecked() != show) {
         WidokWykres->setChecked(show);
@@ -136,6 +166,7 @@ void TForm1::ShowScopePanel(bool show) {
 
 void TForm1::PlikiUstawZapisClick() {
     Measurements.PlikiUstawZapisClick();
+    ShowRecordingMark();
 }
 
 void TForm1::MenuPikiOtworzPomClick() {
@@ -150,6 +181,9 @@ void TForm1::ScrollBar1Change(int position) {
             LiveTrace::scan(Mirror, Measurements.ReplayFileName, Lang, CurrentControlStates()));
     }
     Measurements.ScrollBar1Change(position);
+    if (!Measurements.ReplayFileName.isEmpty()) {
+        RecordingMark->showReplay(Measurements.ReplayFileName); // the port is closed now
+    }
 }
 
 void TForm1::LiveAnswerShown(const LiveView& view) {
@@ -159,6 +193,7 @@ void TForm1::LiveAnswerShown(const LiveView& view) {
     }
     if (ChartScope->showsRecording()) {
         ChartScope->showRecording({}); // live values again
+        ScrollBar1->hide();            // it has no recording to move through now
     }
     ChartScope->appendLive(chartValues(LiveTrace::fromView(view)));
 }
@@ -171,14 +206,16 @@ QString TForm1::askRecordingToSave() {
     if (AskRecordingToSave) {
         return AskRecordingToSave();
     }
-    return askFile(FileDialog(true), LangText(705), LangText(711));
+    return askFile(FileDialog(FileFolders::Kind::Recordings, true, QStringLiteral("bin")),
+                   LangText(705), LangText(711));
 }
 
 QString TForm1::askRecordingToOpen() {
     if (AskRecordingToOpen) {
         return AskRecordingToOpen();
     }
-    return askFile(FileDialog(false), LangText(704), LangText(711));
+    return askFile(FileDialog(FileFolders::Kind::Recordings, false, QStringLiteral("bin")),
+                   LangText(704), LangText(711));
 }
 
 void TForm1::warningBox(const QString& text) {
@@ -196,6 +233,7 @@ bool TForm1::recordingChecked() const {
 
 void TForm1::setRecordingChecked(bool checked) {
     PlikiUstawZapis->setChecked(checked);
+    ShowRecordingMark();
 }
 
 void TForm1::closePort() {
@@ -217,6 +255,12 @@ void TForm1::startPolling() {
 void TForm1::showReplayControls(const QString& caption, const QString& title) {
     // The scroll bar stands under the chart, not in Panel10: that panel keeps its height.
     ScrollBar1->show();
+    RecordingMark->showReplay(Measurements.ReplayFileName);
+    // The recording's settings record ends before the rise and fall times and the map signal
+    // limits: what the last controller had there is not what the recording was made with.
+    for (QLineEdit* edit : {EditNar, EditOpa, EditMIN, EditMAP}) {
+        edit->clear();
+    }
     setWindowTitle(caption);
     SetApplicationTitle(title);
     ShowScopePanel(true);

@@ -2,10 +2,12 @@
 #include "TForm1.h"
 
 #include "ControlStates.h"
+#include "EventPump.h"
 #include "MapGridEditor.h"
 #include "ParametersTab.h"
 #include "PollCycle.h"
 #include "PollTickResult.h"
+#include "RecordingIndicator.h"
 #include "TChart3D.h"
 #include "TFormInfo.h"
 #include "TMySerial.h"
@@ -28,9 +30,19 @@ void TForm1::Timer1Timer() {
         return;
     }
     ExchangeStarted();
-    const PollTickResult result = PollCycle::Tick(Mirror, *Serial1, Lang, CurrentControlStates());
-    ApplyTickResult(result);
+    PollTickResult result;
+    {
+        // A click during the exchange opens its dialog after it, with the poll running.
+        const EventPump::InputHold hold;
+        result = PollCycle::Tick(Mirror, *Serial1, Lang, CurrentControlStates());
+    }
+    // The poll goes on while a box of this answer is open: the exchange is over, so a tick run
+    // from the box's event loop cannot meet it half-way.
     Timer1->setInterval(result.interval);
+    if (!closing_) {
+        Timer1->start();
+    }
+    ApplyTickResult(result);
     if (!closing_) {
         Timer1->start();
     }
@@ -137,6 +149,10 @@ void TForm1::ApplyIdentity(const IdentityResult& identity) {
     };
     setWindowTitle(identity.caption);
     SetApplicationTitle(identity.title);
+    VehicleName = identity.vehicleName;
+    if (RecordingMark->mode() == RecordingIndicator::Mode::Replay) {
+        RecordingMark->showNothing(); // a controller talks again, not the recording
+    }
     RGKomKor->setVisible(identity.komKorVisible);
     RGWyjKor->setVisible(identity.komKorVisible);
     // A working controller that wants a newer program says so before its report is written;

@@ -7,6 +7,7 @@
 #include "MapCellValue.h"
 #include "MapCells.h"
 #include "MapColorRamp.h"
+#include "RecordingIndicator.h"
 #include "ServiceReport.h"
 #include "TChart3D.h"
 #include "TFormInfo.h"
@@ -53,7 +54,8 @@ void TForm1::CreateServiceTools() {
     connect(MenuPomocKopie, &QAction::triggered, this, &TForm1::MenuPomocKopieClick);
 
     AskReportToSave = [this] {
-        return askFileName(true, LangText(847), LangText(848), QStringLiteral("pdf"));
+        return AskFileName(FileFolders::Kind::Reports, true, LangText(847), LangText(848),
+                           QStringLiteral("pdf"));
     };
 }
 
@@ -112,7 +114,10 @@ void TForm1::ShowLinkHealth() {
     const QString port = f.portOpen ? PortCaption() : QString();
     // In a narrow window the figures give way before the status text: first the device's
     // path goes, then the port (the Port menu still names it).
-    const int statusWidth = statusText_ != nullptr ? statusText_->sizeHint().width() : 0;
+    int statusWidth = statusText_ != nullptr ? statusText_->sizeHint().width() : 0;
+    if (RecordingMark != nullptr && !RecordingMark->isHidden()) {
+        statusWidth += RecordingMark->sizeHint().width();
+    }
     const int room =
         StatusBar1->width() - statusWidth - (StatusBar1->isSizeGripEnabled() ? 40 : 24);
     QString text;

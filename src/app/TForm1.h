@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ControllerMirror.h"
+#include "FileFolders.h"
 #include "LanguageTable.h"
 #include "LeftPanelControls.h"
 #include "MapHost.h"
@@ -39,6 +40,7 @@ class QToolButton;
 class QTreeWidget;
 class QWidget;
 class QToolBar;
+class RecordingIndicator;
 class TFormAboud;
 class TFormHelp;
 class TFormInfo;
@@ -245,6 +247,12 @@ public:
     QFileDialog* OpenDialog1 = nullptr;
     QFileDialog* SaveDialog1 = nullptr;
     QFileDialog* FileDialog(bool save);
+    // A file dialog of `kind` starts in its kind's last folder; a save dialog proposes a name
+    // from the vehicle and the date. FileChosen keeps the folder of the file the user took.
+    QFileDialog* FileDialog(FileFolders::Kind kind, bool save, const QString& suffix);
+    static void FileChosen(FileFolders::Kind kind, const QString& path);
+    // The vehicle name of the controller that answered last (empty: none named).
+    QString VehicleName;
 
     // Grid cells are addressed (column, row) as in the rest of the program.
     static void SetCell(QTableWidget* grid, int col, int row, const QString& text);
@@ -267,6 +275,9 @@ public:
     QAction* WidokWykres = nullptr;
     QFrame* PanelScope = nullptr;
     ScopeChart* ChartScope = nullptr;
+    // In the status bar: a recording running, or a recording file shown instead of a controller.
+    RecordingIndicator* RecordingMark = nullptr;
+    void ShowRecordingMark();
     // The file dialogs of the recordings; tests replace them.
     std::function<QString()> AskRecordingToSave;
     std::function<QString()> AskRecordingToOpen;
@@ -328,6 +339,9 @@ public:
     void beep() override;
     QString askFileName(bool save, const QString& title, const QString& filter,
                         const QString& defaultSuffix) override;
+    // The file dialog of a kind of file: the chosen file, empty when the user cancelled.
+    QString AskFileName(FileFolders::Kind kind, bool save, const QString& title,
+                        const QString& filter, const QString& defaultSuffix);
     void showFileError(const QString& text) override;
     void setFileCaption(const QString& caption, const QString& title) override;
     bool askYesNo(const QString& text, bool yesIsDefault) override;
@@ -384,6 +398,7 @@ private:
     void CreateMeasurements();
     void ApplyMeasurementTexts();
     void ShowScopePanel(bool show);
+    void FitScopePanel();
     void CreateMapEditor();
     void SetMapChartTexts();
     void CreateServiceTools();

@@ -104,6 +104,7 @@ IdentityResult IdentityDecoder::decodeApplication(ControllerMirror& m, const QSt
     }
     QString name;
     if (nameEnd > 35) {
+        r.vehicleName = QLatin1String(reinterpret_cast<const char*>(b + 35), nameEnd - 35);
         name = QLatin1String("  [") %
                QLatin1String(reinterpret_cast<const char*>(b + 35), nameEnd - 35) %
                QLatin1String("] ");

@@ -13,6 +13,7 @@ struct IdentityResult {
     bool loader = false;        // the boot loader answered: the firmware is missing or damaged
     QString caption;            // window caption
     QString title;              // application title
+    QString vehicleName;        // the name the controller was given (empty when none)
     bool komKorVisible = false; // RGKomKor and RGWyjKor
     bool reportWritten = false;
     QStringList reportLines;

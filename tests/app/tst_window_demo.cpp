@@ -289,6 +289,22 @@ private slots:
         QTRY_VERIFY(w->FormInfo->Edit2->toPlainText().contains(QStringLiteral("Wersja :")));
     }
 
+    void theLinkIsPolledWhileAMessageOfAnAnswerIsOpen() {
+        SimConfig config;
+        config.minWerPc = 3; // the controller wants a newer program: a message on its identity
+        start(config);
+        quint64 servedWhileOpen = 0;
+        w->ErrorBox = [this, &servedWhileOpen](const QString& text) {
+            boxes << text;
+            // The box's own event loop, as long as a user takes to read it.
+            const quint64 before = sim->requestCount();
+            (void)QTest::qWaitFor([&] { return sim->requestCount() >= before + 5; }, 3000);
+            servedWhileOpen = sim->requestCount() - before;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(!boxes.isEmpty(), 5000);
+        QVERIFY2(servedWhileOpen >= 5, qPrintable(QString::number(servedWhileOpen)));
+    }
+
     void demoSessionServesItsOwnTerminal() {
         DemoSession demo;
         QVERIFY(demo.start(false));

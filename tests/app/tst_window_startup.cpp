@@ -234,8 +234,12 @@ private slots:
         QFileDialog* open = w.FileDialog(false);
         QCOMPARE(open->objectName(), QStringLiteral("OpenDialog1"));
         QCOMPARE(open->acceptMode(), QFileDialog::AcceptOpen);
+        // Each kind of file starts in its own folder: the user's documents the first time.
+        QVERIFY(w.FileDialog(FileFolders::Kind::Maps, false, QStringLiteral("orvx")) == open);
         QCOMPARE(open->directory().absolutePath(),
-                 QDir(QCoreApplication::applicationDirPath()).absolutePath());
+                 QDir(FileFolders::folder(FileFolders::Kind::Maps)).absolutePath());
+        QVERIFY(open->directory().absolutePath() !=
+                QDir(QCoreApplication::applicationDirPath()).absolutePath());
         QCOMPARE(w.FileDialog(true)->acceptMode(), QFileDialog::AcceptSave);
         QCOMPARE(w.FileDialog(false), open);
         QCOMPARE(w.findChildren<QFileDialog*>().size(), 2);

@@ -1,6 +1,7 @@
 // The window recording the simulated controller from the File menu and replaying the file:
 // the file's size, the values the replay shows, the scroll bar, and the chart.
 #include "LiveView.h"
+#include "RecordingIndicator.h"
 #include "ScopeChart.h"
 #include "SimController.h"
 #include "TForm1.h"
@@ -12,6 +13,7 @@
 #include <QAction>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QProgressBar>
 #include <QScrollBar>
@@ -101,9 +103,14 @@ private slots:
         w->AskRecordingToSave = [&] { return file; };
         w->PlikiUstawZapis->trigger();
         QVERIFY(w->PlikiUstawZapis->isChecked());
+        // The status bar says that a recording runs, into which file, since when.
+        QVERIFY(!w->RecordingMark->isHidden());
+        QCOMPARE(w->RecordingMark->text(), w->LangText(865).arg("drive.bin", "0:00"));
+        QVERIFY(w->RecordingMark->toolTip().contains(file));
         QTRY_VERIFY_WITH_TIMEOUT(answers >= 8, 10000);
         w->PlikiUstawZapis->trigger();
         QVERIFY(!w->PlikiUstawZapis->isChecked());
+        QVERIFY(w->RecordingMark->isHidden());
         const Shown last = shown();
         const int recorded = answers;
         QVERIFY(!first.rpm.isEmpty());
@@ -122,6 +129,13 @@ private slots:
         QCOMPARE(w->windowTitle(), QStringLiteral("Orvex V1.03 - drive.bin"));
         QVERIFY(!w->Serial1->SerialConnected());
         QVERIFY(!w->ScrollBar1->isHidden());
+        // Plainly a file, not a controller; the times the settings record does not hold show
+        // nothing rather than the last controller's.
+        QCOMPARE(w->RecordingMark->mode(), RecordingIndicator::Mode::Replay);
+        QCOMPARE(w->RecordingMark->text(), w->LangText(867).arg("drive.bin"));
+        QVERIFY(!w->RecordingMark->isHidden());
+        QCOMPARE(w->EditNar->text(), QString());
+        QCOMPARE(w->EditOpa->text(), QString());
         QCOMPARE(w->ScrollBar1->maximum(), recorded + 1);
         QCOMPARE(w->LabelRpm->text(), last.rpm);
         QCOMPARE(w->LabelTps->text(), last.tps);
@@ -161,6 +175,7 @@ private slots:
         // Connecting again: the chart follows live values once more.
         w->MenuPortZmienClick();
         QTRY_VERIFY_WITH_TIMEOUT(!chart->showsRecording(), 10000);
+        QTRY_VERIFY(w->RecordingMark->isHidden());
         w->LiveViewHandler = inner;
 
         // The scope goes with the window.

@@ -8,6 +8,7 @@
 #include "MapGridEditor.h"
 #include "MapToolBar.h"
 #include "PollCycle.h"
+#include "RecordingIndicator.h"
 #include "TChart3D.h"
 #include "TMySerial.h"
 #include "TRadioGroup.h"
@@ -98,6 +99,9 @@ void TForm1::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     FitPanelLeftBesideChart();
     FitScopePanel();
+    if (RecordingMark != nullptr) {
+        RecordingMark->setRoom(width() / 5);
+    }
     ShowLinkHealth();
 }
 

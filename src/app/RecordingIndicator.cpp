@@ -43,6 +43,13 @@ void RecordingIndicator::showReplay(const QString& path) {
     refresh();
 }
 
+void RecordingIndicator::setRoom(int pixels) {
+    if (room_ != pixels) {
+        room_ = pixels;
+        refresh();
+    }
+}
+
 void RecordingIndicator::showNothing() {
     mode_ = Mode::None;
     path_.clear();
@@ -67,14 +74,27 @@ void RecordingIndicator::refresh() {
         setToolTip(QString());
         hide();
         return;
-    case Mode::Recording:
-        setText(recording_.arg(name, elapsedText(since_.elapsed())));
+    case Mode::Recording: {
+        const QString time = elapsedText(since_.elapsed());
+        QString text = recording_.arg(name, time);
+        if (room_ > 0 && fontMetrics().horizontalAdvance(text) > room_) {
+            // The mark's sign and the time: that a recording runs is what must stay seen.
+            text = recording_.left(1) + QLatin1Char(' ') + time;
+        }
+        setText(text);
         setToolTip(recordingTip_.arg(native));
         break;
-    case Mode::Replay:
-        setText(replay_.arg(name));
+    }
+    case Mode::Replay: {
+        QString text = replay_.arg(name);
+        if (room_ > 0 && fontMetrics().horizontalAdvance(text) > room_) {
+            text = replay_.left(1) + QLatin1Char(' ') +
+                   fontMetrics().elidedText(name, Qt::ElideMiddle, room_ / 2);
+        }
+        setText(text);
         setToolTip(replayTip_.arg(native));
         break;
+    }
     }
     show();
 }

@@ -24,6 +24,9 @@ public:
     // The window shows the recording `path`, not a controller.
     void showReplay(const QString& path);
     void showNothing();
+    // The most the mark may take of the status bar; beyond it the recording shows its time
+    // alone, a replay its file name shortened (the tooltip has them whole).
+    void setRoom(int pixels);
     Mode mode() const { return mode_; }
     QString path() const { return path_; }
 
@@ -36,6 +39,7 @@ private:
     QTimer* clock_ = nullptr;
     QElapsedTimer since_;
     Mode mode_ = Mode::None;
+    int room_ = 0; // 0: no limit
     QString path_;
     QString recording_ = QStringLiteral("%1  %2");
     QString recordingTip_ = QStringLiteral("%1");

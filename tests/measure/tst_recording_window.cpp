@@ -101,12 +101,20 @@ private slots:
             }
         };
         w->AskRecordingToSave = [&] { return file; };
+        w->resize(1400, 800);
         w->PlikiUstawZapis->trigger();
         QVERIFY(w->PlikiUstawZapis->isChecked());
         // The status bar says that a recording runs, into which file, since when.
         QVERIFY(!w->RecordingMark->isHidden());
         QCOMPARE(w->RecordingMark->text(), w->LangText(865).arg("drive.bin", "0:00"));
         QVERIFY(w->RecordingMark->toolTip().contains(file));
+        // In a narrow window the mark keeps its sign and the time; the file is in the tooltip.
+        w->resize(600, 500);
+        QTRY_VERIFY(!w->RecordingMark->text().contains("drive.bin"));
+        QVERIFY(w->RecordingMark->text().startsWith(w->LangText(865).left(1)));
+        QVERIFY(w->RecordingMark->text().contains(":0"));
+        QVERIFY(w->RecordingMark->toolTip().contains(file));
+        w->resize(1400, 800);
         QTRY_VERIFY_WITH_TIMEOUT(answers >= 8, 10000);
         w->PlikiUstawZapis->trigger();
         QVERIFY(!w->PlikiUstawZapis->isChecked());

@@ -4,7 +4,7 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: deps configure build run test bench package clean format sanitize sanitize-build sanitize-thread fuzz soak mutate
+.PHONY: deps configure build run test bench package clean format sanitize sanitize-build sanitize-thread fuzz soak mutate windows test-windows
 
 deps:
 	@scripts/install-deps
@@ -35,6 +35,18 @@ package: build
 
 clean:
 	rm -rf $(BUILD_DIR)
+
+# Windows: orvex.exe and orvex-flash.exe cross-built with mingw-w64 (the Windows Qt is built once
+# into a cache outside the checkout, ORVEX_WINDOWS_QT), the folder, Orvex-<version>-setup.exe
+# and Orvex-<version>-portable.zip (copied here). See the README's Windows section.
+WIN_DIR ?= build-windows
+windows:
+	@scripts/build-windows $(WIN_DIR) $(JOBS) $(CMAKE_FLAGS)
+
+# The suite cross-built and run under Wine (offscreen, a throw-away Wine prefix), with the
+# serial tests against orvex-sim on a pseudo-terminal mapped as COM7.
+test-windows: windows
+	@scripts/test-windows $(WIN_DIR) $(JOBS) $(CMAKE_FLAGS)
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

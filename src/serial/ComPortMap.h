@@ -4,8 +4,10 @@
 #include <QMap>
 #include <QString>
 
-// Which device is COM port n. A Windows program names serial ports by number; on Linux the
-// numbers are given out here, the way Wine does it:
+// Which device is COM port n. A Windows program names serial ports by number.
+// On Windows (win32/) the ports are those of the registry's SERIALCOMM list, in the registry's
+// order, and COM port n is the device WindowsDeviceName(n); a device given as "COMn" is port n.
+// On Linux (posix/) the numbers are given out here, the way Wine does it:
 //   1. overrides in the settings file, group "Ports", e.g. COM7=/dev/serial/by-id/usb-...
 //      (an empty value keeps that number free of any device);
 //   2. session devices (a path given on the command line or the demo's pseudo-terminal);
@@ -20,7 +22,8 @@ public:
         bool present = false;
     };
 
-    // Scans the machine. The roots are for tests: a /dev-like folder and a /sys/class/tty-like one.
+    // Scans the machine (Windows: the SERIALCOMM list; the roots are not used). The roots are for
+    // tests: a /dev-like folder and a /sys/class/tty-like one.
     static QList<Entry> Scan(const QString& devRoot = QStringLiteral("/dev"),
                              const QString& sysTtyRoot = QStringLiteral("/sys/class/tty"));
 
@@ -40,6 +43,8 @@ public:
 
     // The device name of COM port n for the Windows build: "COM8", but "\\.\COM9" from 9 on.
     static QString WindowsDeviceName(int number);
+    // Whether the device `path` is there now (a device that vanished is waited for).
+    static bool DeviceExists(const QString& path);
 
 private:
     static QMap<int, QString>& sessionDevices();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CommHandle.h"
 #include "CommTypes.h"
 #include "TCommEventChars.h"
 
@@ -15,11 +16,14 @@
 
 class TCommEventThread;
 
-// One serial port on a termios device. Opened read/write, without a controlling terminal,
-// non-blocking and exclusive (TIOCEXCL plus an flock, so a second open fails with EBUSY even for
-// root). Line settings live in the fields below and are written to the device whenever they change
-// while open. Reads and writes happen on the caller's thread under the lock; an event thread
-// watches the port and reports events on the thread this object lives in.
+// One serial port. Line settings live in the fields below and are written to the device whenever
+// they change while open. Reads and writes happen on the caller's thread under the lock; an event
+// thread watches the port and reports events on the thread this object lives in.
+//
+// posix/: a termios device opened read/write, without a controlling terminal, non-blocking and
+// exclusive (TIOCEXCL plus an flock, so a second open fails with EBUSY even for root).
+// win32/: a COM port opened for overlapped I/O without sharing; the event thread waits in
+// WaitCommEvent.
 class TCoreComm : public QObject {
     Q_OBJECT
 public:
@@ -91,16 +95,18 @@ public:
     void SetXONState(bool state);
     void SetBREAKState(bool state);
 
-    // Linux additions. The errno of the last open that left the port closed (0 after a good
-    // open): the facade explains EACCES and EBUSY to the user.
+    // Additions. The error of the last open that left the port closed (0 after a good open): errno
+    // on Linux, the Win32 error code on Windows; the facade explains it to the user.
     int LastOpenError() const { return FLastOpenError; }
     // True once the far end has hung up (POLLHUP, or EIO from the device). Such a port stays
     // open until closed but carries nothing any more.
     bool HungUp();
     // Makes the handle readable only once `count` bytes are waiting (at most 255: the line's
     // minimum read count), so a wait can sleep on it until its bytes are there; returns the
-    // handle, or -1 when the port is closed or refuses. DisarmInputWake restores the usual
-    // minimum of one byte. Reads do not change: the handle is non-blocking.
+    // handle, or -1 when the port is closed or refuses (always on Windows, where a wait looks at
+    // the queue in steps and the port raises the timer resolution while it is open).
+    // DisarmInputWake restores the usual minimum of one byte. Reads do not change: the handle is
+    // non-blocking.
     int ArmInputWake(int count);
     void DisarmInputWake();
     // Line-error counters of the driver: frame, overrun, parity, buffer overrun, break.
@@ -111,7 +117,7 @@ public:
     // The control block and time-outs as last written.
     const TDcb& DCB() const { return FDCB; }
     const TCommTimeouts& CommTimeouts() const { return FTimeouts; }
-    int Handle() const { return FHandle; }
+    CommHandle Handle() const { return FHandle; }
     // Events the event thread has handed over, and times its wait returned (for tests: a port
     // that hung up must not keep the thread spinning).
     std::uint64_t EventsPosted() const { return FEventsPosted.load(); }
@@ -124,11 +130,15 @@ public:
 
 private:
     void ApplyDcbToDevice();
+    void ApplyTimeoutsToDevice();
     TComStat ReadComStat();
     void StopEventThread();
     bool ReadErrorCounts(ErrorCounts& counts) const;
 
-    int FHandle = -1;
+    // What only one platform needs (the Win32 overlapped records); defined beside its code.
+    struct Platform;
+    std::unique_ptr<Platform> FPlatform;
+    CommHandle FHandle = NoCommHandle;
     TDcb FDCB;
     TCommTimeouts FTimeouts;
     QString FDeviceName = QStringLiteral("Com2");

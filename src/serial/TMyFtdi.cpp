@@ -1,7 +1,8 @@
 #include "TMyFtdi.h"
 
+#include "DynamicLibrary.h"
+
 #include <cstdlib>
-#include <dlfcn.h>
 
 namespace {
 
@@ -27,7 +28,7 @@ struct D2xx {
 D2xx api;
 
 template <typename F> bool resolve(void* library, const char* name, F& slot) {
-    slot = reinterpret_cast<F>(dlsym(library, name));
+    slot = reinterpret_cast<F>(DynamicLibrary::Symbol(library, name));
     return slot != nullptr;
 }
 
@@ -53,11 +54,11 @@ bool resolveAll(void* lib) {
 TMyFtdi::TMyFtdi() {
     const char* name = std::getenv("ORVEX_D2XX_LIBRARY");
     if (name == nullptr || *name == '\0') {
-        name = "libftd2xx.so";
+        name = DynamicLibrary::D2xxName();
     }
-    FLibrary = dlopen(name, RTLD_NOW | RTLD_LOCAL);
+    FLibrary = DynamicLibrary::Open(name);
     if (FLibrary != nullptr && !resolveAll(FLibrary)) {
-        dlclose(FLibrary);
+        DynamicLibrary::Close(FLibrary);
         FLibrary = nullptr;
         api = D2xx{};
     }
@@ -65,7 +66,7 @@ TMyFtdi::TMyFtdi() {
 
 TMyFtdi::~TMyFtdi() {
     if (FLibrary != nullptr) {
-        dlclose(FLibrary);
+        DynamicLibrary::Close(FLibrary);
     }
 }
 

@@ -9,8 +9,8 @@
 // and the program runs with COM ports only. Every operation is one D2XX call; none checks that the
 // library is present: the facade does.
 //
-// The library is "libftd2xx.so"; the environment variable ORVEX_D2XX_LIBRARY names another file
-// (tests load a double of the library that way).
+// The library is "libftd2xx.so" on Linux, "FTD2XX.dll" on Windows; the environment variable
+// ORVEX_D2XX_LIBRARY names another file (tests load a double of the library that way).
 class TMyFtdi {
 public:
     TMyFtdi();

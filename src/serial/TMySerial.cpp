@@ -2,6 +2,7 @@
 
 #include "ComPortMap.h"
 #include "EventPump.h"
+#include "OpenErrorText.h"
 #include "TMyComm.h"
 #include "TMyFtdi.h"
 
@@ -11,13 +12,7 @@
 #include <QMessageBox>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <vector>
-
-#include <grp.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -34,64 +29,6 @@ TBaudRate baudRateOf(int baud, bool& known) {
     }
     known = false;
     return br9600;
-}
-
-// Whether this process may use files of group `gid` through that group.
-bool inGroup(gid_t gid) {
-    if (getegid() == gid) {
-        return true;
-    }
-    const int count = getgroups(0, nullptr);
-    if (count <= 0) {
-        return false;
-    }
-    std::vector<gid_t> groups(static_cast<std::size_t>(count));
-    const int got = getgroups(count, groups.data());
-    return std::find(groups.begin(), groups.begin() + std::max(got, 0), gid) !=
-           groups.begin() + std::max(got, 0);
-}
-
-// The group worth joining to use a device: the device's own group when that group may read
-// and write it and this user is not in it; empty when joining a group would not help.
-QString groupToJoin(const QString& path) {
-    struct stat st {};
-    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0) {
-        return QString();
-    }
-    if ((st.st_mode & (S_IRGRP | S_IWGRP)) != (S_IRGRP | S_IWGRP) || inGroup(st.st_gid)) {
-        return QString();
-    }
-    const struct group* g = getgrgid(st.st_gid);
-    return g != nullptr ? QString::fromLocal8Bit(g->gr_name) : QString::number(st.st_gid);
-}
-
-// What the user can do about a port that would not open, in the texts given.
-QString explainOpenError(const TMySerial::OpenErrorTexts& texts, const QString& path, int error) {
-    const QString device = path.isEmpty() ? QStringLiteral("(?)") : path;
-    switch (error) {
-    case 0:
-        return QString();
-    case EACCES:
-    case EPERM: {
-        QString text = texts.permission.arg(device);
-        const QString group = groupToJoin(path);
-        if (!group.isEmpty()) {
-            text +=
-                QLatin1Char(' ') + QString(texts.joinGroup).replace(QStringLiteral("%1"), group);
-        }
-        return text;
-    }
-    case EBUSY:
-        return texts.busy.arg(device);
-    case ENOENT:
-    case ENODEV:
-    case ENXIO:
-        return texts.missing.arg(device);
-    case ENOTTY:
-        return texts.notSerial.arg(device);
-    default:
-        return texts.other.arg(device, QString::fromLocal8Bit(std::strerror(error)));
-    }
 }
 
 } // namespace
@@ -222,7 +159,7 @@ bool TMySerial::SerialOpen(int port, int baud) {
             const bool byPath = FOpeningPath || ComPortMap::IsSessionNumber(port);
             QString text =
                 FOpenErrorText + (byPath ? path : QStringLiteral("COM") + QString::number(port));
-            const QString why = explainOpenError(FOpenErrorTexts, path, FComm->LastOpenError());
+            const QString why = ExplainOpenError(FOpenErrorTexts, path, FComm->LastOpenError());
             if (!why.isEmpty()) {
                 text += QStringLiteral("\n\n") + why;
             }
@@ -480,7 +417,7 @@ bool TMySerial::SerialReconnect() {
         return SerialConnected();
     }
     const QString path = ComPortMap::DevicePath(FPortNumber);
-    if (path.isEmpty() || !QFileInfo::exists(path)) {
+    if (path.isEmpty() || !ComPortMap::DeviceExists(path)) {
         return false; // not back yet
     }
     FComm->SetDeviceName(path);

@@ -1,16 +1,16 @@
 // The FTDI adapter and the facade's FTDI paths, on a stand-in of the D2XX library.
 #include "ComPortMap.h"
+#include "DynamicLibrary.h"
 #include "EventPump.h"
 #include "TMyFtdi.h"
 #include "TMySerial.h"
+#include "TestComPorts.h"
 
 #include <QDir>
 #include <QMenu>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include <dlfcn.h>
 
 namespace {
 
@@ -30,7 +30,7 @@ struct FakeControl {
     int (*isOpen)(unsigned) = nullptr;
 
     bool load() {
-        handle = dlopen(FAKE_D2XX_PATH, RTLD_NOW | RTLD_LOCAL);
+        handle = DynamicLibrary::Open(FAKE_D2XX_PATH);
         if (handle == nullptr) {
             return false;
         }
@@ -46,7 +46,7 @@ struct FakeControl {
         return configure && unplug && lastDivisor && isOpen && closedHandleCalls;
     }
     template <typename F> void get(F& slot, const char* name) {
-        slot = reinterpret_cast<F>(dlsym(handle, name));
+        slot = reinterpret_cast<F>(DynamicLibrary::Symbol(handle, name));
     }
 };
 
@@ -84,9 +84,7 @@ private slots:
     void initTestCase() {
         QVERIFY(fake.load());
         EventPump::setSleepHook(noSleep);
-        QDir().mkpath(root.path() + "/dev");
-        QFile(root.path() + "/dev/ttyUSB0").open(QIODevice::WriteOnly);
-        ComPortMap::SetRoots(root.path() + "/dev", root.path() + "/sys");
+        ListOnlyCom1(root.path());
     }
 
     void init() {

@@ -30,6 +30,9 @@ bool isHangUpError(int error) {
 
 } // namespace
 
+// A termios device needs nothing beyond its descriptor.
+struct TCoreComm::Platform {};
+
 TCoreComm::TCoreComm(QObject* owner)
     : QObject(owner), FEventChars(std::make_unique<TCommEventChars>(this)) {}
 

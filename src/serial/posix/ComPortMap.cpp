@@ -172,9 +172,6 @@ void ComPortMap::ClearSessionDevices() {
     sessionDevices().clear();
 }
 
-QString ComPortMap::WindowsDeviceName(int number) {
-    if (number > 8) {
-        return QStringLiteral("\\\\.\\COM") + QString::number(number);
-    }
-    return QStringLiteral("COM") + QString::number(number);
+bool ComPortMap::DeviceExists(const QString& path) {
+    return QFileInfo::exists(path);
 }

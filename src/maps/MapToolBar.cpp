@@ -1,5 +1,6 @@
 #include "MapToolBar.h"
 
+#include "MapCellValue.h"
 #include "MapGridEditor.h"
 #include "MapHost.h"
 #include "MapTools.h"
@@ -27,7 +28,7 @@ QAction* action(QObject* parent, const char* name) {
 }
 
 int steps(double degrees) {
-    return static_cast<int>(std::lround(degrees * 5.0));
+    return MapCellValue::stepsOf(degrees);
 }
 
 } // namespace

@@ -62,6 +62,8 @@ private slots:
     void eachToolsArithmeticHoldsTheCellLimits_data();
     void eachToolsArithmeticHoldsTheCellLimits();
     void copiedBlockPastesBackAndPasteSaysWhatItClamped();
+    void everyWayInStoresWhatTypingStores_data();
+    void everyWayInStoresWhatTypingStores();
     void undoAndRedoRestoreTheMapByteForByteAcrossMixedEdits();
     void toolsWriteOnlyTheCellsTheyChanged();
     void freshReadOfAChangedMapClearsTheHistory();
@@ -195,6 +197,47 @@ void MapToolsTest::copiedBlockPastesBackAndPasteSaysWhatItClamped() {
     tools->pasteText(QStringLiteral("1\t2\n3\tabc\n"));
     QCOMPARE(host.m.MapTable, map);
     QCOMPARE(host.status, QStringLiteral("text 817 [2 abc]"));
+}
+
+void MapToolsTest::everyWayInStoresWhatTypingStores_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("v");
+    QTest::newRow("5.5 truncated") << "5.5" << 27;
+    QTest::newRow("1,5 truncated, not rounded up") << "1,5" << 7;
+    QTest::newRow("-1,5 truncated toward zero") << "-1,5" << -7;
+    QTest::newRow("-0.1 is no step") << "-0.1" << 0;
+    QTest::newRow("a step lands on itself") << "7.8" << 39;
+    QTest::newRow("above the range") << "25.5" << 127;
+    QTest::newRow("below the range") << "-25.7" << -128;
+}
+
+void MapToolsTest::everyWayInStoresWhatTypingStores() {
+    QFETCH(QString, text);
+    QFETCH(int, v);
+    window->show();
+    // Typed into a cell.
+    select(3, 3, 3, 3);
+    grid->setFocus();
+    // The first key opens the cell's editor, as in the window.
+    QTest::keyClicks(grid, text.left(1));
+    auto* typing = grid->findChild<QLineEdit*>();
+    QVERIFY(typing != nullptr);
+    QTest::keyClicks(typing, text.mid(1));
+    QTest::keyClick(typing, Qt::Key_Return);
+    QTRY_VERIFY(grid->findChild<QLineEdit*>() == nullptr);
+    QCOMPARE(cell(3, 3), v);
+    // Pasted.
+    select(5, 5, 5, 5);
+    tools->pasteText(text);
+    QCOMPARE(cell(5, 5), v);
+    // Set and added with the tools.
+    const double degrees = QString(text).replace(',', '.').toDouble();
+    select(7, 7, 7, 7);
+    tools->setSelection(degrees);
+    QCOMPARE(cell(7, 7), v);
+    tools->setSelection(0.0);
+    tools->addToSelection(degrees);
+    QCOMPARE(cell(7, 7), v);
 }
 
 void MapToolsTest::undoAndRedoRestoreTheMapByteForByteAcrossMixedEdits() {

@@ -8,6 +8,7 @@
 #include "MapCells.h"
 #include "MapColorRamp.h"
 #include "ServiceReport.h"
+#include "StatusLine.h"
 #include "TChart3D.h"
 #include "TFormInfo.h"
 #include "TMySerial.h"
@@ -110,9 +111,10 @@ void TForm1::ShowLinkHealth() {
     // The port is asked about only when it may have changed its name: a cheap look.
     const LinkHealth::Figures f = Mirror.Health.figures(LinkHealth::clockMs());
     const QString port = f.portOpen ? PortCaption() : QString();
-    // In a narrow window the figures give way before the status text: first the device's
-    // path goes, then the port (the Port menu still names it).
-    const int statusWidth = statusText_ != nullptr ? statusText_->sizeHint().width() : 0;
+    // The figures have a section of their own; the message takes the rest and is cut when it
+    // is long. Only in a narrow window do they give way, down to a few words of message: first
+    // the device's path goes, then the port (the Port menu still names it).
+    const int statusWidth = statusText_ != nullptr ? statusText_->minimumSizeHint().width() : 0;
     const int room =
         StatusBar1->width() - statusWidth - (StatusBar1->isSizeGripEnabled() ? 40 : 24);
     QString text;

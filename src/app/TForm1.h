@@ -39,6 +39,7 @@ class QToolButton;
 class QTreeWidget;
 class QWidget;
 class QToolBar;
+class StatusLine;
 class TFormAboud;
 class TFormHelp;
 class TFormInfo;
@@ -301,6 +302,8 @@ public:
     MapGridEditor* MapEditor = nullptr;
     MapFileCommands* MapFiles = nullptr;
     MapToolBar* MapTools = nullptr; // undo, redo and the map tools on ToolBarMap
+    // The controller's map grid and its toolbar are on the window (a map is offered).
+    bool MapPanelShown() const;
     // Answers the map's Yes/No questions instead of a message box (tests): the text and
     // whether Yes is the default button.
     std::function<bool(const QString& text, bool yesIsDefault)> AskMapWrite;
@@ -327,7 +330,7 @@ public:
     TChart3D* mapChart() override { return MapChart; }
     void beep() override;
     QString askFileName(bool save, const QString& title, const QString& filter,
-                        const QString& defaultSuffix) override;
+                        const QString& defaultSuffix, int* chosenFilter = nullptr) override;
     void showFileError(const QString& text) override;
     void setFileCaption(const QString& caption, const QString& title) override;
     bool askYesNo(const QString& text, bool yesIsDefault) override;
@@ -406,7 +409,7 @@ private:
     double panelLeftShare_ = 2.0 / 3.0; // of the window's width, beside the chart
     int panelLeftWidth_ = 533;
     QHBoxLayout* bodyLayout_ = nullptr;
-    QLabel* statusText_ = nullptr;              // the status bar's one text
+    StatusLine* statusText_ = nullptr;          // the status bar's one text
     std::unique_ptr<QTranslator> qtTranslator_; // Qt's own texts in the window's language
     int busy_ = 0;
     bool serviceTextWanted_ = false; // Ctrl+F came during an exchange: sent when it ends

@@ -6,6 +6,7 @@
 #include "MapHost.h"
 #include "Recordings.h"
 #include "RecordingsHost.h"
+#include "ServiceReport.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -367,6 +368,9 @@ public:
     bool mapFileAboutToBeWritten(const ControllerMirror& controller) override;
     // Writes the service report; empty on success, else why not.
     QString WriteServiceReport(const QString& path);
+    // The information window's lines as the report's form: each "Name :<tab>value" a name and
+    // a value, the window's heading (`heading`) and blank lines around it left out.
+    static QList<ServiceReport::Field> InfoFields(const QStringList& lines, const QString& heading);
     // The report's file dialog; tests replace it.
     std::function<QString()> AskReportToSave;
 

@@ -141,6 +141,25 @@ private slots:
         QVERIFY(text.contains(w->LangText(300))); // the map's heading
         QVERIFY(text.contains(w->LangText(852))); // the settings' heading
         QVERIFY(text.contains(w->LangText(856))); // the link's heading
+
+        // A form: the information heading once, long lines whole (wrapped, not cut at the
+        // margin), and the information's values in the column of the settings' values.
+        QCOMPARE(text.count(w->LangText(851)), 1);
+        if (w->LangText(101) != w->LangText(851))
+            QCOMPARE(text.count(w->LangText(101)), 0);
+        QVERIFY2(text.contains("konfPC]"), qPrintable(text));
+        const QStringList lines = text.split('\n');
+        const auto columnOf = [&lines](const QString& start, const QString& value) {
+            for (const QString& line : lines) {
+                if (line.trimmed().startsWith(start))
+                    return int(line.indexOf(value, line.indexOf(start) + start.size()));
+            }
+            return -1;
+        };
+        const int version = columnOf("Wersja", "1.3.");
+        const int valueHeading = columnOf(w->LangText(853), w->LangText(854));
+        QVERIFY2(version > 0 && std::abs(version - valueHeading) <= 1,
+                 qPrintable(QString("%1 %2\n%3").arg(version).arg(valueHeading).arg(text)));
     }
 
     void aReportThatCannotBeWrittenSaysSoAndLeavesNothing() {

@@ -174,6 +174,24 @@ QByteArray ControllerFirmware::liveData() const {
     return b;
 }
 
+void ControllerFirmware::takeProgram(const QByteArray& image) {
+    constexpr int kImageBytes = 8832;
+    constexpr int kStamp = kImageBytes - 8;
+    if (image.size() < kImageBytes || image.mid(kStamp, 4) != QByteArray("ORVX"))
+        return;
+    quint32 id = 0;
+    for (int i = 0; i < 4; ++i)
+        id = id << 8 | quint8(image[kStamp + 4 + i]);
+    // Decimal digits a, b, c, then d: 1320 is 1.3.2.0, 13412 is 1.3.4.12.
+    const QByteArray digits = QByteArray::number(id);
+    if (digits.size() < 4 || digits.size() > 6)
+        return;
+    info_.version[0] = quint8(digits[0] - '0');
+    info_.version[1] = quint8(digits[1] - '0');
+    info_.version[2] = quint8(digits[2] - '0');
+    info_.version[3] = quint8(digits.mid(3).toInt());
+}
+
 QByteArray ControllerFirmware::identityData() const {
     QByteArray b(99, 0);
     b[0] = char(info_.version[1]);

@@ -41,6 +41,10 @@ public:
     quint8 switchBits() const { return switches_; }
     void countReset() { resets_ = quint8(resets_ + 1); }
     ModelInfo info() const { return info_; }
+    // A new program from the loader: a stand-in image names its id in its last eight bytes of
+    // the 8832 ("ORVX", id high byte first), and id 13vd is version 1.3.v.d, which the
+    // identity reports from then on. Other images leave the version as it was.
+    void takeProgram(const QByteArray& image);
 
 private:
     EngineInputs engineInputs() const;

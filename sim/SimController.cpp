@@ -182,6 +182,7 @@ bool SimController::Impl::serve(const ReceivedFrame& frame) {
                 }
                 if (r.restartApplication) {
                     inLoader = false;
+                    firmware.takeProgram(loader.image());
                     firmware.countReset();
                 }
             } else {

@@ -214,6 +214,10 @@ void TForm1::ApplyLanguage(int language) {
     }
     ApplyMeasurementTexts();
     SetMapChartTexts(); // titles and axis captions, when the chart exists
+    // The map toolbar's file buttons as File-menu items (the toolbar shows their icons).
+    ToolBtnOpen->setText(LangText(886));
+    ToolBtnSave->setText(LangText(887));
+    ToolBtnMapKasuj->setText(LangText(888));
     if (MapTools != nullptr) {
         MapTools->setTexts();
     }

@@ -4,6 +4,7 @@
 #include "TForm1.h"
 
 #include "GridCell.h"
+#include "StatusLine.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -343,7 +344,7 @@ void TForm1::CreateClientArea() {
     setStatusBar(StatusBar1);
     // The status text is a label in the bar, not a passing message: a menu's (empty) status
     // tips would wipe a message away as soon as the pointer crossed the menu.
-    statusText_ = named(new QLabel(StatusBar1), "StatusText");
+    statusText_ = named(new StatusLine(StatusBar1), "StatusText");
     StatusBar1->addWidget(statusText_, 1);
     ProgressBar1 = named(new QProgressBar(this), "ProgressBar1");
     ProgressBar1->hide();
@@ -415,9 +416,9 @@ QString TForm1::Cell(const QTableWidget* grid, int col, int row) {
 }
 
 void TForm1::SetStatusText(const QString& text) {
-    statusText_->setText(text);
+    statusText_->setFullText(text);
 }
 
 QString TForm1::StatusText() const {
-    return statusText_->text();
+    return statusText_->fullText();
 }

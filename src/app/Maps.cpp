@@ -17,25 +17,60 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFrame>
+#include <QKeySequence>
+#include <QMenu>
 #include <QMessageBox>
 #include <QScopedValueRollback>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QToolBar>
 #include <QVBoxLayout>
 
 #include <algorithm>
 
 void TForm1::CreateMapEditor() {
     MapEditor = new MapGridEditor(*this, GridMapa, this);
-    connect(ToolBtnMapKasuj, &QAction::triggered, MapEditor, &MapGridEditor::ToolBtnMapKasujClick);
     MapFiles = new MapFileCommands(*this, *MapEditor, GridB, GridG, this);
+    // The toolbar's map-file buttons are File-menu items too, with the usual keys. Saving and
+    // erasing need the controller's map on screen; a map file opens at any time.
+    ToolBtnOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    ToolBtnSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    MenuPliki->insertActions(MenuPliki->actions().value(0),
+                             {ToolBtnOpen, ToolBtnSave, ToolBtnMapKasuj});
+    MenuPliki->insertSeparator(MenuPliki->actions().value(3));
+    // Greyed in the open menu only: on the toolbar, shown with the map, they stay usable.
+    connect(MenuPliki, &QMenu::aboutToShow, this, [this] {
+        ToolBtnSave->setEnabled(MapPanelShown());
+        ToolBtnMapKasuj->setEnabled(MapPanelShown());
+    });
+    connect(MenuPliki, &QMenu::aboutToHide, this, [this] {
+        ToolBtnSave->setEnabled(true);
+        ToolBtnMapKasuj->setEnabled(true);
+    });
     connect(ToolBtnOpen, &QAction::triggered, MapFiles, &MapFileCommands::ToolBtnOpenClick);
-    connect(ToolBtnSave, &QAction::triggered, MapFiles, &MapFileCommands::ToolBtnSaveClick);
+    connect(ToolBtnSave, &QAction::triggered, this, [this] {
+        if (MapPanelShown()) {
+            MapFiles->ToolBtnSaveClick();
+        } else {
+            QApplication::beep();
+        }
+    });
+    connect(ToolBtnMapKasuj, &QAction::triggered, this, [this] {
+        if (MapPanelShown()) {
+            MapEditor->ToolBtnMapKasujClick();
+        } else {
+            QApplication::beep();
+        }
+    });
     connect(MenuPikiOtworz, &QAction::triggered, MapFiles, &MapFileCommands::MenuPikiOtworzClick);
     connect(MenuPlikiZapisz, &QAction::triggered, MapFiles, &MapFileCommands::MenuPlikiZapiszClick);
     MapTools = new MapToolBar(*this, *MapEditor, ToolBarMap, this);
     auto* column = new QVBoxLayout(Panel2);
     column->setContentsMargins(0, 0, 0, 0);
+}
+
+bool TForm1::MapPanelShown() const {
+    return !PanelMapy->isHidden() && !ToolBarMap->isHidden();
 }
 
 void TForm1::ShowChartPanel(bool show) {
@@ -174,30 +209,50 @@ void TForm1::beep() {
 }
 
 QString TForm1::askFileName(bool save, const QString& title, const QString& filter,
-                            const QString& defaultSuffix) {
-    return AskFileName(FileFolders::Kind::Maps, save, title, filter, defaultSuffix);
+                            const QString& defaultSuffix, int* chosenFilter) {
+    return AskFileName(FileFolders::Kind::Maps, save, title, filter, defaultSuffix, chosenFilter);
 }
 
 QString TForm1::AskFileName(FileFolders::Kind kind, bool save, const QString& title,
-                            const QString& filter, const QString& defaultSuffix) {
+                            const QString& filter, const QString& defaultSuffix,
+                            int* chosenFilter) {
     QFileDialog* dialog = FileDialog(kind, save, defaultSuffix);
     dialog->setWindowTitle(title);
     // The filters are written "name|pattern|name|pattern".
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList filters;
+    QStringList suffixes; // what a name without an ending gets under each filter
     for (int i = 0; i + 1 < parts.size(); i += 2) {
         filters << parts[i];
+        const QString pattern = parts[i + 1];
+        const bool plain = pattern.startsWith(QStringLiteral("*.")) &&
+                           pattern.count(QLatin1Char('*')) == 1 &&
+                           !pattern.contains(QLatin1Char(';'));
+        suffixes << (plain ? pattern.mid(2) : defaultSuffix);
     }
     dialog->setNameFilters(filters);
     if (!filters.isEmpty()) {
         dialog->selectNameFilter(filters.first());
     }
     dialog->setDefaultSuffix(defaultSuffix);
+    // Choosing the csv filter saves "m1" as m1.csv, not m1 with the first filter's ending.
+    const QMetaObject::Connection follow = connect(dialog, &QFileDialog::filterSelected, dialog,
+                                                   [dialog, filters, suffixes](const QString& f) {
+                                                       const qsizetype k = filters.indexOf(f);
+                                                       if (k >= 0) {
+                                                           dialog->setDefaultSuffix(suffixes[k]);
+                                                       }
+                                                   });
     dialog->setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) {
+    const bool accepted = dialog->exec() == QDialog::Accepted;
+    disconnect(follow);
+    if (!accepted || dialog->selectedFiles().isEmpty()) {
         return {};
     }
     FileChosen(kind, dialog->selectedFiles().first());
+    if (chosenFilter != nullptr) {
+        *chosenFilter = std::max(0, int(filters.indexOf(dialog->selectedNameFilter())));
+    }
     return dialog->selectedFiles().first();
 }
 

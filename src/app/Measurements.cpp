@@ -223,7 +223,7 @@ void TForm1::warningBox(const QString& text) {
         WarningBox(text);
         return;
     }
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Orvex"), text, QMessageBox::Ok);
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Orvex"), text, QMessageBox::Ok, this);
     box.exec();
 }
 

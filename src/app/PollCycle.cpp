@@ -143,7 +143,9 @@ void TForm1::ApplyIdentity(const IdentityResult& identity) {
         if (ErrorBox) {
             ErrorBox(text);
         } else {
-            QMessageBox box(QMessageBox::Critical, QStringLiteral("Orvex"), text, QMessageBox::Ok);
+            // Over the window, not in the middle of the screen.
+            QMessageBox box(QMessageBox::Critical, QStringLiteral("Orvex"), text, QMessageBox::Ok,
+                            this);
             box.exec();
         }
     };

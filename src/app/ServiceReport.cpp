@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
+#include <QTextLayout>
 
 #include <algorithm>
 
@@ -46,19 +47,24 @@ public:
         y_ += fm.lineSpacing();
     }
 
-    // Columns of text at fixed positions (fractions of the width).
-    void columns(const QStringList& cells, const QList<double>& at, const QFont& font) {
-        p_.setFont(font);
-        const QFontMetrics fm(font, p_.device());
-        need(fm.lineSpacing());
-        p_.setPen(Qt::black);
-        for (int i = 0; i < cells.size() && i < at.size(); ++i) {
-            const int x = static_cast<int>(at[i] * width_);
-            const int right = i + 1 < at.size() ? static_cast<int>(at[i + 1] * width_) : width_;
-            p_.drawText(QRect(x, y_, right - x, fm.lineSpacing()), Qt::AlignLeft | Qt::AlignVCenter,
-                        fm.elidedText(cells[i], Qt::ElideRight, right - x));
-        }
-        y_ += fm.lineSpacing();
+    // A form row: the name at the left, the value from `valueX` on; either wraps within its
+    // column (at spaces where it can, anywhere in a long run of text).
+    void field(const QString& name, const QString& value, int valueX, const QFont& nameFont,
+               const QFont& valueFont) {
+        const int gap = valueX / 20;
+        const int nameH = wrappedHeight(name, nameFont, valueX - gap);
+        const int valueH = wrappedHeight(value, valueFont, width_ - valueX);
+        need(std::max(nameH, valueH));
+        drawWrapped(name, nameFont, 0, valueX - gap);
+        drawWrapped(value, valueFont, valueX, width_ - valueX);
+        y_ += std::max(nameH, valueH);
+    }
+    // A line across the whole width, wrapped.
+    void paragraph(const QString& text, const QFont& font) {
+        const int h = wrappedHeight(text, font, width_);
+        need(h);
+        drawWrapped(text, font, 0, width_);
+        y_ += h;
     }
 
     void table(const QList<QList<ServiceReport::MapCell>>& rows, const QFont& font) {
@@ -100,6 +106,36 @@ public:
     }
 
 private:
+    // Lines of `text` broken to `w`, each placed at its offset from the top.
+    QList<std::pair<QTextLine, int>> lines(QTextLayout& layout, int w) const {
+        QTextOption option;
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(option);
+        QList<std::pair<QTextLine, int>> out;
+        const QFontMetrics fm(layout.font(), p_.device());
+        int y = 0;
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(w);
+            line.setPosition(QPointF(0, y));
+            out.append({line, y});
+            y += fm.lineSpacing();
+        }
+        layout.endLayout();
+        return out;
+    }
+    int wrappedHeight(const QString& text, const QFont& font, int w) const {
+        QTextLayout layout(text, font, p_.device());
+        const QFontMetrics fm(font, p_.device());
+        return std::max<int>(1, static_cast<int>(lines(layout, w).size())) * fm.lineSpacing();
+    }
+    void drawWrapped(const QString& text, const QFont& font, int x, int w) {
+        QTextLayout layout(text, font, p_.device());
+        lines(layout, w);
+        p_.setPen(Qt::black);
+        layout.draw(&p_, QPointF(x, y_));
+    }
+
     QPdfWriter& writer_;
     QPainter& p_;
     int width_ = 0;
@@ -124,18 +160,37 @@ void layOut(Pages& pages, QPainter& painter, const ServiceReport::Content& conte
         pages.text(content.program, body);
     }
 
+    // The information and the settings read as one form: every value in the same column,
+    // right of the longest name (at most 45 % of the width).
+    const QFontMetrics nameMetrics(body, painter.device());
+    int longest = 0;
+    for (const ServiceReport::Field& f : content.info) {
+        longest = std::max(longest, nameMetrics.horizontalAdvance(f.name));
+    }
+    for (const ServiceReport::Setting& s : content.settings) {
+        longest = std::max(longest, nameMetrics.horizontalAdvance(s.name));
+    }
+    const int valueX = std::min(pages.width() * 45 / 100, longest + pages.width() / 25);
+
     pages.skip(gap);
     pages.text(content.infoTitle, heading);
-    for (const QString& line : content.infoLines) {
-        pages.text(line, mono);
+    for (const ServiceReport::Field& f : content.info) {
+        if (f.name.isEmpty() && f.value.isEmpty()) {
+            pages.skip(gap / 2);
+        } else if (f.name.isEmpty()) {
+            pages.paragraph(f.value, mono);
+        } else {
+            pages.field(f.name, f.value, valueX, body, body);
+        }
     }
 
     pages.skip(gap);
     pages.text(content.settingsTitle, heading);
-    const QList<double> at{0.0, 0.55, 0.8};
-    pages.columns(content.settingsHeader, at, bold);
+    pages.field(content.settingsHeader.value(0), content.settingsHeader.value(1), valueX, bold,
+                bold);
     for (const ServiceReport::Setting& s : content.settings) {
-        pages.columns({s.name, s.value, s.unit}, at, body);
+        pages.field(s.name, s.unit.isEmpty() ? s.value : s.value + QLatin1Char(' ') + s.unit,
+                    valueX, body, body);
     }
 
     pages.skip(gap);

@@ -9,6 +9,7 @@
 #include "MapColorRamp.h"
 #include "RecordingIndicator.h"
 #include "ServiceReport.h"
+#include "StatusLine.h"
 #include "TChart3D.h"
 #include "TFormInfo.h"
 #include "TMySerial.h"
@@ -112,9 +113,11 @@ void TForm1::ShowLinkHealth() {
     // The port is asked about only when it may have changed its name: a cheap look.
     const LinkHealth::Figures f = Mirror.Health.figures(LinkHealth::clockMs());
     const QString port = f.portOpen ? PortCaption() : QString();
-    // In a narrow window the figures give way before the status text: first the device's
-    // path goes, then the port (the Port menu still names it).
-    int statusWidth = statusText_ != nullptr ? statusText_->sizeHint().width() : 0;
+    // The figures have a section of their own; the message takes the rest and is cut when it
+    // is long. Only in a narrow window do they give way, down to a few words of message: first
+    // the device's path goes, then the port (the Port menu still names it). A recording's mark
+    // keeps its room too.
+    int statusWidth = statusText_ != nullptr ? statusText_->minimumSizeHint().width() : 0;
     if (RecordingMark != nullptr && !RecordingMark->isHidden()) {
         statusWidth += RecordingMark->sizeHint().width();
     }
@@ -174,6 +177,32 @@ QString valueOf(const QLineEdit* edit) {
 
 } // namespace
 
+QList<ServiceReport::Field> TForm1::InfoFields(const QStringList& lines, const QString& heading) {
+    QList<ServiceReport::Field> fields;
+    for (const QString& line : lines) {
+        // The information window's own heading: the report has its own.
+        if (fields.isEmpty() && (line.trimmed().isEmpty() || line.trimmed() == heading.trimmed())) {
+            continue;
+        }
+        const qsizetype tab = line.indexOf(QLatin1Char('\t'));
+        if (tab < 0) {
+            fields.append({QString(), line.trimmed()});
+            continue;
+        }
+        // "Name :<tabs>value<tab>notes": the name without its colon, the rest as one value.
+        QString name = line.left(tab).trimmed();
+        if (name.endsWith(QLatin1Char(':'))) {
+            name.chop(1);
+        }
+        const QStringList rest = line.mid(tab + 1).split(QLatin1Char('\t'), Qt::SkipEmptyParts);
+        fields.append({name.trimmed(), rest.join(QLatin1Char(' ')).trimmed()});
+    }
+    while (!fields.isEmpty() && fields.last().name.isEmpty() && fields.last().value.isEmpty()) {
+        fields.removeLast();
+    }
+    return fields;
+}
+
 QString TForm1::WriteServiceReport(const QString& path) {
     ServiceReport::Content c;
     c.title = LangText(849);
@@ -183,12 +212,12 @@ QString TForm1::WriteServiceReport(const QString& path) {
     c.program = windowTitle();
     c.infoTitle = LangText(851);
     if (FormInfo != nullptr) {
-        c.infoLines = FormInfo->Lines();
+        c.info = InfoFields(FormInfo->Lines(), LangText(101));
     }
 
     // Every setting the controller reported, as its control shows it.
     c.settingsTitle = LangText(852);
-    c.settingsHeader = {LangText(853), LangText(854), LangText(855)};
+    c.settingsHeader = {LangText(853), LangText(854)};
     auto caption = [](const QLabel* label) { return label->text().trimmed(); };
     const struct {
         const QLabel* name;
@@ -239,6 +268,11 @@ QString TForm1::WriteServiceReport(const QString& path) {
     // its size, view and the angles measured on it.
     TChart3D chart;
     SetUpMapChart(&chart);
+    // Each axis name with its unit beside it, on one line.
+    for (int axis = 0; axis < 3; ++axis) {
+        chart.SetChartText(20 + axis,
+                           LangText(304 + axis).replace(QLatin1Char('|'), QLatin1Char(' ')));
+    }
     // Printed at about half a page wide: the texts a size larger than on the screen, so the
     // axis numbers stay readable on paper.
     QFont printed = chart.font();

@@ -7,6 +7,7 @@
 #include "MapHost.h"
 #include "Recordings.h"
 #include "RecordingsHost.h"
+#include "ServiceReport.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -41,6 +42,7 @@ class QTreeWidget;
 class QWidget;
 class QToolBar;
 class RecordingIndicator;
+class StatusLine;
 class TFormAboud;
 class TFormHelp;
 class TFormInfo;
@@ -312,6 +314,8 @@ public:
     MapGridEditor* MapEditor = nullptr;
     MapFileCommands* MapFiles = nullptr;
     MapToolBar* MapTools = nullptr; // undo, redo and the map tools on ToolBarMap
+    // The controller's map grid and its toolbar are on the window (a map is offered).
+    bool MapPanelShown() const;
     // Answers the map's Yes/No questions instead of a message box (tests): the text and
     // whether Yes is the default button.
     std::function<bool(const QString& text, bool yesIsDefault)> AskMapWrite;
@@ -338,10 +342,12 @@ public:
     TChart3D* mapChart() override { return MapChart; }
     void beep() override;
     QString askFileName(bool save, const QString& title, const QString& filter,
-                        const QString& defaultSuffix) override;
-    // The file dialog of a kind of file: the chosen file, empty when the user cancelled.
+                        const QString& defaultSuffix, int* chosenFilter = nullptr) override;
+    // The file dialog of a kind of file: the chosen file, empty when the user cancelled;
+    // `chosenFilter` gets the index of the filter chosen.
     QString AskFileName(FileFolders::Kind kind, bool save, const QString& title,
-                        const QString& filter, const QString& defaultSuffix);
+                        const QString& filter, const QString& defaultSuffix,
+                        int* chosenFilter = nullptr);
     void showFileError(const QString& text) override;
     void setFileCaption(const QString& caption, const QString& title) override;
     bool askYesNo(const QString& text, bool yesIsDefault) override;
@@ -378,6 +384,9 @@ public:
     bool mapFileAboutToBeWritten(const ControllerMirror& controller) override;
     // Writes the service report; empty on success, else why not.
     QString WriteServiceReport(const QString& path);
+    // The information window's lines as the report's form: each "Name :<tab>value" a name and
+    // a value, the window's heading (`heading`) and blank lines around it left out.
+    static QList<ServiceReport::Field> InfoFields(const QStringList& lines, const QString& heading);
     // The report's file dialog; tests replace it.
     std::function<QString()> AskReportToSave;
 
@@ -421,7 +430,7 @@ private:
     double panelLeftShare_ = 2.0 / 3.0; // of the window's width, beside the chart
     int panelLeftWidth_ = 533;
     QHBoxLayout* bodyLayout_ = nullptr;
-    QLabel* statusText_ = nullptr;              // the status bar's one text
+    StatusLine* statusText_ = nullptr;          // the status bar's one text
     std::unique_ptr<QTranslator> qtTranslator_; // Qt's own texts in the window's language
     int busy_ = 0;
     bool serviceTextWanted_ = false; // Ctrl+F came during an exchange: sent when it ends

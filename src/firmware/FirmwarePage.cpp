@@ -47,9 +47,8 @@ FirmwarePage::FirmwarePage(FirmwareHost& host, const Widgets& widgets, QObject* 
                                      QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
     };
     ShowBox = [this](QMessageBox::Icon icon, const QString& text, const QString& caption) {
-        // The engine warning has no owner window; the others belong to the main window.
-        QMessageBox box(icon, caption, text, QMessageBox::Ok,
-                        icon == QMessageBox::Warning ? nullptr : host_.mainWindow());
+        // Every box stands over the main window, the engine warning too.
+        QMessageBox box(icon, caption, text, QMessageBox::Ok, host_.mainWindow());
         box.exec();
     };
 }

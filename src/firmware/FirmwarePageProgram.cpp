@@ -104,6 +104,8 @@ void FirmwarePage::ProgramFirmware() {
             *this);
     }
 
+    // The progress window stays on top: it goes before the result is shown.
+    formUpg_->CloseWindow();
     static constexpr int reasons[] = {0, 909, 908, 741, 908, 910, 909};
     const int box = static_cast<int>(result);
     if (result == ProgramResult::Success) {
@@ -114,8 +116,6 @@ void FirmwarePage::ProgramFirmware() {
                     host_.langText(reasons[box]),
                 host_.langText(900));
     }
-
-    formUpg_->CloseWindow();
     running_ = false;
     host_.finishProgramming();
 }

@@ -14,6 +14,13 @@ QByteArray GeneratedImages::Image(int imageId) {
         x = x * 1664525u + 1013904223u;
         b = static_cast<char>(x >> 24);
     }
+    // The last eight bytes say which image it is ("ORVX" and the id, high byte first), as a
+    // real image carries its version: the demo's controller reports the version it was given.
+    const qsizetype at = bytes.size() - 8;
+    bytes.replace(at, 4, "ORVX", 4);
+    for (int i = 0; i < 4; ++i) {
+        bytes[at + 4 + i] = static_cast<char>(static_cast<quint32>(imageId) >> (24 - 8 * i));
+    }
     return bytes;
 }
 

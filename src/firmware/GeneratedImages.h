@@ -5,7 +5,8 @@
 #include <QString>
 
 // Stand-in images for the demo's simulated controller, the tests and the benchmarks: 8832
-// bytes that depend only on the image id. They are never installed in a user's folder.
+// bytes that depend only on the image id, ending with "ORVX" and the id (four bytes, high byte
+// first). They are never installed in a user's folder.
 class GeneratedImages {
 public:
     static QByteArray Image(int imageId);

@@ -103,11 +103,15 @@ std::optional<Typed> typed(const QString& text) {
     }
     Typed r;
     r.angle = std::clamp(angleOf(t), -25.6, 25.4);
+    r.v = stepsOf(r.angle);
+    return r;
+}
+
+int stepsOf(double degrees) {
     // Values on the 0.2 grid must land on their own step: 25.4 * 5 is a hair below 127 in
     // binary, so truncate with a margin far below one step.
-    const double steps = r.angle * 5.0;
-    r.v = static_cast<int>(std::trunc(steps + (steps < 0 ? -1e-9 : 1e-9)));
-    return r;
+    const double steps = std::clamp(degrees, -25.6, 25.4) * 5.0;
+    return static_cast<int>(std::trunc(steps + (steps < 0 ? -1e-9 : 1e-9)));
 }
 
 WriteRange writeRange(const QRect& selection) {

@@ -26,6 +26,9 @@ struct Typed {
     int v = 0;
 };
 std::optional<Typed> typed(const QString& text);
+// Degrees as a cell value by the same rule, for every way a number comes in (typed, pasted,
+// set or added with the tools): held at -25.6..25.4, then * 5 truncated toward zero.
+int stepsOf(double degrees);
 
 // Cell numbers the controller rewrites for a selection (columns left..right, rows
 // top..bottom of the grid): every cell from the first selected to the last, unselected cells

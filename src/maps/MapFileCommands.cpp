@@ -4,6 +4,7 @@
 #include "CsvMapFile.h"
 #include "GeneralText.h"
 #include "GridCell.h"
+#include "MapCellValue.h"
 #include "MapCells.h"
 #include "MapFile.h"
 #include "MapGridEditor.h"
@@ -23,6 +24,8 @@
 namespace {
 
 const char* const MapFilter = "plik mapy (*.orvx)|*.orvx|wszystki pliki|*.*";
+// The save dialog also offers the csv map, in the window's language.
+constexpr int MapSaveFilterText = 885;
 
 CsvMapFile::Block rowsOf(const QTableWidget* grid) {
     CsvMapFile::Block block;
@@ -76,11 +79,50 @@ void MapFileCommands::ToolBtnOpenClick() {
 }
 
 void MapFileCommands::ToolBtnSaveClick() {
-    const QString path = host_.askFileName(true, host_.mapText(701), QString::fromUtf8(MapFilter),
-                                           QStringLiteral("orvx"));
-    if (!path.isEmpty()) {
+    int filter = 0;
+    const QString path =
+        host_.askFileName(true, host_.mapText(701), host_.mapText(MapSaveFilterText),
+                          QStringLiteral("orvx"), &filter);
+    if (path.isEmpty()) {
+        return;
+    }
+    if (saveFormatOf(path, filter) == SaveFormat::Csv) {
+        SaveMapCsvFile(path);
+    } else {
         SaveMapFile(path);
     }
+}
+
+MapFileCommands::SaveFormat MapFileCommands::saveFormatOf(const QString& path, int filterIndex) {
+    const QString suffix = QFileInfo(path).suffix();
+    if (suffix.compare(QStringLiteral("csv"), Qt::CaseInsensitive) == 0) {
+        return SaveFormat::Csv;
+    }
+    if (suffix.compare(QStringLiteral("orvx"), Qt::CaseInsensitive) == 0) {
+        return SaveFormat::Binary;
+    }
+    return filterIndex == 1 ? SaveFormat::Csv : SaveFormat::Binary;
+}
+
+bool MapFileCommands::SaveMapCsvFile(const QString& path) {
+    const ControllerMirror& m = host_.mirror();
+    CsvMapFile::Block rows;
+    for (int row = 1; row <= CsvMapFile::Rows; ++row) {
+        QStringList fields;
+        for (int column = 1; column <= CsvMapFile::Columns; ++column) {
+            const auto v = static_cast<std::int8_t>(
+                m.MapTable[static_cast<std::size_t>(MapCells::byteAt(column, row))]);
+            fields << MapCellValue::text(v);
+        }
+        rows << fields;
+    }
+    const QString reason =
+        MapFile::saveWhole(path, CsvMapFile::compose(rows, CsvMapFile::Block()).toUtf8());
+    if (!reason.isEmpty()) {
+        host_.showFileError(cannotOpen(path, reason));
+        return false;
+    }
+    return true;
 }
 
 void MapFileCommands::MenuPikiOtworzClick() {

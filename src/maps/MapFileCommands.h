@@ -29,10 +29,18 @@ public:
     // and asked about once the controller's identity, settings and map have been read.
     bool OpenMapFile(const QString& path);
     bool SaveMapFile(const QString& path);
+    // The controller's map as a text map: the header line and its 16 rows of 15 cells as the
+    // grid shows them, in the layout of the measured-map text file (first block only).
+    bool SaveMapCsvFile(const QString& path);
     bool OpenCsvFile(const QString& path);
     bool SaveCsvFile(const QString& path);
     // A file named on the command line: a text map by its ".csv" ending, else a map file.
     bool OpenAnyFile(const QString& path);
+
+    // What a map save writes: the format the file's extension names, else the one of the
+    // dialog's chosen filter (0 the map file, 1 the csv map, 2 all files: the map file).
+    enum class SaveFormat { Binary, Csv };
+    static SaveFormat saveFormatOf(const QString& path, int filterIndex);
 
 private:
     QString cannotOpen(const QString& path, const QString& reason) const;

@@ -17,6 +17,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QScopedValueRollback>
 #include <QTableWidget>
 #include <QTimer>
@@ -56,9 +57,25 @@ MapGridEditor::MapGridEditor(MapHost& host, QTableWidget* grid, QObject* parent)
     cells.liveCell = [this] { return host_.mirror().LiveCell; };
     // A map not read yet has no values to colour: its cells stay plain.
     cells.mapOn = [this] { return host_.mapOn() && host_.mapEditable(); };
+    cells.selectionShown = [this] { return selectionShown(); };
     grid_->setItemDelegate(new MapCellDelegate(cells, *this, grid_));
 
     viewport_ = grid_->viewport();
+    // The frame follows the focus into and out of the grid's panel.
+    connect(qApp, &QApplication::focusChanged, this,
+            [grid = QPointer<QTableWidget>(grid_)](QWidget* before, QWidget* now) {
+                if (grid == nullptr) {
+                    return; // the window is being taken down
+                }
+                const QWidget* panel = grid->parentWidget();
+                const auto near = [panel, &grid](const QWidget* w) {
+                    return w != nullptr &&
+                           (w == grid || (panel != nullptr && panel->isAncestorOf(w)));
+                };
+                if (near(before) || near(now)) {
+                    grid->viewport()->update();
+                }
+            });
     grid_->installEventFilter(this);
     viewport_->installEventFilter(this);
     connect(static_cast<MapCellDelegate*>(grid_->itemDelegate()),
@@ -73,6 +90,16 @@ MapGridEditor::MapGridEditor(MapHost& host, QTableWidget* grid, QObject* parent)
 
 // A deleted filter drops out of the grid's filter lists by itself.
 MapGridEditor::~MapGridEditor() = default;
+
+bool MapGridEditor::selectionShown() const {
+    const QWidget* focus = QApplication::focusWidget();
+    if (focus == nullptr) {
+        return false;
+    }
+    const QWidget* panel = grid_->parentWidget();
+    return focus == grid_ || grid_->isAncestorOf(focus) ||
+           (panel != nullptr && panel->isAncestorOf(focus));
+}
 
 void MapGridEditor::markHeaderCells() {
     for (int r = 0; r < grid_->rowCount(); ++r) {

@@ -81,6 +81,9 @@ public:
     QString writeQuestion(const MapBytes& controller, const MapBytes& user, bool fromFile,
                           std::uint32_t fileDevice, int fileBytes) const;
     bool showsUnwrittenFile() const { return fileShown_; }
+    // The selection is framed while the grid or a control beside it (the map tools and their
+    // value boxes) has the focus: after Set or Add the user still sees which cells changed.
+    bool selectionShown() const;
     QString shownFileName() const { return fileName_; }
     // The controller's map as the program last knew it, while the grid shows a file.
     const MapBytes& controllerMap() const { return controllerMap_; }

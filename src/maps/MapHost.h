@@ -28,9 +28,10 @@ public:
 
     // Files: a file name from the open or save dialog (empty when cancelled), a message box
     // with the stop icon and the caption "Orvex", the window caption and application title,
-    // and closing the serial port.
+    // and closing the serial port. `chosenFilter`, when given, gets the index of the filter
+    // the user left selected.
     virtual QString askFileName(bool save, const QString& title, const QString& filter,
-                                const QString& defaultSuffix) = 0;
+                                const QString& defaultSuffix, int* chosenFilter = nullptr) = 0;
     virtual void showFileError(const QString& text) = 0;
     virtual void setFileCaption(const QString& caption, const QString& title) = 0;
     virtual void closePort() = 0;

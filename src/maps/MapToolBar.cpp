@@ -1,5 +1,6 @@
 #include "MapToolBar.h"
 
+#include "MapCellValue.h"
 #include "MapGridEditor.h"
 #include "MapHost.h"
 #include "MapTools.h"
@@ -27,7 +28,7 @@ QAction* action(QObject* parent, const char* name) {
 }
 
 int steps(double degrees) {
-    return static_cast<int>(std::lround(degrees * 5.0));
+    return MapCellValue::stepsOf(degrees);
 }
 
 } // namespace
@@ -288,7 +289,10 @@ void MapToolBar::pasteText(const QString& text) {
     const int changed = editor_.applyBlock(at, pasted.block, &pasted.keep);
     QString status = changed == 0 ? host_.mapText(821) : host_.mapText(822).arg(changed);
     if (pasted.clamped > 0) {
-        status += QLatin1Char(' ') + host_.mapText(815).arg(pasted.clamped);
+        // The limits as the grid writes its numbers (the locale's decimal sign).
+        status += QLatin1Char(' ') + host_.mapText(815)
+                                         .arg(pasted.clamped)
+                                         .arg(MapCellValue::text(-128), MapCellValue::text(127));
     }
     if (outside > 0) {
         status += QLatin1Char(' ') + host_.mapText(816).arg(outside);

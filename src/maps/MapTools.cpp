@@ -137,11 +137,10 @@ Pasted fromText(const QString& text) {
                 p.badField = fields[c].trimmed();
                 return p;
             }
-            const double steps = std::round(degrees * 5.0);
-            if (steps < CellMin || steps > CellMax) {
+            if (degrees < -25.6 || degrees > 25.4) {
                 ++p.clamped;
             }
-            p.block.at(c, r) = clampCell(steps);
+            p.block.at(c, r) = MapCellValue::stepsOf(degrees);
             p.keep[r * columns + c] = false;
         }
     }

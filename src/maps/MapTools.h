@@ -44,7 +44,7 @@ QString toText(const Block& block);
 
 // Text pasted from a spreadsheet: tab-separated fields, one row per line. A field may use
 // "." or "," as the decimal separator; an empty field leaves its cell as it is (true in
-// `keep`). Values are rounded to the nearest step and held at -25.6..25.4.
+// `keep`). Values are held at -25.6..25.4 and become steps as typed ones do (truncated).
 struct Pasted {
     Block block;
     QVector<bool> keep; // true where the field was empty

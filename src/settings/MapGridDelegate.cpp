@@ -21,7 +21,9 @@ void MapGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     painter->save();
     painter->fillRect(r, mapColorRamp(source_.value(column, row) + 128));
     const auto* view = qobject_cast<const QAbstractItemView*>(option.widget);
-    if (view != nullptr && view->hasFocus() && (option.state & QStyle::State_Selected)) {
+    const bool framed =
+        source_.selectionShown ? source_.selectionShown() : view != nullptr && view->hasFocus();
+    if (framed && (option.state & QStyle::State_Selected)) {
         painter->setPen(QPen(Qt::white, 2));
         painter->drawRect(r.adjusted(1, 1, -1, -1));
     }

@@ -5,9 +5,9 @@
 #include <functional>
 
 // Draws the cells of the ignition map grid: each data cell filled with the ramp colour of its
-// value, the selection framed in white while the grid has the focus, and the cell the engine is
-// in now (the live cell) hatched with white lines. Header cells, and every cell while the map is
-// switched off, keep the plain look.
+// value, the selection framed in white while the grid has the focus (or as the source says), and
+// the cell the engine is in now (the live cell) hatched with white lines. Header cells, and every
+// cell while the map is switched off, keep the plain look.
 class MapGridDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
@@ -15,6 +15,8 @@ public:
         std::function<int(int column, int row)> value; // signed cell value
         std::function<std::uint8_t()> liveCell;        // column << 4 | row - 1
         std::function<bool()> mapOn;                   // RGMapa not at "off"
+        // Whether the selection is framed; when empty, while the grid has the focus.
+        std::function<bool()> selectionShown;
     };
 
     MapGridDelegate(Source source, QObject* parent = nullptr);

@@ -13,10 +13,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTemporaryDir>
 #include <QTest>
@@ -25,6 +28,7 @@
 #include <QTextDocument>
 #include <QTextLayout>
 #include <QTimer>
+#include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -315,6 +319,80 @@ private slots:
         QCOMPARE(w->Button1->text(), QStringLiteral("Odśwież"));
         QVERIFY(!w->Button2->isHidden());
         QCOMPARE(w->StatusText(), QString());
+    }
+
+    void fileMenuReachesTheMapFileButtonsAndTheirKeys() {
+        // The map toolbar's buttons are the File menu's first items, in the window's language.
+        const QList<QAction*> items = w->MenuPliki->actions();
+        QCOMPARE(items.mid(0, 3),
+                 (QList<QAction*>{w->ToolBtnOpen, w->ToolBtnSave, w->ToolBtnMapKasuj}));
+        QCOMPARE(w->ToolBtnOpen->text(), w->LangText(886));
+        QVERIFY(!w->ToolBtnMapKasuj->text().isEmpty());
+        w->show();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        // Every file dialog that opens is noted and cancelled.
+        QStringList dialogs;
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, this, [&] {
+            for (QFileDialog* d : w->findChildren<QFileDialog*>()) {
+                if (d->isVisible()) {
+                    dialogs << d->windowTitle();
+                    d->reject();
+                }
+            }
+        });
+        closer.start(5);
+        QTest::keyClick(w.get(), Qt::Key_O, Qt::ControlModifier);
+        QTRY_COMPARE(dialogs, QStringList{w->LangText(700)});
+        // The closed dialog may stay the active window here: the keys must reach the window.
+        QApplication::setActiveWindow(w.get());
+        QTRY_COMPARE(QApplication::activeWindow(), w.get());
+        // Without the controller's map on the window there is nothing to save or erase.
+        QVERIFY(w->PanelMapy->isHidden());
+        // (A dialog would run its own loop within the key click, and be closed there.)
+        QTest::keyClick(w.get(), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(dialogs.size(), 1);
+        w->PanelMapy->show();
+        w->ToolBarMap->show();
+        QVERIFY(w->MapPanelShown());
+        QTest::keyClick(w.get(), Qt::Key_S, Qt::ControlModifier);
+        QTRY_COMPARE(dialogs, (QStringList{w->LangText(700), w->LangText(701)}));
+        // The save dialog offers the csv map beside the map file.
+        auto* save = w->findChild<QFileDialog*>(QStringLiteral("SaveDialog1"));
+        QVERIFY(save != nullptr);
+        QCOMPARE(save->nameFilters().size(), 3);
+        QVERIFY(save->nameFilters().at(1).contains(QStringLiteral("*.csv")));
+    }
+
+    void longMessagesAreCutAndTheLinkFiguresKeepTheirPlace_data() {
+        QTest::addColumn<int>("width");
+        QTest::newRow("800") << 800;
+        QTest::newRow("1920") << 1920;
+    }
+    void longMessagesAreCutAndTheLinkFiguresKeepTheirPlace() {
+        QFETCH(int, width);
+        w->resize(width, 600);
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        QString message = QStringLiteral("Zapisano kopię zapasową: ");
+        while (message.size() < 400) {
+            message += QStringLiteral("/home/warsztat/Dokumenty/Orvex/kopie ");
+        }
+        w->SetStatusText(message);
+        QCOMPARE(w->StatusText(), message);
+        auto* line = w->findChild<QLabel*>(QStringLiteral("StatusText"));
+        QTRY_VERIFY(line->text().endsWith(QChar(0x2026)));
+        QCOMPARE(line->toolTip(), message);
+        // The figures stand whole in their own section, right of the message.
+        const QLabel* figures = w->LinkHealthText;
+        QTRY_VERIFY(figures->geometry().right() <= w->StatusBar1->width());
+        QVERIFY2(figures->fontMetrics().horizontalAdvance(figures->text()) <= figures->width(),
+                 qPrintable(figures->text()));
+        QVERIFY(line->geometry().right() < figures->geometry().left());
+        // A short one is shown as it is, without a tooltip.
+        w->SetStatusText(QStringLiteral("OK"));
+        QCOMPARE(line->text(), QStringLiteral("OK"));
+        QVERIFY(line->toolTip().isEmpty());
     }
 
     void leavingTheParametersTabHidesTheMeasurementGrids() {

@@ -81,16 +81,18 @@ private slots:
                  qPrintable(w->LinkHealthText->text()));
         QVERIFY(w->LinkHealthText->toolTip().contains("Bad: answers that came damaged"));
 
-        // In a narrow window the device's path gives way, then the port; the figures stay whole
-        // and so does the status text (Polish has the longest).
+        // In a narrow window the figures stay whole in their section (Polish has the longest);
+        // a message gives way to them. Only when even they do not fit does the device's path
+        // go, then the port.
         w->resize(620, 460);
         w->ApplyLanguage(0);
-        QTRY_VERIFY_WITH_TIMEOUT(!w->LinkHealthText->text().contains(sim->slavePath()), 3000);
+        w->SetStatusText(w->LangText(864)); // a long one
+        QTRY_VERIFY_WITH_TIMEOUT(w->LinkHealthText->text().contains(" | bez odp. 0 | "), 3000);
         const QString shown = w->LinkHealthText->text();
         QVERIFY2(shown.contains(" | bez odp. 0 | błędne 0 | odp. "), qPrintable(shown));
-        QVERIFY2(w->LinkHealthText->fontMetrics().horizontalAdvance(shown) <=
-                     w->LinkHealthText->width(),
-                 qPrintable(QString::number(w->LinkHealthText->width()) + " " + shown));
+        QTRY_VERIFY2(w->LinkHealthText->fontMetrics().horizontalAdvance(shown) <=
+                         w->LinkHealthText->width(),
+                     qPrintable(QString::number(w->LinkHealthText->width()) + " " + shown));
         w->ApplyLanguage(2);
         w->resize(1400, 700);
         QTRY_VERIFY_WITH_TIMEOUT(w->LinkHealthText->text().startsWith(port), 3000);
@@ -139,6 +141,25 @@ private slots:
         QVERIFY(text.contains(w->LangText(300))); // the map's heading
         QVERIFY(text.contains(w->LangText(852))); // the settings' heading
         QVERIFY(text.contains(w->LangText(856))); // the link's heading
+
+        // A form: the information heading once, long lines whole (wrapped, not cut at the
+        // margin), and the information's values in the column of the settings' values.
+        QCOMPARE(text.count(w->LangText(851)), 1);
+        if (w->LangText(101) != w->LangText(851))
+            QCOMPARE(text.count(w->LangText(101)), 0);
+        QVERIFY2(text.contains("konfPC]"), qPrintable(text));
+        const QStringList lines = text.split('\n');
+        const auto columnOf = [&lines](const QString& start, const QString& value) {
+            for (const QString& line : lines) {
+                if (line.trimmed().startsWith(start))
+                    return int(line.indexOf(value, line.indexOf(start) + start.size()));
+            }
+            return -1;
+        };
+        const int version = columnOf("Wersja", "1.3.");
+        const int valueHeading = columnOf(w->LangText(853), w->LangText(854));
+        QVERIFY2(version > 0 && std::abs(version - valueHeading) <= 1,
+                 qPrintable(QString("%1 %2\n%3").arg(version).arg(valueHeading).arg(text)));
     }
 
     void aReportThatCannotBeWrittenSaysSoAndLeavesNothing() {

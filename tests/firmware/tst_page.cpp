@@ -12,10 +12,13 @@
 #include "SignalPicture.h"
 #include "TFormUpg.h"
 
+#include <QApplication>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTextEdit>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -132,6 +135,7 @@ private slots:
     void theBackupComesAfterYesAndItsFailureIsAsked_data();
     void theBackupComesAfterYesAndItsFailureIsAsked();
     void aSecondRunStartsItsProgressFromZero();
+    void everyBoxStandsOverTheWindowAndAfterTheProgress();
     void signalPicturesDrawTheirTraces_data();
     void signalPicturesDrawTheirTraces();
     void doubleClickOnThePictureTogglesTheZoom();
@@ -401,6 +405,42 @@ void PageTest::aSecondRunStartsItsProgressFromZero() {
         for (int y : {83, 85})
             QCOMPARE(picture.pixelColor(20 + 12 * pin, y), QColor(200, 170, 60));
     }
+}
+
+void PageTest::everyBoxStandsOverTheWindowAndAfterTheProgress() {
+    Fixture f(0x0801E0E0u);
+    ScriptedLoader loader;
+    f.host.line.responder = [&loader](const QByteArray& r) { return loader.answer(r); };
+    // The page's own boxes, not the fixture's recorder.
+    FirmwarePage page(f.host, FirmwarePage::Widgets{&f.tree, &f.opis, &f.paint, &f.button, &f.log});
+    page.AskYesNo = [](const QString&, const QString&) { return true; };
+    page.BuildFirmwareCatalogue();
+    f.tree.setCurrentItem(f.at(1));
+    page.TreeView1Change();
+    struct Seen {
+        QWidget* parent;
+        bool progressShown;
+    };
+    QList<Seen> seen;
+    QTimer closer;
+    connect(&closer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            seen << Seen{box->parentWidget(), page.FormUpg()->isVisible()};
+            box->accept();
+        }
+    });
+    closer.start(5);
+    f.host.m->LiveStatus = 0x04; // the engine runs: refused
+    page.TreeView1DblClick();
+    f.host.m->LiveStatus = 0x03;
+    loader.silentFromBlock = 5; // the run ends in a box after the progress window opened
+    page.Button1Click();
+    QCOMPARE(seen.size(), 2);
+    for (const Seen& s : seen) {
+        QCOMPARE(s.parent, &f.host.window);
+        QVERIFY(!s.progressShown);
+    }
+    QVERIFY(page.FormUpg()->ProgressBar2->value() > 0); // the window had been open
 }
 
 void PageTest::signalPicturesDrawTheirTraces_data() {

@@ -42,7 +42,7 @@ const QList<int> addedIds = ids({{160, 161}, {600, 606}});
 
 // Messages of the program's own checks (map files), the link figures, the backups, the
 // service report, the refused files and the map writes, in Polish, English and Russian.
-const QList<int> addedButGerman = ids({{260, 260}, {830, 838}, {840, 864}, {865, 870}, {880, 884}});
+const QList<int> addedButGerman = ids({{260, 260}, {830, 838}, {840, 870}, {880, 888}});
 
 // The map tools' captions and messages, in Polish, English and Russian.
 const QList<int> mapToolIds = ids({{800, 824}});

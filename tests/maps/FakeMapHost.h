@@ -35,6 +35,7 @@ public:
         case 703:
             return QStringLiteral(" Erroneous data ");
         case 815:
+            return QStringLiteral("text 815 [%1 %2 %3]");
         case 816:
         case 822:
             return QStringLiteral("text %1 [%2]").arg(id).arg(QStringLiteral("%1"));
@@ -58,6 +59,8 @@ public:
             return QStringLiteral("The file holds no map cells.");
         case 710:
             return QStringLiteral("csv file (*.csv)|*.csv|all files|*.*");
+        case 885:
+            return QStringLiteral("map file (*.orvx)|*.orvx|csv map (*.csv)|*.csv|all files|*.*");
         default:
             return QStringLiteral("text %1").arg(id);
         }
@@ -67,8 +70,15 @@ public:
     TChart3D* mapChart() override { return chart; }
     void beep() override { ++beeps; }
     void setStatusText(const QString& text) override { status = text; }
-    QString askFileName(bool, const QString& t, const QString&, const QString&) override {
+    int nextFilter = 0;  // the filter left selected in the dialog
+    QStringList filters; // the filter texts of the dialogs run
+    QString askFileName(bool, const QString& t, const QString& f, const QString&,
+                        int* chosenFilter = nullptr) override {
         dialogs << t;
+        filters << f;
+        if (chosenFilter != nullptr) {
+            *chosenFilter = nextFilter;
+        }
         return nextFileName;
     }
     void showFileError(const QString& text) override { errors << text; }

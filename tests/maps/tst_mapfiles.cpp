@@ -100,6 +100,8 @@ private slots:
     void init();
     void cleanup();
     void mapFileSavedAndOpenedIsTheSameByteForByte();
+    void mapSaveWritesTheFormatItsNameOrFilterNames_data();
+    void mapSaveWritesTheFormatItsNameOrFilterNames();
     void refusedFilesChangeNothing_data();
     void refusedFilesChangeNothing();
     void shortFilesLoadWhatTheyHold();
@@ -173,6 +175,52 @@ void MapFilesTest::mapFileSavedAndOpenedIsTheSameByteForByte() {
     host.nextFileName = path("b.orvx");
     files->ToolBtnSaveClick();
     QCOMPARE(readAll(path("b.orvx")), saved);
+}
+
+void MapFilesTest::mapSaveWritesTheFormatItsNameOrFilterNames_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("filter"); // 0 map file, 1 csv map, 2 all files
+    QTest::addColumn<bool>("csv");
+    QTest::newRow("csv name, map filter") << "m1.csv" << 0 << true;
+    QTest::newRow("csv name in capitals") << "M1.CSV" << 2 << true;
+    QTest::newRow("csv name, csv filter") << "m1.csv" << 1 << true;
+    QTest::newRow("map name, csv filter") << "m1.orvx" << 1 << false;
+    QTest::newRow("map name, map filter") << "m1.orvx" << 0 << false;
+    QTest::newRow("other name, csv filter") << "m1.txt" << 1 << true;
+    QTest::newRow("other name, all files") << "m1.txt" << 2 << false;
+}
+
+void MapFilesTest::mapSaveWritesTheFormatItsNameOrFilterNames() {
+    QFETCH(QString, name);
+    QFETCH(int, filter);
+    QFETCH(bool, csv);
+    fillMirror();
+    host.nextFileName = path(name);
+    host.nextFilter = filter;
+    files->ToolBtnSaveClick();
+    QVERIFY(host.errors.isEmpty());
+    QVERIFY(host.filters.last().contains(QStringLiteral("*.csv")));
+    const QByteArray saved = readAll(path(name));
+    if (!csv) {
+        QCOMPARE(saved.size(), 320);
+        return;
+    }
+    QStringList lines = QString::fromUtf8(saved).split(QStringLiteral("\r\n"));
+    QCOMPARE(lines.takeLast(), QString());
+    QCOMPARE(lines.size(), 17);
+    QCOMPARE(lines[0], QStringLiteral("#16;17;6400;100;50"));
+    // Column 1 row 1 is byte 18: (18*37+11) & 0xFF = 165, -91 steps; column 2 row 1 is byte 35:
+    // (35*37+11) & 0xFF = 26.
+    QVERIFY2(lines[1].startsWith(QStringLiteral("-18.2;5.2;")), qPrintable(lines[1]));
+    for (int i = 1; i < 17; ++i) {
+        QCOMPARE(lines[i].count(';'), 15);
+    }
+    // The File menu's text map reader takes it back: the map in the first grid.
+    host.nextFileName = path(name);
+    files->MenuPikiOtworzClick();
+    QVERIFY(host.errors.isEmpty());
+    QCOMPARE(text(gridB.get(), 1, 1), QStringLiteral("-18.2"));
+    QCOMPARE(text(gridB.get(), 15, 16), lines[16].section(';', 14, 14));
 }
 
 void MapFilesTest::refusedFilesChangeNothing_data() {

@@ -62,6 +62,9 @@ private slots:
     void eachToolsArithmeticHoldsTheCellLimits_data();
     void eachToolsArithmeticHoldsTheCellLimits();
     void copiedBlockPastesBackAndPasteSaysWhatItClamped();
+    void everyWayInStoresWhatTypingStores_data();
+    void everyWayInStoresWhatTypingStores();
+    void selectionStaysFramedWhileTheToolsAreUsed();
     void undoAndRedoRestoreTheMapByteForByteAcrossMixedEdits();
     void toolsWriteOnlyTheCellsTheyChanged();
     void freshReadOfAChangedMapClearsTheHistory();
@@ -188,13 +191,92 @@ void MapToolsTest::copiedBlockPastesBackAndPasteSaysWhatItClamped() {
     QCOMPARE(cell(14, 2), -128);
     QCOMPARE(cell(15, 2), untouched);
     // 30 and -99 degrees were held; 5 and 0.2 lay beyond column 15.
-    QCOMPARE(host.status, QStringLiteral("text 822 [3] text 815 [2] text 816 [2]"));
+    QCOMPARE(host.status, QStringLiteral("text 822 [3] text 815 [2 -25.6 25.4] text 816 [2]"));
+    // The limits are written as the grid writes numbers, with its decimal sign.
+    QLocale::setDefault(QLocale(QLocale::Polish));
+    select(14, 2, 14, 2); // holds -128 already
+    tools->pasteText(QStringLiteral("-40"));
+    QCOMPARE(host.status, QStringLiteral("text 821 text 815 [1 -25,6 25,4]"));
+    QLocale::setDefault(QLocale::c());
 
     // A field that is not a number: nothing pasted, the line named.
     const auto map = host.m.MapTable;
     tools->pasteText(QStringLiteral("1\t2\n3\tabc\n"));
     QCOMPARE(host.m.MapTable, map);
     QCOMPARE(host.status, QStringLiteral("text 817 [2 abc]"));
+}
+
+void MapToolsTest::everyWayInStoresWhatTypingStores_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("v");
+    QTest::newRow("5.5 truncated") << "5.5" << 27;
+    QTest::newRow("1,5 truncated, not rounded up") << "1,5" << 7;
+    QTest::newRow("-1,5 truncated toward zero") << "-1,5" << -7;
+    QTest::newRow("-0.1 is no step") << "-0.1" << 0;
+    QTest::newRow("a step lands on itself") << "7.8" << 39;
+    QTest::newRow("above the range") << "25.5" << 127;
+    QTest::newRow("below the range") << "-25.7" << -128;
+}
+
+void MapToolsTest::everyWayInStoresWhatTypingStores() {
+    QFETCH(QString, text);
+    QFETCH(int, v);
+    window->show();
+    // Typed into a cell.
+    select(3, 3, 3, 3);
+    grid->setFocus();
+    // The first key opens the cell's editor, as in the window.
+    QTest::keyClicks(grid, text.left(1));
+    auto* typing = grid->findChild<QLineEdit*>();
+    QVERIFY(typing != nullptr);
+    QTest::keyClicks(typing, text.mid(1));
+    QTest::keyClick(typing, Qt::Key_Return);
+    QTRY_VERIFY(grid->findChild<QLineEdit*>() == nullptr);
+    QCOMPARE(cell(3, 3), v);
+    // Pasted.
+    select(5, 5, 5, 5);
+    tools->pasteText(text);
+    QCOMPARE(cell(5, 5), v);
+    // Set and added with the tools.
+    const double degrees = QString(text).replace(',', '.').toDouble();
+    select(7, 7, 7, 7);
+    tools->setSelection(degrees);
+    QCOMPARE(cell(7, 7), v);
+    tools->setSelection(0.0);
+    tools->addToSelection(degrees);
+    QCOMPARE(cell(7, 7), v);
+}
+
+void MapToolsTest::selectionStaysFramedWhileTheToolsAreUsed() {
+    window->show();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    select(4, 4, 6, 6);
+    grid->setFocus();
+    QVERIFY(editor->selectionShown());
+    // The value is typed into the tool's box and Set is clicked: the box has the focus now.
+    auto* box = tools->ValueBox;
+    QTest::mouseClick(box, Qt::LeftButton);
+    QTRY_VERIFY(box->hasFocus());
+    box->setValue(3.0);
+    tools->SetAction->trigger();
+    QCOMPARE(cell(5, 5), 15);
+    QVERIFY(editor->selectionShown());
+    // The frame is drawn: white at the left edge of a selected cell, not of one beside it.
+    const auto frameAt = [this](int column, int row) {
+        const QRect r = grid->visualRect(grid->model()->index(row, column));
+        const QImage shot = grid->viewport()->grab().toImage();
+        return shot.pixelColor(r.left() + 1, r.center().y()) == QColor(Qt::white);
+    };
+    QTRY_VERIFY(frameAt(5, 5));
+    QVERIFY(!frameAt(8, 5));
+    // Elsewhere (another window) the frame goes.
+    QLineEdit elsewhere;
+    elsewhere.show();
+    elsewhere.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&elsewhere));
+    elsewhere.setFocus();
+    QTRY_VERIFY(!editor->selectionShown());
+    QTRY_VERIFY(!frameAt(5, 5));
 }
 
 void MapToolsTest::undoAndRedoRestoreTheMapByteForByteAcrossMixedEdits() {

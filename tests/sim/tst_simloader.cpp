@@ -104,14 +104,22 @@ void SimLoaderTest::loaderIdentityHasTenByteBodyAndConfiguredVersion() {
 void SimLoaderTest::fullTransferReproducesTheImageAndRestartsTheApplication_data() {
     QTest::addColumn<int>("loaderBase");
     QTest::addColumn<int>("baseBlocks");
-    QTest::newRow("base 0x0100") << 0x0100 << 32;
+    QTest::addColumn<int>("imageId");        // named in the image's last bytes; 0: not named
+    QTest::addColumn<QByteArray>("version"); // identity bytes 0, 1, 14, 15 after the restart
+    // An image that names no id leaves the version the controller had (1.3.1.0).
+    QTest::newRow("base 0x0100") << 0x0100 << 32 << 0 << QByteArray::fromHex("03010100");
     // 36 blocks: the key check then depends on the key word, not only on the block number.
-    QTest::newRow("base 0x0123") << 0x0123 << 36;
+    QTest::newRow("base 0x0123, image 13412")
+        << 0x0123 << 36 << 13412 << QByteArray::fromHex("0301040c");
+    QTest::newRow("base 0x0100, image 1331")
+        << 0x0100 << 32 << 1331 << QByteArray::fromHex("03010301");
 }
 
 void SimLoaderTest::fullTransferReproducesTheImageAndRestartsTheApplication() {
     QFETCH(int, loaderBase);
     QFETCH(int, baseBlocks);
+    QFETCH(int, imageId);
+    QFETCH(QByteArray, version);
     SimConfig c = SimRig::fast();
     c.loaderBase = quint16(loaderBase);
     int callbacks = 0;
@@ -127,7 +135,12 @@ void SimLoaderTest::fullTransferReproducesTheImageAndRestartsTheApplication() {
     QCOMPARE(quint8(id[4]), quint8(103));
     QCOMPARE(quint8(id[5]) << 8 | quint8(id[6]), loaderBase);
     QCOMPARE(2 * loaderBase / 16, baseBlocks);
-    const QByteArray image = testImage();
+    QByteArray image = testImage();
+    if (imageId != 0) {
+        image.replace(8824, 4, "ORVX");
+        for (int i = 0; i < 4; ++i)
+            image[8828 + i] = char(quint32(imageId) >> (24 - 8 * i));
+    }
     const int count = image.size() / 16 + baseBlocks;
 
     BlockRequest req = parseBlockRequest(rig.client->exchange(
@@ -162,7 +175,9 @@ void SimLoaderTest::fullTransferReproducesTheImageAndRestartsTheApplication() {
     const quint64 sent = 3 + 1 + quint64(count) + 1 + 1;
     QVERIFY(rig.sim.waitForRequests(sent, 2000));
     QVERIFY(!rig.sim.inLoader());
-    QCOMPARE(SimRig::data(rig.client->exchange(QByteArray::fromHex("55005259"))).size(), 99);
+    const QByteArray identity = SimRig::data(rig.client->exchange(QByteArray::fromHex("55005259")));
+    QCOMPARE(identity.size(), 99);
+    QCOMPARE(identity.mid(0, 2) + identity.mid(14, 2), version);
     // Put into the loader again, it still tells of the last programming (marker 3), but a close
     // without a transfer of its own leaves it in charge: that transfer was not this one.
     rig.sim.enterLoader();

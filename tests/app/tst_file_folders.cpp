@@ -2,6 +2,7 @@
 // time, then the folder last chosen for that kind of file (maps, recordings, reports), also in
 // the next run; names from the vehicle and the date.
 #include "FileFolders.h"
+#include "MapFileCommands.h"
 #include "TForm1.h"
 #include "WindowTestSupport.h"
 
@@ -70,7 +71,8 @@ private:
         w.ErrorBox = [](const QString& text) { QFAIL(qPrintable(text)); };
         switch (kind) {
         case FileFolders::Kind::Maps:
-            w.ToolBtnSave->trigger();
+            // The save button's own command: the button itself wants the map panel shown.
+            w.MapFiles->ToolBtnSaveClick();
             break;
         case FileFolders::Kind::Recordings:
             w.PlikiUstawZapis->trigger();

@@ -63,8 +63,11 @@ MapGridEditor::MapGridEditor(MapHost& host, QTableWidget* grid, QObject* parent)
     viewport_ = grid_->viewport();
     // The frame follows the focus into and out of the grid's panel.
     connect(qApp, &QApplication::focusChanged, this,
-            [grid = QPointer<QTableWidget>(grid_)](QWidget* before, QWidget* now) {
-                if (grid == nullptr) {
+            // Plain widget pointers: while the grid is being destroyed it is no longer a
+            // QTableWidget, and its focus still moves.
+            [grid = QPointer<QWidget>(grid_),
+             viewport = QPointer<QWidget>(grid_->viewport())](QWidget* before, QWidget* now) {
+                if (grid == nullptr || viewport == nullptr) {
                     return; // the window is being taken down
                 }
                 const QWidget* panel = grid->parentWidget();
@@ -73,7 +76,7 @@ MapGridEditor::MapGridEditor(MapHost& host, QTableWidget* grid, QObject* parent)
                            (w == grid || (panel != nullptr && panel->isAncestorOf(w)));
                 };
                 if (near(before) || near(now)) {
-                    grid->viewport()->update();
+                    viewport->update();
                 }
             });
     grid_->installEventFilter(this);

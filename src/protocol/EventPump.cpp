@@ -235,7 +235,8 @@ bool EventPump::wait(int boundMs, const Condition& ready, int* waitedMs, SerialL
                      int count, bool sleepThrough) {
     int waited = 0;
     QThread* thread = QThread::currentThread();
-    const bool loop = sleepHook == nullptr && QCoreApplication::instance() != nullptr &&
+    const bool loop = sleepsInEventLoop() && sleepHook == nullptr &&
+                      QCoreApplication::instance() != nullptr &&
                       thread->eventDispatcher() != nullptr;
     bool held = false;
     if (loop && boundMs > 0) {

@@ -13,8 +13,8 @@ class SerialLink;
 // sleeps until the link says that all of them are there (SerialLink::ArmInputWake), so it is
 // woken once; on a link that cannot tell, while bytes arrive it sleeps for the time the line
 // needs to carry the rest (SerialLink::ByteTimeUs); on a link that can tell neither, and in a
-// thread without an event loop, it looks every CheckStepMs. The condition is looked at once more
-// at the bound. Readers use it like this:
+// thread without an event loop (and on Windows), it looks every CheckStepMs. The condition is
+// looked at once more at the bound. Readers use it like this:
 //     int waited = 0;
 //     if (!EventPump::waitForBytes(link, 4, 48, &waited)) { /* no answer */ }
 // and a fixed pause that must not freeze the window is EventPump::pause(500).
@@ -75,6 +75,8 @@ public:
     static void setObserver(Observer observer);
 
 private:
+    // Whether waits may sleep in the event loop on this system (else they look in steps).
+    static bool sleepsInEventLoop();
     // Sleeps `ms` and returns how long that took: `ms` under a hook, the real time otherwise.
     static int sleepStep(int ms);
     // The wait in steps of CheckStepMs (under the hook, or without an event loop).

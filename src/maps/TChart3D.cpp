@@ -57,9 +57,10 @@ QRect captionOut(QPainter& p, int x, int y, const QString& full) {
     return r;
 }
 
-// Every label of a render: a tick label that would run into one already drawn is left out (its
+// Every label of a render: a tick label that would run into one already placed is left out (its
 // tick stays), so a small chart shows fewer numbers instead of a smudge; an axis caption moves
-// away from the chart until it runs into nothing.
+// away from the chart until it runs into nothing, and where nothing is clear (a small chart with
+// wide letters) the numbers under it are left out instead. The numbers are drawn by drawTicks.
 class Labels {
 public:
     Labels(QPainter& p, std::vector<QRect>& taken) : p_(p), taken_(taken) {}
@@ -69,8 +70,18 @@ public:
         if (hits(r) || !QRect(0, 0, p_.device()->width(), p_.device()->height()).contains(r)) {
             return;
         }
-        textOut(p_, x, y, text);
+        ticks_.push_back({r, text, p_.pen()});
         taken_.push_back(r);
+    }
+
+    void drawTicks() {
+        const QPen pen = p_.pen();
+        for (const Tick& t : ticks_) {
+            p_.setPen(t.pen);
+            textOut(p_, t.r.x(), t.r.y(), t.text);
+        }
+        p_.setPen(pen);
+        ticks_.clear();
     }
 
     // The name with its top-left corner at `name`, the unit centred under it; moved along
@@ -99,6 +110,9 @@ public:
                 }
             }
         }
+        if (!clear) {
+            leaveOutTicksUnder(placed);
+        }
         const int x = placed.x() - left;
         textOut(p_, x, placed.y(), n);
         if (!u.isEmpty()) {
@@ -108,16 +122,40 @@ public:
     }
 
 private:
-    bool hits(const QRect& r) const {
+    struct Tick {
+        QRect r;
+        QString text;
+        QPen pen;
+    };
+
+    QRect padded(const QRect& r) const {
         // A gap of a third of a line: "10" and "1000" must not read as one number.
         const int gap = std::max(3, p_.fontMetrics().height() / 3);
-        const QRect padded = r.adjusted(-gap, -1, gap, 1);
+        return r.adjusted(-gap, -1, gap, 1);
+    }
+
+    bool hits(const QRect& r) const {
+        const QRect around = padded(r);
         return std::any_of(taken_.begin(), taken_.end(),
-                           [&padded](const QRect& t) { return padded.intersects(t); });
+                           [&around](const QRect& t) { return around.intersects(t); });
+    }
+
+    // The numbers not yet drawn that a caption covers are left out, as if they had run into it.
+    void leaveOutTicksUnder(const QRect& caption) {
+        const QRect around = padded(caption);
+        for (auto it = ticks_.begin(); it != ticks_.end();) {
+            if (around.intersects(it->r)) {
+                taken_.erase(std::find(taken_.begin(), taken_.end(), it->r));
+                it = ticks_.erase(it);
+            } else {
+                ++it;
+            }
+        }
     }
 
     QPainter& p_;
     std::vector<QRect>& taken_;
+    std::vector<Tick> ticks_;
 };
 
 // The labels' pixel size for a chart `s` pixels across: the chart's own font at 400 pixels,
@@ -489,6 +527,7 @@ void TChart3D::DrawFrame(QPainter& p, int view) {
     c = Project(1.25 * rx, ry / 2, 0);
     labels.caption(QPoint(c.x() - 6 - textWidth(p, axisName_[1]), c.y() - h / 2),
                    QPointF(c - floorMiddle), axisName_[1], axisUnit_[1]);
+    labels.drawTicks();
 
     // The surface, far faces first so that nearer ones cover them.
     if (view == 0 || view == 3) {

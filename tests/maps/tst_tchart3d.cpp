@@ -158,6 +158,7 @@ void TChart3DTest::labelsNeverOverlapAndGrowWithTheChart_data() {
     QTest::addColumn<QSize>("size");
     QTest::addColumn<int>("mode");
     QTest::newRow("small") << QSize(260, 220) << 0;
+    QTest::newRow("smallest") << QSize(200, 170) << 0;
     QTest::newRow("800x600 window") << QSize(330, 420) << 0;
     QTest::newRow("1920x1080 window") << QSize(1200, 900) << 0;
     QTest::newRow("both layers, wide") << QSize(900, 400) << 2;
@@ -186,8 +187,16 @@ void TChart3DTest::labelsNeverOverlapAndGrowWithTheChart() {
         QVERIFY2(QRect(QPoint(0, 0), size).contains(labels[i]),
                  qPrintable(QStringLiteral("label %1 leaves the picture").arg(i)));
         for (std::size_t j = i + 1; j < labels.size(); ++j) {
+            const auto where = [](const QRect& r) {
+                return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(
+                    r.height());
+            };
             QVERIFY2(!labels[i].intersects(labels[j]),
-                     qPrintable(QStringLiteral("labels %1 and %2 overlap").arg(i).arg(j)));
+                     qPrintable(QStringLiteral("labels %1 (%2) and %3 (%4) overlap")
+                                    .arg(i)
+                                    .arg(where(labels[i]))
+                                    .arg(j)
+                                    .arg(where(labels[j]))));
         }
     }
     // Larger on a larger chart: the number labels are more than 10 pixels high at full HD.

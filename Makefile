@@ -3,6 +3,11 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
+# ccache, where installed, keeps compiled objects outside the checkout, so that a new clone (or a
+# CI run) reuses them; paths are taken relative to the checkout, so that every clone finds them.
+CCACHE := $(shell command -v ccache 2>/dev/null)
+LAUNCHER_FLAGS := $(if $(CCACHE),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+export CCACHE_BASEDIR := $(CURDIR)
 
 .PHONY: deps configure build run test bench package clean format sanitize sanitize-build sanitize-thread fuzz soak mutate windows test-windows
 
@@ -10,7 +15,7 @@ deps:
 	@scripts/install-deps
 
 configure: deps
-	@cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DORVEX_WERROR=ON $(CMAKE_FLAGS) >/dev/null
+	@cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DORVEX_WERROR=ON $(LAUNCHER_FLAGS) $(CMAKE_FLAGS) >/dev/null
 
 build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
@@ -41,12 +46,12 @@ clean:
 # and Orvex-<version>-portable.zip (copied here). See the README's Windows section.
 WIN_DIR ?= build-windows
 windows:
-	@scripts/build-windows $(WIN_DIR) $(JOBS) $(CMAKE_FLAGS)
+	@scripts/build-windows $(WIN_DIR) $(JOBS) $(LAUNCHER_FLAGS) $(CMAKE_FLAGS)
 
 # The suite cross-built and run under Wine (offscreen, a throw-away Wine prefix), with the
 # serial tests against orvex-sim on a pseudo-terminal mapped as COM7.
 test-windows: windows
-	@scripts/test-windows $(WIN_DIR) $(JOBS) $(CMAKE_FLAGS)
+	@scripts/test-windows $(WIN_DIR) $(JOBS) $(LAUNCHER_FLAGS) $(CMAKE_FLAGS)
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
@@ -58,7 +63,7 @@ SAN_DIR ?= build-asan
 TESTS ?= .
 sanitize-build: deps
 	@cmake -S . -B $(SAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVEX_WERROR=ON \
-		-DORVEX_SANITIZE=$(SANITIZE) $(CMAKE_FLAGS) >/dev/null
+		-DORVEX_SANITIZE=$(SANITIZE) $(LAUNCHER_FLAGS) $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(SAN_DIR) -j $(JOBS)
 
 sanitize: sanitize-build
@@ -75,7 +80,7 @@ empty :=
 space := $(empty) $(empty)
 sanitize-thread: deps
 	@cmake -S . -B $(TSAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVEX_WERROR=ON \
-		-DORVEX_SANITIZE=thread $(CMAKE_FLAGS) >/dev/null
+		-DORVEX_SANITIZE=thread $(LAUNCHER_FLAGS) $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(TSAN_DIR) -j $(JOBS) --target orvex-sim $(TSAN_TESTS)
 	@cd $(TSAN_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 900 \
 		-R '^($(subst $(space),|,$(strip $(TSAN_TESTS))))$$'

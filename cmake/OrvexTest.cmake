@@ -1,5 +1,5 @@
 # orvex_add_test(<name> SOURCES <files...> LIBS <targets...> [TIMEOUT <s>] [LABELS <l...>])
-# One Qt Test executable per unit. Every test runs offscreen with a settings folder of its own,
+# One Qt Test executable per unit. Every test runs offscreen (Windows: see below) with a settings folder of its own,
 # so no test reads or writes the user's real configuration (tests/support/IsolatedHome.cpp does
 # the same when a test executable is started by hand).
 #
@@ -31,10 +31,18 @@ function(orvex_add_test name)
   if(ORVEX_SANITIZE)
     math(EXPR T_TIMEOUT "${T_TIMEOUT} * 3") # instrumented code runs a few times slower
   endif()
+  # Windows: the system's own platform plugin, so that fonts and their metrics are Windows'
+  # (offscreen on Windows finds no font at all); Wine shows its windows on the X display that
+  # scripts/test-windows gives it.
+  if(WIN32 AND NOT name IN_LIST ORVEX_WINDOWS_OFFSCREEN_TESTS)
+    set(_platform windows)
+  else()
+    set(_platform offscreen)
+  endif()
   set(cfg ${CMAKE_BINARY_DIR}/test-home/${name})
   file(MAKE_DIRECTORY ${cfg})
   set_tests_properties(${name} PROPERTIES
     TIMEOUT ${T_TIMEOUT}
     LABELS "${T_LABELS}"
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_CONFIG_HOME=${cfg}/config;XDG_DATA_HOME=${cfg}/data;HOME=${cfg};${ORVEX_SANITIZER_ENV}")
+    ENVIRONMENT "QT_QPA_PLATFORM=${_platform};XDG_CONFIG_HOME=${cfg}/config;XDG_DATA_HOME=${cfg}/data;HOME=${cfg};${ORVEX_SANITIZER_ENV}")
 endfunction()

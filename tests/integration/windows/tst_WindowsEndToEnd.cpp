@@ -72,8 +72,10 @@ private slots:
                     {QStringLiteral("--device"), com, QStringLiteral("--image"),
                      QDir::toNativeSeparators(imagePath), QStringLiteral("--yes")});
         QVERIFY(flash.waitForStarted(30000));
-        QVERIFY2(flash.waitForFinished(180000), flash.readAll().constData());
-        QVERIFY2(flash.exitCode() == 0, flash.readAll().constData());
+        const bool finished = flash.waitForFinished(180000);
+        const QByteArray said = flash.readAll();
+        QVERIFY2(finished, said.constData());
+        QVERIFY2(flash.exitCode() == 0, said.constData());
         // What the boot loader received: the image, then the empty rest of its 584 blocks.
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(imageOut).size() > 0, 10000);
         QFile received(imageOut);

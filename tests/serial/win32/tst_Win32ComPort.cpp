@@ -168,11 +168,16 @@ private slots:
     }
 
     void aFileIsNotAPort() {
-        QTemporaryFile file;
-        QVERIFY(file.open());
-        file.close(); // a file held open without sharing would fail the open another way
+        // A plain file, closed (a temporary file object may keep it open without sharing, which
+        // fails the open another way).
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("not-a-port"));
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
         TCoreComm comm;
-        comm.SetDeviceName(QDir::toNativeSeparators(file.fileName()));
+        comm.SetDeviceName(QDir::toNativeSeparators(path));
         comm.Open();
         QVERIFY(!comm.Enabled());
         QCOMPARE(comm.LastOpenError(), int(ERROR_INVALID_FUNCTION));

@@ -12,10 +12,7 @@
 #include <QSaveFile>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdlib>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace MapFile {
 
@@ -66,8 +63,8 @@ QString saveInPlace(const QString& path, const QByteArray& content) {
     if (reason.isEmpty() && !file.resize(content.size())) {
         reason = file.errorString();
     }
-    if (reason.isEmpty() && ::fsync(file.handle()) != 0) {
-        reason = qt_error_string(errno);
+    if (reason.isEmpty()) {
+        reason = UserFile::flushToDisk(file);
     }
     if (!reason.isEmpty()) {
         return reason + QStringLiteral(" (") + QDir::toNativeSeparators(copy.path) +
@@ -146,15 +143,7 @@ Difference difference(const std::array<std::uint8_t, 272>& a,
 }
 
 SaveTarget inspect(const QString& path) {
-    SaveTarget t;
-    const QByteArray name = QFile::encodeName(path);
-    struct stat st {};
-    t.exists = ::stat(name.constData(), &st) == 0;
-    t.regular = t.exists && S_ISREG(st.st_mode);
-    t.fileWritable = t.exists && ::access(name.constData(), W_OK) == 0;
-    const QString folder = QFileInfo(path).absolutePath();
-    t.folderWritable = ::access(QFile::encodeName(folder).constData(), W_OK | X_OK) == 0;
-    return t;
+    return UserFile::inspect(path);
 }
 
 SaveMethod saveMethod(const SaveTarget& t) {
@@ -182,23 +171,15 @@ QString saveWhole(const QString& path, const QByteArray& content, SaveMethod met
     case SaveMethod::Replace:
         break;
     }
-    struct stat old {};
-    const bool replacing = ::stat(QFile::encodeName(path).constData(), &old) == 0;
+    const UserFile::Keeping old = UserFile::keepingOf(path);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         return file.errorString();
     }
-    if (replacing) {
-        // The new file is what the user had: a read-only file stays read-only, a file saved by
-        // root for a user stays the user's. A failed chown (not root) changes nothing.
-        if (::fchown(file.handle(), old.st_uid, old.st_gid) != 0) {
-            // not root: the new file is the user's own anyway
-        }
-        if (::fchmod(file.handle(), old.st_mode & 07777) != 0) {
-            const QString reason = qt_error_string(errno);
-            file.cancelWriting();
-            return reason;
-        }
+    // The new file is what the user had (its permissions and owner).
+    if (const QString reason = UserFile::keep(file, old); !reason.isEmpty()) {
+        file.cancelWriting();
+        return reason;
     }
     const QString reason = writeAll(file, content);
     if (!reason.isEmpty()) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "UserFile.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -54,12 +56,7 @@ enum class SaveMethod {
              // goes to the backups folder first, then the file is overwritten where it is
     Device,  // not a regular file (a device): written directly, never waiting for a reader
 };
-struct SaveTarget {
-    bool exists = false;
-    bool regular = false;
-    bool folderWritable = false;
-    bool fileWritable = false;
-};
+using SaveTarget = UserFile::Target;
 SaveTarget inspect(const QString& path);
 SaveMethod saveMethod(const SaveTarget& target);
 

@@ -29,6 +29,11 @@ bool writeDword(HKEY key, const wchar_t* name, int value) {
 
 } // namespace
 
+// The user's own part of the registry is there for every signed-in user.
+bool PersistedSettings::Storable() {
+    return true;
+}
+
 PersistedSettings::Values PersistedSettings::Read() {
     Values values;
     HKEY key = nullptr;

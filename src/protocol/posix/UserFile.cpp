@@ -1,6 +1,7 @@
 #include "UserFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -66,6 +67,40 @@ Opened openDeviceForWriting(QFile& file, const QString& path, QString* reason) {
         return failed(reason, error);
     }
     return adopt(file, fd, QIODevice::WriteOnly | QIODevice::Unbuffered, reason);
+}
+
+Target inspect(const QString& path) {
+    Target t;
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st {};
+    t.exists = ::stat(name.constData(), &st) == 0;
+    t.regular = t.exists && S_ISREG(st.st_mode);
+    t.fileWritable = t.exists && ::access(name.constData(), W_OK) == 0;
+    const QString folder = QFileInfo(path).absolutePath();
+    t.folderWritable = ::access(QFile::encodeName(folder).constData(), W_OK | X_OK) == 0;
+    return t;
+}
+
+QString flushToDisk(QFileDevice& file) {
+    return ::fsync(file.handle()) == 0 ? QString() : qt_error_string(errno);
+}
+
+Keeping keepingOf(const QString& path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) {
+        return {};
+    }
+    return {true, static_cast<unsigned>(st.st_mode & 07777), st.st_uid, st.st_gid};
+}
+
+QString keep(QFileDevice& file, const Keeping& keeping) {
+    if (!keeping.known) {
+        return {};
+    }
+    if (::fchown(file.handle(), keeping.owner, keeping.group) != 0) {
+        // not root: the new file is the user's own anyway
+    }
+    return ::fchmod(file.handle(), keeping.mode) == 0 ? QString() : qt_error_string(errno);
 }
 
 } // namespace UserFile

@@ -72,7 +72,6 @@ private slots:
     void aFirmwareTransferReproducesTheImageAtTheLoader_data() { addLines(); }
     void aFirmwareTransferReproducesTheImageAtTheLoader();
     void aControllerThatHungUpIsPolledAgainOnceItIsBack();
-    void theWireNeedsNoPseudoTerminal();
 };
 
 void MemoryLinkTest::thePollCycleRunsAtTheLinesPace() {
@@ -144,21 +143,6 @@ void MemoryLinkTest::aControllerThatHungUpIsPolledAgainOnceItIsBack() {
     QTRY_VERIFY_WITH_TIMEOUT(rig.sim->requestCount() > served + 3, 5000);
     QTRY_VERIFY_WITH_TIMEOUT(rig.driver.ticks.last().answered, 5000);
     rig.driver.stop();
-}
-
-void MemoryLinkTest::theWireNeedsNoPseudoTerminal() {
-    SimConfig config;
-    config.line = SimLineKind::Memory;
-    SimController sim(config);
-    QVERIFY(sim.wire() == nullptr); // made by the first start
-    QVERIFY(sim.start());
-    QVERIFY(sim.slavePath().isEmpty());
-    QVERIFY(sim.wire() != nullptr);
-    sim.stop();
-    // Stopped, the controller's end is closed: a facade sees a hang-up.
-    TMySerial serial;
-    serial.SetOpenErrorPresenter([](const QString&, const QString&) {});
-    QVERIFY(!serial.SerialOpenWire(sim.wire(), QStringLiteral("Demo"), 9600));
 }
 
 QTEST_MAIN(MemoryLinkTest)

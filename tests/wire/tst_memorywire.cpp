@@ -2,8 +2,6 @@
 
 #include <QtTest>
 
-#include <thread>
-
 namespace {
 
 QByteArray readAll(MemoryWire& w, MemoryWire::End end) {
@@ -21,31 +19,13 @@ int write(MemoryWire& w, MemoryWire::End from, const QByteArray& bytes) {
 class MemoryWireTest : public QObject {
     Q_OBJECT
 private slots:
-    void bytesCrossInBothDirectionsInOrder();
     void endsSeeWhatTheFarEndDid_data();
     void endsSeeWhatTheFarEndDid();
     void aFullQueueDropsTheRest();
     void theWakeComesOnceTheArmedCountIsThere_data();
     void theWakeComesOnceTheArmedCountIsThere();
     void aWaitEndsWithInputTimeOrInterrupt();
-    void aWaitForInputIsWokenByAnotherThread();
 };
-
-void MemoryWireTest::bytesCrossInBothDirectionsInOrder() {
-    MemoryWire w;
-    w.open(MemoryWire::Controller);
-    w.open(MemoryWire::Host);
-    QCOMPARE(write(w, MemoryWire::Host, QByteArray::fromHex("55005005")), 4);
-    QCOMPARE(write(w, MemoryWire::Host, QByteArray::fromHex("5a")), 1);
-    QCOMPARE(write(w, MemoryWire::Controller, QByteArray::fromHex("550151")), 3);
-    QCOMPARE(w.available(MemoryWire::Controller), 5);
-    char two[2];
-    QCOMPARE(w.read(MemoryWire::Controller, two, 2), 2);
-    QCOMPARE(QByteArray(two, 2), QByteArray::fromHex("5500"));
-    QCOMPARE(readAll(w, MemoryWire::Controller), QByteArray::fromHex("50055a"));
-    QCOMPARE(readAll(w, MemoryWire::Host), QByteArray::fromHex("550151"));
-    QCOMPARE(w.read(MemoryWire::Host, two, 2), 0);
-}
 
 // Which ends are open decides where bytes go and what each end calls a hang-up.
 void MemoryWireTest::endsSeeWhatTheFarEndDid_data() {
@@ -165,28 +145,6 @@ void MemoryWireTest::aWaitEndsWithInputTimeOrInterrupt() {
     QCOMPARE(w.wait(MemoryWire::Controller, false, soon()), Wake::Interrupted);
     w.open(MemoryWire::Controller);
     QCOMPARE(w.wait(MemoryWire::Controller, false, soon()), Wake::Time);
-}
-
-void MemoryWireTest::aWaitForInputIsWokenByAnotherThread() {
-    MemoryWire w;
-    w.open(MemoryWire::Controller);
-    w.open(MemoryWire::Host);
-    std::thread writer([&w] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        write(w, MemoryWire::Host, QByteArray::fromHex("55005005"));
-    });
-    const auto wake = w.wait(MemoryWire::Controller, true, MemoryWire::Clock::time_point::max());
-    writer.join();
-    QCOMPARE(wake, MemoryWire::Wake::Input);
-    QVERIFY(w.available(MemoryWire::Controller) > 0);
-
-    std::thread stopper([&w] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        w.interrupt(MemoryWire::Controller);
-    });
-    QCOMPARE(w.wait(MemoryWire::Controller, false, MemoryWire::Clock::time_point::max()),
-             MemoryWire::Wake::Interrupted);
-    stopper.join();
 }
 
 QTEST_GUILESS_MAIN(MemoryWireTest)

@@ -9,6 +9,12 @@
 #include <functional>
 #include <optional>
 
+// Which line the simulator serves.
+enum class SimLineKind {
+    Pty,    // a pseudo-terminal that any client opens by its path (POSIX systems only)
+    Memory, // an in-memory wire that the program's port facade attaches to (every system)
+};
+
 // Which controller the simulator plays. The identity words are Płytka, Model, Montaż, Zworki.
 enum class SimModel {
     Vx01,  // KOLVA-VX-01, DeviceId 0x0801E0E0
@@ -70,6 +76,9 @@ struct SimConfig {
     quint8 loaderMarker = 0;     // Znacznik while in the loader
     quint16 loaderBase = 0x0100; // LoaderBase word of the loader identity
     bool failUpdate = false;     // after the closing request stay in the loader
+
+    // The line served. The in-memory wire carries bytes as they come: pacing applies to both.
+    SimLineKind line = SimLineKind::Pty;
 
     // Timing.
     bool pacing = true;     // 9600 bit/s in both directions (about 1.04 ms a byte)

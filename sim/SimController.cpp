@@ -3,19 +3,17 @@
 #include "BootLoader.h"
 #include "ControllerFirmware.h"
 #include "FaultInjector.h"
+#include "FineTimer.h"
 #include "FrameCodec.h"
-#include "PtyLine.h"
 #include "RequestParser.h"
+#include "SimLine.h"
 
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
-#include <poll.h>
-#include <sys/eventfd.h>
 #include <thread>
-#include <unistd.h>
 
 using Clock = std::chrono::steady_clock;
 
@@ -50,10 +48,10 @@ struct SimController::Impl {
     quint64 requests = 0;
     quint64 answers = 0;
 
-    PtyLine line;
+    std::unique_ptr<SimLine> line; // made by the first start, kept for the later ones
     QString path;
     QString error;
-    int stopFd = -1;
+    std::unique_ptr<FineTimer> fineTimer; // while the thread runs
     std::thread thread;
     std::atomic<bool> running{false};
     Clock::time_point startedAt;
@@ -73,23 +71,26 @@ SimController::~SimController() {
 
 bool SimController::start() {
     stop();
-    if (!d->line.open()) {
-        std::lock_guard lock(d->m);
-        d->error = d->line.errorString();
-        return false;
+    if (d->line == nullptr) {
+        QString why;
+        d->line = SimLine::create(d->config.line, &why);
+        if (d->line == nullptr) {
+            std::lock_guard lock(d->m);
+            d->error = why;
+            return false;
+        }
     }
-    d->stopFd = ::eventfd(0, EFD_CLOEXEC);
-    if (d->stopFd < 0) {
-        d->line.close();
+    if (!d->line->open()) {
         std::lock_guard lock(d->m);
-        d->error = QStringLiteral("eventfd failed");
+        d->error = d->line->errorString();
         return false;
     }
     {
         std::lock_guard lock(d->m);
-        d->path = d->line.slavePath();
+        d->path = d->line->clientPath();
         d->error.clear();
     }
+    d->fineTimer = std::make_unique<FineTimer>();
     d->byteTime = d->config.pacing ? Clock::duration(kByteTime) : Clock::duration::zero();
     d->startedAt = Clock::now();
     d->running = true;
@@ -99,14 +100,12 @@ bool SimController::start() {
 
 void SimController::stop() {
     if (d->thread.joinable()) {
-        const quint64 one = 1;
-        [[maybe_unused]] const auto n = ::write(d->stopFd, &one, sizeof one);
+        d->line->stop();
         d->thread.join();
     }
-    if (d->stopFd >= 0)
-        ::close(d->stopFd);
-    d->stopFd = -1;
-    d->line.close();
+    if (d->line != nullptr)
+        d->line->close();
+    d->fineTimer.reset();
     d->running = false;
 }
 
@@ -119,6 +118,10 @@ QString SimController::slavePath() const {
     return d->path;
 }
 
+std::shared_ptr<MemoryWire> SimController::wire() const {
+    return d->line != nullptr ? d->line->wire() : nullptr;
+}
+
 QString SimController::errorString() const {
     std::lock_guard lock(d->m);
     return d->error;
@@ -128,17 +131,12 @@ void SimController::Impl::run() {
     RequestParser parser;
     Clock::time_point lastArrival{};
     while (running) {
-        pollfd fds[2] = {{line.masterFd(), POLLIN, 0}, {stopFd, POLLIN, 0}};
-        if (::poll(fds, 2, -1) < 0)
-            continue; // EINTR
-        if (fds[1].revents)
+        const SimLine::Wake wake = line->wait(Clock::time_point::max(), true);
+        if (wake == SimLine::Wake::Stop)
             break;
-        if (!(fds[0].revents & POLLIN)) {
-            // Cannot happen while our own slave descriptor is open; do not spin if it does.
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        if (wake != SimLine::Wake::Input)
             continue;
-        }
-        const QByteArray bytes = line.readAvailable();
+        const QByteArray bytes = line->readAvailable();
         const auto now = Clock::now();
         std::vector<ReceivedFrame> frames;
         for (char c : bytes) {
@@ -224,25 +222,16 @@ void SimController::Impl::markServed(bool answered) {
 }
 
 bool SimController::Impl::waitUntil(Clock::time_point t) {
-    for (;;) {
-        const auto left = std::chrono::ceil<std::chrono::microseconds>(t - Clock::now());
-        if (left.count() <= 0)
-            return true;
-        pollfd fd{stopFd, POLLIN, 0};
-        const timespec ts{time_t(left.count() / 1000000), long(left.count() % 1000000) * 1000};
-        const int r = ::ppoll(&fd, 1, &ts, nullptr);
-        if (r > 0)
-            return false;
-    }
+    return line->wait(t, false) != SimLine::Wake::Stop;
 }
 
 bool SimController::Impl::writePaced(const QByteArray& bytes,
                                      const std::function<void()>& beforeLast) {
     const int last = int(bytes.size()) - 1;
     if (byteTime.count() == 0) {
-        line.write(bytes.constData(), last);
+        line->write(bytes.constData(), last);
         beforeLast();
-        line.write(bytes.constData() + last, 1);
+        line->write(bytes.constData() + last, 1);
         return true;
     }
     // Byte i is handed over when it has fully left the wire, i + 1 byte times after the start.
@@ -256,7 +245,7 @@ bool SimController::Impl::writePaced(const QByteArray& bytes,
         previous = Clock::now();
         if (i == last)
             beforeLast();
-        line.write(bytes.constData() + i, 1);
+        line->write(bytes.constData() + i, 1);
     }
     return true;
 }
@@ -269,7 +258,7 @@ void SimController::Impl::log(const char* dir, const QByteArray& bytes) {
 }
 
 void SimController::Impl::hangUp() {
-    line.close();
+    line->close();
     running = false;
     if (config.log)
         config.log(QStringLiteral("line closed (hang-up)"));

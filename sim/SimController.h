@@ -1,12 +1,13 @@
 #pragma once
 
-// The simulated controller on a pseudo-terminal, served on its own thread.
+// The simulated controller on a pseudo-terminal or an in-memory wire, served on its own thread.
 //
 //     SimConfig cfg;                 // KOLVA-VX-01, engine running, configuration from the PC
 //     cfg.pacing = false;            // fast tests; keep it on for real 9600 bit/s timing
 //     SimController sim(cfg);
 //     if (!sim.start()) qWarning() << sim.errorString();
 //     port.open(sim.slavePath());    // any client: the program's facade, python3, socat
+//     // or, with cfg.line = SimLineKind::Memory: facade.SerialOpenWire(sim.wire(), ...)
 //     ...
 //     sim.waitForRequests(n, 2000);  // block until n requests in total have been served
 //     sim.setFault(*SimFault::parse("silence"));   // or SimFault{SimFault::Late, 300}
@@ -16,7 +17,8 @@
 // The simulator never needs the caller's event loop: start() returns once the line is open and
 // everything else happens on the simulator's thread. All public functions except start() and
 // stop() (call those from the owning thread) are thread-safe.
-// A HangUp fault closes the line for good; start() may then be called again (new pty path).
+// A HangUp fault closes the line for good; start() may then be called again (new pty path; the
+// same wire, which its far end then finds open again).
 
 #include "SimConfig.h"
 
@@ -24,6 +26,8 @@
 #include <QString>
 
 #include <memory>
+
+class MemoryWire;
 
 class SimController {
 public:
@@ -35,7 +39,8 @@ public:
     bool start();
     void stop();
     bool isRunning() const;
-    QString slavePath() const;
+    QString slavePath() const;                // empty on the in-memory line
+    std::shared_ptr<MemoryWire> wire() const; // null on a pseudo-terminal; from the first start
     QString errorString() const;
 
     // Requests: every complete frame counts once it has been served, that is answered, left

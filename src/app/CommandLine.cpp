@@ -13,6 +13,11 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
     const QCommandLineOption demo(
         QStringLiteral("demo"),
         QStringLiteral("Connect to the built-in simulated controller instead of a real one."));
+    const QCommandLineOption demoLine(
+        QStringLiteral("demo-line"),
+        QStringLiteral("The demo's line: \"pty\" (a pseudo-terminal, where the system has them) "
+                       "or \"memory\" (inside the program). Implies --demo."),
+        QStringLiteral("KIND"));
     const QCommandLineOption device(
         QStringLiteral("device"),
         QStringLiteral("Open this serial device (e.g. /dev/ttyUSB0) for this run; the port saved "
@@ -24,6 +29,7 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
     parser.addOption(help);
     parser.addOption(version);
     parser.addOption(demo);
+    parser.addOption(demoLine);
     parser.addOption(device);
     parser.addPositionalArgument(
         QStringLiteral("FILE"),
@@ -38,9 +44,13 @@ CommandLine CommandLine::parse(const QStringList& arguments) {
     }
     result.help = parser.isSet(help);
     result.version = parser.isSet(version);
-    result.demo = parser.isSet(demo);
+    result.demo = parser.isSet(demo) || parser.isSet(demoLine);
+    result.demoInMemory = parser.value(demoLine) == QLatin1String("memory");
     result.device = parser.value(device);
-    if (parser.isSet(device) && result.device.isEmpty()) {
+    if (parser.isSet(demoLine) && !result.demoInMemory &&
+        parser.value(demoLine) != QLatin1String("pty")) {
+        result.error = QStringLiteral("--demo-line is \"pty\" or \"memory\".");
+    } else if (parser.isSet(device) && result.device.isEmpty()) {
         result.error = QStringLiteral("--device needs the path of a serial device.");
     } else if (result.demo && !result.device.isEmpty()) {
         result.error = QStringLiteral("--demo and --device cannot be used together.");

@@ -6,6 +6,7 @@
 
 #include "ModelInfo.h"
 #include "SimController.h"
+#include "SimLine.h"
 
 #include <QTemporaryDir>
 
@@ -20,9 +21,14 @@ DemoSession::~DemoSession() {
     }
 }
 
-bool DemoSession::start(bool pacing) {
+SimLineKind DemoSession::defaultLine() {
+    return SimLine::available(SimLineKind::Pty) ? SimLineKind::Pty : SimLineKind::Memory;
+}
+
+bool DemoSession::start(bool pacing, SimLineKind line) {
     SimConfig config;
-    config.pacing = pacing;
+    config.pacing = pacing; // both directions, on either line: the wire adds no pacing
+    config.line = line;
     // Two of the other configuration switches on, as on a fitted controller: the first live
     // frame then differs from the identity's mode and lays the panel out for PC configuration.
     config.switchBits = 0x06;
@@ -34,7 +40,8 @@ bool DemoSession::start(bool pacing) {
     // ones, in a temporary folder searched before the user's folders for this run only.
     firmware_ = std::make_unique<QTemporaryDir>();
     if (firmware_->isValid() &&
-        GeneratedImages::Install(firmware_->path(), FirmwareCatalogue::ImageIds(ModelInfo::of(config.model).deviceId()))) {
+        GeneratedImages::Install(firmware_->path(), FirmwareCatalogue::ImageIds(
+                                                        ModelInfo::of(config.model).deviceId()))) {
         FirmwareFiles::SetSessionFolder(firmware_->path());
     }
     return true;
@@ -42,6 +49,10 @@ bool DemoSession::start(bool pacing) {
 
 QString DemoSession::devicePath() const {
     return sim_ != nullptr ? sim_->slavePath() : QString();
+}
+
+std::shared_ptr<MemoryWire> DemoSession::wire() const {
+    return sim_ != nullptr ? sim_->wire() : nullptr;
 }
 
 QString DemoSession::errorString() const {

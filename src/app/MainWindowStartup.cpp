@@ -193,6 +193,11 @@ void TForm1::UseSessionDevice(const QString& path) {
     sessionDevice_ = path;
 }
 
+void TForm1::UseSessionWire(std::shared_ptr<MemoryWire> wire, const QString& name) {
+    sessionWire_ = std::move(wire);
+    sessionWireName_ = name;
+}
+
 void TForm1::Timer2Timer() {
     Timer2->stop();
     if (Serial1 == nullptr) {
@@ -201,7 +206,9 @@ void TForm1::Timer2Timer() {
     // The open pauses with the window running: a close asked for meanwhile waits for it.
     ExchangeStarted();
     // A failure is not reported here: the poll cycle sees the port closed.
-    if (!sessionDevice_.isEmpty()) {
+    if (sessionWire_ != nullptr) {
+        Serial1->SerialOpenWire(sessionWire_, sessionWireName_, 9600);
+    } else if (!sessionDevice_.isEmpty()) {
         Serial1->SerialOpenDevice(sessionDevice_, 9600);
     } else {
         Serial1->SerialOpen(startPortNumber_, 9600);

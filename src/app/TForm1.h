@@ -43,6 +43,7 @@ class QWidget;
 class QToolBar;
 class RecordingIndicator;
 class StatusLine;
+class MemoryWire;
 class TFormAboud;
 class TFormHelp;
 class TFormInfo;
@@ -101,6 +102,9 @@ public:
     // A device that exists for this session only (the simulator's pseudo-terminal, or a path
     // from the command line): it is opened instead of the saved port and never saved as "Comm".
     void UseSessionDevice(const QString& path);
+    // The same for an in-memory wire (the demo's simulator where there is no pseudo-terminal),
+    // listed in the Port menu under `name`.
+    void UseSessionWire(std::shared_ptr<MemoryWire> wire, const QString& name);
 
     // --- poll cycle (PollCycle.cpp)
     void Timer1Timer();
@@ -418,6 +422,8 @@ private:
     LanguageTable Lang;
     int startPortNumber_ = 1; // the port read from the store, kept when a session device runs
     QString sessionDevice_;
+    std::shared_ptr<MemoryWire> sessionWire_;
+    QString sessionWireName_;
     bool shown_ = false;
     bool closed_ = false;
     bool closing_ = false;

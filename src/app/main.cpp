@@ -47,7 +47,9 @@ int main(int argc, char** argv) {
 #ifdef ORVEX_WITH_DEMO
     DemoSession demo;
     if (args.demo) {
-        if (!demo.start()) {
+        const SimLineKind line =
+            args.demoInMemory ? SimLineKind::Memory : DemoSession::defaultLine();
+        if (!demo.start(true, line)) {
             err << "Cannot start the simulated controller: " << demo.errorString() << "\n";
             return 1;
         }
@@ -67,12 +69,16 @@ int main(int argc, char** argv) {
             window.UseSessionDevice(sessionDevice);
         }
 #ifdef ORVEX_WITH_DEMO
+        if (demo.wire() != nullptr) {
+            window.UseSessionWire(demo.wire(), DemoSession::wireName());
+        }
+#endif
+#ifdef ORVEX_WITH_DEMO
         if (args.demo) {
             // An installer stops the engine before an update: the demo's engine stops while the
             // update tab is shown and runs again on the parameters tab.
-            QObject::connect(window.ZakladkaProg, &QToolButton::toggled, [&demo](bool on) {
-                demo.simulator()->setEngineRunning(!on);
-            });
+            QObject::connect(window.ZakladkaProg, &QToolButton::toggled,
+                             [&demo](bool on) { demo.simulator()->setEngineRunning(!on); });
         }
 #endif
         window.showMaximized();

@@ -5,6 +5,7 @@
 #include "OpenErrorText.h"
 #include "TMyComm.h"
 #include "TMyFtdi.h"
+#include "TMyWire.h"
 
 #include <QApplication>
 #include <QFile>
@@ -35,7 +36,8 @@ TBaudRate baudRateOf(int baud, bool& known) {
 
 TMySerial::TMySerial(QObject* owner)
     : QObject(owner), FComm(std::make_unique<TMyComm>()), FFtdi(std::make_unique<TMyFtdi>()),
-      FConnectCaption(QStringLiteral("Połącz")), FDisconnectCaption(QStringLiteral("Rozłącz")),
+      FWire(std::make_unique<TMyWire>(this)), FConnectCaption(QStringLiteral("Połącz")),
+      FDisconnectCaption(QStringLiteral("Rozłącz")),
       FOpenErrorText(QStringLiteral("Nie można otworzyć portu : ")) {
     // The facade handles none of the port's events: its callers look at the queue and the line
     // themselves. Watching for none spares the window a posted event per answer and per write.
@@ -55,6 +57,7 @@ TMySerial::~TMySerial() {
         FFtdi->Close();
         FFtdiOpened = false;
     }
+    FWire->Close();
 }
 
 void TMySerial::SetOpenErrorTexts(const OpenErrorTexts& texts) {
@@ -114,7 +117,12 @@ bool TMySerial::SerialOpen(int port, int baud) {
     }
 
     bool opened = false;
-    if (port >= FtdiPortBase) {
+    if (port == WirePort) {
+        opened = FWire->Open();
+        if (!opened) {
+            ReportOpenFailure(FOpenErrorText + FWire->Name());
+        }
+    } else if (port >= FtdiPortBase) {
         if (FFtdi->Present()) {
             FT_STATUS status = FFtdi->Open(port - FtdiPortBase);
             opened = status == FT_OK;
@@ -196,8 +204,14 @@ bool TMySerial::SerialOpenDevice(const QString& path, int baud) {
     return opened;
 }
 
+bool TMySerial::SerialOpenWire(std::shared_ptr<MemoryWire> wire, const QString& name, int baud) {
+    FWire->Attach(std::move(wire), name);
+    return SerialOpen(WirePort, baud);
+}
+
 bool TMySerial::PortIsSessionOnly() const {
-    return FPortNumber < FtdiPortBase && ComPortMap::IsSessionNumber(FPortNumber);
+    return FPortNumber == WirePort ||
+           (FPortNumber < FtdiPortBase && ComPortMap::IsSessionNumber(FPortNumber));
 }
 
 bool TMySerial::SerialOpenFtdiByDescription(const QString& description, int baud) {
@@ -236,6 +250,7 @@ void TMySerial::SerialClose() {
         (void)FFtdi->Close();
         FFtdiOpened = false;
     }
+    FWire->Close();
     EventPump::processEvents();
 }
 
@@ -248,6 +263,9 @@ void TMySerial::SerialOpposite() {
 }
 
 bool TMySerial::SerialConnected() {
+    if (FPortNumber == WirePort) {
+        return FWire->Opened() && !FWire->HungUp();
+    }
     if (FPortNumber < FtdiPortBase) {
         // A line whose far end hung up carries nothing any more: report it as gone, as an
         // unplugged adapter is, so the poll cycle shows the lost link at once and the toggle entry
@@ -265,6 +283,9 @@ int TMySerial::SerialRead(std::uint8_t* buffer, int count) {
     if (count <= 0 || buffer == nullptr) {
         return 0;
     }
+    if (FPortNumber == WirePort) {
+        return FWire->Read(buffer, count);
+    }
     try {
         return FPortNumber < FtdiPortBase ? FComm->Read(buffer, static_cast<std::uint32_t>(count))
                                           : FFtdi->Read(buffer, count);
@@ -280,6 +301,9 @@ int TMySerial::SerialWrite(const std::uint8_t* buffer, int count) {
     if (count <= 0 || buffer == nullptr) {
         return 0;
     }
+    if (FPortNumber == WirePort) {
+        return FWire->Write(buffer, count);
+    }
     try {
         return FPortNumber < FtdiPortBase ? FComm->Write(buffer, static_cast<std::uint32_t>(count))
                                           : FFtdi->Write(buffer, count);
@@ -292,6 +316,9 @@ int TMySerial::SerialInQueCount() {
     if (!SerialConnected()) {
         return -1;
     }
+    if (FPortNumber == WirePort) {
+        return FWire->InQueCount();
+    }
     try {
         return FPortNumber < FtdiPortBase ? FComm->InQueCount() : FFtdi->InQueCount();
     } catch (...) {
@@ -300,6 +327,12 @@ int TMySerial::SerialInQueCount() {
 }
 
 int TMySerial::ArmInputWake(int count) {
+    if (FPortNumber == WirePort && SerialConnected()) {
+        // No descriptor: the wire posts to this object's thread once the count is there.
+        wakeArmed_ = true;
+        FWire->ArmWake(count);
+        return -1;
+    }
     if (FPortNumber >= FtdiPortBase || !SerialConnected()) {
         return -1;
     }
@@ -311,6 +344,7 @@ void TMySerial::DisarmInputWake() {
     if (wakeArmed_) {
         wakeArmed_ = false;
         FComm->DisarmInputWake();
+        FWire->ArmWake(0);
     }
 }
 
@@ -321,6 +355,10 @@ int TMySerial::ByteTimeUs() {
 int TMySerial::SerialPurgeRx() {
     if (!SerialConnected()) {
         return -1;
+    }
+    if (FPortNumber == WirePort) {
+        FWire->Purge();
+        return 1;
     }
     try {
         if (FPortNumber < FtdiPortBase) {
@@ -377,6 +415,9 @@ bool TMySerial::SerialWaitingForDevice() {
 }
 
 QString TMySerial::DeviceName() const {
+    if (FPortNumber == WirePort) {
+        return FWire->Name();
+    }
     if (FPortNumber >= FtdiPortBase) {
         return QStringLiteral("USB<->Serial ") + QString::number(FPortNumber - FtdiPortBase);
     }
@@ -404,6 +445,15 @@ bool TMySerial::SerialReconnect() {
     if (FFtdiOpened) {
         (void)FFtdi->Close();
         FFtdiOpened = false;
+    }
+    FWire->Close();
+    if (FPortNumber == WirePort) {
+        // Back once the simulator serves its end again.
+        if (!FWire->FarEndOpen() || !FWire->Open()) {
+            return false;
+        }
+        ++openCount_;
+        return SerialConnected();
     }
     if (FPortNumber >= FtdiPortBase) {
         if (!FFtdi->Present() || FFtdi->Open(FPortNumber - FtdiPortBase) != FT_OK) {

@@ -12,11 +12,14 @@
 class QAction;
 class QActionGroup;
 class QMenu;
+class MemoryWire;
 class TMyComm;
 class TMyFtdi;
+class TMyWire;
 
 // The program's only door to the controller link. One port number names every port:
-// 1..1023 COM port n (see ComPortMap for the device behind it), 1024 + i FTDI device i.
+// 1..1023 COM port n (see ComPortMap for the device behind it), 1024 + i FTDI device i,
+// 2048 the in-memory wire attached for this run (the demo's simulated controller).
 // Return rules of the transfer operations: -1 when nothing is connected, 0 when the port failed,
 // otherwise a byte count.
 //
@@ -26,11 +29,14 @@ class TMyFtdi;
 //   MenuPort's aboutToShow -> Serial1->SerialMenuList(MenuPort)  (first action: the toggle entry,
 //   second: a separator; the window connects the toggle to SerialOpposite itself)
 //   --device PATH / demo: Serial1->SerialOpenDevice(path, 9600) gives PATH a session COM number.
+//   demo on an in-memory wire: Serial1->SerialOpenWire(wire, name, 9600); the Port menu lists it
+//   under `name`, after the ports.
 //   The open-failure box goes through SetOpenErrorPresenter (tests capture it there).
 class TMySerial : public QObject, public SerialLink {
     Q_OBJECT
 public:
     static constexpr int FtdiPortBase = 1024;
+    static constexpr int WirePort = 2048;
     using Presenter = std::function<void(const QString& text, const QString& caption)>;
 
     explicit TMySerial(QObject* owner = nullptr);
@@ -40,6 +46,9 @@ public:
     bool SerialOpenFtdiByDescription(const QString& description, int baud);
     // Opens a device path as the current COM port (a session-only COM number, never stored).
     bool SerialOpenDevice(const QString& path, int baud);
+    // Attaches an in-memory wire under `name` (replacing one attached before) and opens it as the
+    // current port, for this run only.
+    bool SerialOpenWire(std::shared_ptr<MemoryWire> wire, const QString& name, int baud);
     void SerialClose();
     void SerialOpposite();
     bool SerialConnected() override;
@@ -47,7 +56,8 @@ public:
     int SerialWrite(const std::uint8_t* buffer, int count) override;
     int SerialInQueCount() override;
     std::uint32_t SerialOpenCount() override { return openCount_; }
-    // COM ports wake a wait on their bytes; the FTDI library offers no descriptor (-1).
+    // COM ports wake a wait on their bytes; the FTDI library offers no descriptor (-1); the
+    // in-memory wire has none either (-1) but wakes the wait's event loop itself.
     int ArmInputWake(int count) override;
     void DisarmInputWake() override;
     // Ten bit times (start, eight data, stop) at the rate the port was opened or last set to.
@@ -65,8 +75,8 @@ public:
     // True while an open waits out its pause before opening; the window keeps processing events
     // then, and must not destroy the facade until it returns.
     bool Opening() const { return pausing_ > 0; }
-    // True when the current port number was given for this run only (--device, demo): the window
-    // should not store it as the user's port.
+    // True when the current port number was given for this run only (--device, demo, wire): the
+    // window should not store it as the user's port.
     bool PortIsSessionOnly() const;
 
     QString ConnectCaption() const { return FConnectCaption; }
@@ -115,6 +125,7 @@ private:
 
     std::unique_ptr<TMyComm> FComm;
     std::unique_ptr<TMyFtdi> FFtdi;
+    std::unique_ptr<TMyWire> FWire;
     int FPortNumber = 0;
     bool FFtdiOpened = false;
     bool FWanted = false; // opened, and not closed on purpose since

@@ -3,6 +3,7 @@
 
 #include "ComPortMap.h"
 #include "TMyFtdi.h"
+#include "TMyWire.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -35,7 +36,8 @@ void TMySerial::InternalPortClick(QAction* sender) {
     }
 }
 
-// First entry: the toggle; second: the separator; then one radio entry per port, COM before FTDI.
+// First entry: the toggle; second: the separator; then one radio entry per port, COM before FTDI,
+// and last the in-memory wire when one is attached.
 void TMySerial::FillMenu(QMenu* menu) {
     QList<QAction*> actions = menu->actions();
     if (!actions.isEmpty()) {
@@ -84,5 +86,8 @@ void TMySerial::FillMenu(QMenu* menu) {
             addEntry(description.isEmpty() ? QStringLiteral("USB<->Serial") : description,
                      FtdiPortBase + static_cast<int>(i));
         }
+    }
+    if (FWire->Present()) {
+        addEntry(FWire->Name(), WirePort);
     }
 }

@@ -12,6 +12,7 @@
 #include "TRadioGroup.h"
 #include "WindowTestSupport.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -317,6 +318,45 @@ private slots:
         QTRY_COMPARE(w->StatusText(), QStringLiteral("Konfiguracja wariatora z komputera PC"));
         QTRY_VERIFY(w->LabelRpm->text().contains(QStringLiteral("obr/min")));
         QCOMPARE(w->Mirror.LiveMode & 0x0F, 0x06);
+        w.reset();
+    }
+
+    // Where there is no pseudo-terminal (or when asked), the demo's controller is on a wire inside
+    // the program: the same window, a Port menu entry and link figures of its own.
+    void demoSessionOverTheInMemoryWire() {
+        WindowTest::writeSettings(QByteArray("[General]\nComm=4\nLang=0\n"));
+        DemoSession demo;
+        QVERIFY(demo.start(false, SimLineKind::Memory));
+        QVERIFY(demo.devicePath().isEmpty());
+        w = std::make_unique<TForm1>();
+        w->Serial1->SetOpenErrorPresenter(
+            [this](const QString& text, const QString&) { boxes << text; });
+        w->UseSessionWire(demo.wire(), DemoSession::wireName());
+        w->show();
+        QTRY_VERIFY_WITH_TIMEOUT(w->windowTitle().contains(QStringLiteral("KOLVA-VX-0")), 5000);
+        QTRY_VERIFY(w->LabelRpm->text().contains(QStringLiteral("obr/min")));
+        QTRY_COMPARE(w->Mirror.SettingIndex, -1);
+        const quint64 served = demo.simulator()->requestCount();
+        QTRY_VERIFY(demo.simulator()->requestCount() > served + 5);
+
+        emit w->MenuPort->aboutToShow();
+        QAction* entry = w->MenuPort->actions().last();
+        QCOMPARE(entry->text(), DemoSession::wireName());
+        QVERIFY(entry->isChecked());
+        QCOMPARE(w->MenuPortZmien->text(), w->Serial1->DisconnectCaption());
+        QTRY_VERIFY(w->LinkHealthText->text().startsWith(DemoSession::wireName() + " | "));
+
+        // Disconnected and connected again through the menu's toggle.
+        w->MenuPortZmien->trigger();
+        QVERIFY(!w->Serial1->SerialConnected());
+        w->MenuPortZmien->trigger();
+        QTRY_VERIFY(w->Serial1->SerialConnected());
+        const quint64 again = demo.simulator()->requestCount();
+        QTRY_VERIFY(demo.simulator()->requestCount() > again + 5);
+
+        QVERIFY(w->close());
+        QVERIFY(boxes.isEmpty());
+        QCOMPARE(PersistedSettings::Read().Comm, 4); // the wire was for this run only
         w.reset();
     }
 };

@@ -282,33 +282,46 @@ private slots:
     void commandLineOptions_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<bool>("demo");
+        QTest::addColumn<bool>("inMemory");
         QTest::addColumn<QString>("device");
         QTest::addColumn<bool>("fails");
-        QTest::newRow("nothing") << QStringList{"orvex"} << false << QString() << false;
-        QTest::newRow("demo") << QStringList{"orvex", "--demo"} << true << QString() << false;
-        QTest::newRow("device") << QStringList{"orvex", "--device", "/dev/pts/7"} << false
+        QTest::newRow("nothing") << QStringList{"orvex"} << false << false << QString() << false;
+        QTest::newRow("demo") << QStringList{"orvex", "--demo"} << true << false << QString()
+                              << false;
+        QTest::newRow("demo in memory")
+            << QStringList{"orvex", "--demo-line", "memory"} << true << true << QString() << false;
+        QTest::newRow("demo on a pty") << QStringList{"orvex", "--demo", "--demo-line=pty"} << true
+                                       << false << QString() << false;
+        QTest::newRow("demo on an unknown line")
+            << QStringList{"orvex", "--demo-line", "usb"} << true << false << QString() << true;
+        QTest::newRow("device") << QStringList{"orvex", "--device", "/dev/pts/7"} << false << false
                                 << QStringLiteral("/dev/pts/7") << false;
         QTest::newRow("device without path")
-            << QStringList{"orvex", "--device"} << false << QString() << true;
+            << QStringList{"orvex", "--device"} << false << false << QString() << true;
         QTest::newRow("demo and device together")
-            << QStringList{"orvex", "--demo", "--device", "/dev/ttyUSB0"} << true
+            << QStringList{"orvex", "--demo", "--device", "/dev/ttyUSB0"} << true << false
             << QStringLiteral("/dev/ttyUSB0") << true;
+        QTest::newRow("in-memory demo and device together")
+            << QStringList{"orvex", "--demo-line", "memory", "--device", "/dev/ttyUSB0"} << true
+            << true << QStringLiteral("/dev/ttyUSB0") << true;
         QTest::newRow("unknown option")
-            << QStringList{"orvex", "--fast"} << false << QString() << true;
+            << QStringList{"orvex", "--fast"} << false << false << QString() << true;
         QTest::newRow("a map file")
-            << QStringList{"orvex", "map.orvx"} << false << QString() << false;
+            << QStringList{"orvex", "map.orvx"} << false << false << QString() << false;
         QTest::newRow("two files")
-            << QStringList{"orvex", "a.orvx", "b.csv"} << false << QString() << true;
+            << QStringList{"orvex", "a.orvx", "b.csv"} << false << false << QString() << true;
     }
     void commandLineOptions() {
         QFETCH(QStringList, args);
         QFETCH(bool, demo);
+        QFETCH(bool, inMemory);
         QFETCH(QString, device);
         QFETCH(bool, fails);
         const CommandLine cl = CommandLine::parse(args);
         QCOMPARE(!cl.error.isEmpty(), fails);
         if (!fails) {
             QCOMPARE(cl.demo, demo);
+            QCOMPARE(cl.demoInMemory, inMemory);
             QCOMPARE(cl.device, device);
         }
     }

@@ -4,7 +4,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/eventfd.h>
 #include <termios.h>
+#include <thread>
 #include <unistd.h>
 
 PtyLine::~PtyLine() {
@@ -44,17 +47,22 @@ bool PtyLine::open() {
         return fail("fcntl");
     ::fcntl(master_, F_SETFD, FD_CLOEXEC);
     ::fcntl(slave_, F_SETFD, FD_CLOEXEC);
+    stop_ = ::eventfd(0, EFD_CLOEXEC);
+    if (stop_ < 0)
+        return fail("eventfd");
     slavePath_ = QString::fromLocal8Bit(name);
     error_.clear();
     return true;
 }
 
 void PtyLine::close() {
+    if (stop_ >= 0)
+        ::close(stop_);
     if (slave_ >= 0)
         ::close(slave_);
     if (master_ >= 0)
         ::close(master_);
-    slave_ = master_ = -1;
+    stop_ = slave_ = master_ = -1;
 }
 
 QByteArray PtyLine::readAvailable() {
@@ -88,4 +96,38 @@ int PtyLine::write(const char* data, int count) {
         }
     }
     return done;
+}
+
+SimLine::Wake PtyLine::wait(Clock::time_point until, bool forInput) {
+    for (;;) {
+        pollfd fds[2] = {{stop_, POLLIN, 0}, {master_, POLLIN, 0}};
+        const nfds_t count = forInput && master_ >= 0 ? 2 : 1;
+        timespec ts{};
+        const timespec* timeout = nullptr;
+        if (until != Clock::time_point::max()) {
+            const auto left = std::chrono::ceil<std::chrono::microseconds>(until - Clock::now());
+            if (left.count() <= 0)
+                return Wake::Time;
+            ts = {time_t(left.count() / 1000000), long(left.count() % 1000000) * 1000};
+            timeout = &ts;
+        }
+        if (::ppoll(fds, count, timeout, nullptr) < 0)
+            continue; // EINTR
+        if (fds[0].revents)
+            return Wake::Stop;
+        if (fds[1].revents & POLLIN)
+            return Wake::Input;
+        if (fds[1].revents) {
+            // Cannot happen while our own slave descriptor is open; do not spin if it does.
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            return Wake::Time;
+        }
+    }
+}
+
+void PtyLine::stop() {
+    const quint64 one = 1;
+    if (stop_ >= 0) {
+        [[maybe_unused]] const auto n = ::write(stop_, &one, sizeof one);
+    }
 }

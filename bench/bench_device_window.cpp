@@ -1,0 +1,125 @@
+// The main window against a controller on a named port, as `orvex --device COM9` runs it: how
+// long the window ever goes without processing its events (a 2 ms probe timer in its thread)
+// over the connection (port open, identity, settings, map read) and over N seconds of live
+// values, and the live rate. What bench_responsiveness measures for the demo, for a build that
+// cannot start the simulator itself (the Windows build under Wine, the simulator on a port it
+// maps). The settings of the run are those of the user (for Windows: the registry of the
+// throw-away prefix the run gets); the port stored there is not changed.
+//   bench_device_window --device COM9 [--seconds 10] [--label TEXT]
+#include "BenchClock.h"
+#include "BenchRow.h"
+#include "DeviceArguments.h"
+#include "EventGapProbe.h"
+#include "LineLimits.h"
+#include "LiveView.h"
+#include "PendingWrites.h"
+#include "Pump.h"
+#include "Report.h"
+#include "TForm1.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <algorithm>
+#include <functional>
+
+namespace {
+
+constexpr int ProbeIntervalMs = 2;
+
+// Runs the event loop until `done` holds or `timeoutMs` have passed.
+bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
+    const BenchClock clock;
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done() || clock.elapsedMs() > timeoutMs) {
+            loop.quit();
+        }
+    });
+    poll.start(1);
+    loop.exec();
+    return done();
+}
+
+QString stall(const EventGapProbe& probe) {
+    return QStringLiteral("%1 ms (busy %2 ms)")
+        .arg(probe.maxGapMs(), 0, 'f', 1)
+        .arg(probe.maxGapCpuMs(), 0, 'f', 1);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    const QString device = DeviceArguments::text(args, QStringLiteral("--device"));
+    const QString label = DeviceArguments::text(args, QStringLiteral("--label"),
+                                                QStringLiteral("window on ") + device);
+    const int liveSeconds = DeviceArguments::number(args, QStringLiteral("--seconds"), 10);
+    Report::title(QStringLiteral("bench_device_window"),
+                  QStringLiteral("longest event-loop stall of the window on %1 (2 ms probe "
+                                 "timer), live rate")
+                      .arg(device));
+    if (device.isEmpty()) {
+        Report::line(QStringLiteral("cannot run: no --device"));
+        return 1;
+    }
+
+    TForm1 w;
+    QString error;
+    w.ErrorBox = [&error](const QString& text) { error = text; };
+    int frames = 0;
+    auto shown = w.LiveViewHandler;
+    w.LiveViewHandler = [&frames, shown](const LiveView& v) {
+        shown(v);
+        ++frames;
+    };
+    w.UseSessionDevice(device);
+    const BenchClock clock;
+    w.showMaximized();
+    EventGapProbe probe(ProbeIntervalMs);
+    probe.start();
+
+    Report::heading(QStringLiteral("Connection (window shown to the map read done)"));
+    if (!waitUntil([&] { return frames > 0 || !error.isEmpty(); }, 20000) || frames == 0) {
+        Report::line(QStringLiteral("no live frame within 20 s") +
+                     (error.isEmpty() ? QString() : QStringLiteral(": ") + error));
+        return 1;
+    }
+    Report::figure(QStringLiteral("first live frame shown"),
+                   QStringLiteral("%1 ms").arg(clock.elapsedMs(), 0, 'f', 1));
+    const bool mapRead = waitUntil(
+        [&] {
+            return (w.Mirror.PendingWrites & PW_MAP_READ) == 0 && w.Mirror.HoldOff == 0 &&
+                   frames >= 2;
+        },
+        5000);
+    Report::figure(QStringLiteral("map read done"),
+                   mapRead ? QStringLiteral("%1 ms").arg(clock.elapsedMs(), 0, 'f', 1)
+                           : QStringLiteral("not seen"));
+    Report::figure(QStringLiteral("longest stall"), stall(probe));
+    double worst = probe.maxGapMs();
+
+    Report::heading(QStringLiteral("Live values, %1 s").arg(liveSeconds));
+    probe.resetMax();
+    const int before = frames;
+    const BenchClock liveClock;
+    pumpFor(liveSeconds * 1000);
+    const double rate = (frames - before) / (liveClock.elapsedMs() / 1000.0);
+    Report::figure(QStringLiteral("live frames per second"), QString::number(rate, 'f', 2));
+    Report::figure(QStringLiteral("longest stall"), stall(probe));
+    Report::figure(QStringLiteral("probe firings"), QString::number(probe.firings()));
+    worst = std::max(worst, probe.stop());
+
+    const double best = LineLimits::liveFramesPerSecond();
+    Report::figure(QStringLiteral("live rate the line allows"),
+                   QStringLiteral("%1 /s").arg(best, 0, 'f', 3));
+    Report::row(BenchRow::atLeast(label + QStringLiteral(": live frames per second"), rate,
+                                  QStringLiteral("/s"), 0.97 * best));
+    Report::row(BenchRow::atMost(label + QStringLiteral(": longest stall, connection and live"),
+                                 worst, QStringLiteral("ms"), 40.0));
+    w.close();
+    return 0;
+}

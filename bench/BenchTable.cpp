@@ -4,7 +4,7 @@
 #include <array>
 
 void BenchTable::startProgram(const QString& name) {
-    programs_.push_back(Program{name, {}});
+    programs_.push_back(Program{name, {}, {}});
 }
 
 namespace {

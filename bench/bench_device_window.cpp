@@ -10,14 +10,17 @@
 #include "BenchRow.h"
 #include "DeviceArguments.h"
 #include "EventGapProbe.h"
+#include "EventPump.h"
 #include "LineLimits.h"
 #include "LiveView.h"
 #include "PendingWrites.h"
 #include "Pump.h"
 #include "Report.h"
+#include "Samples.h"
 #include "TForm1.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QEventLoop>
 #include <QTimer>
 
@@ -47,6 +50,47 @@ QString stall(const EventGapProbe& probe) {
     return QStringLiteral("%1 ms (busy %2 ms)")
         .arg(probe.maxGapMs(), 0, 'f', 1)
         .arg(probe.maxGapCpuMs(), 0, 'f', 1);
+}
+
+// The poll timer's ticks: how long each held the window (the exchange and showing its answer)
+// and how long the timer took from the end of one tick to the start of the next (its interval,
+// 100 ms while answers come, plus how late the system delivered it).
+class TickTimes : public QObject {
+public:
+    explicit TickTimes(QTimer* timer) {
+        timer->installEventFilter(this);
+        QObject::connect(timer, &QTimer::timeout, this, [this] {
+            if (startMs_ >= 0.0) {
+                lastEndMs_ = clock_.elapsedMs();
+                tickMs.add(lastEndMs_ - startMs_);
+                startMs_ = -1.0;
+            }
+        });
+    }
+    Samples tickMs;
+    Samples idleMs;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Timer) {
+            startMs_ = clock_.elapsedMs();
+            if (lastEndMs_ >= 0.0) {
+                idleMs.add(startMs_ - lastEndMs_);
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    BenchClock clock_;
+    double startMs_ = -1.0;
+    double lastEndMs_ = -1.0;
+};
+
+// How long the reader's waits lasted (header and body, two a live exchange).
+Samples readerWaits;
+void waitEnded(int, int waitedMs) {
+    readerWaits.add(waitedMs);
 }
 
 } // namespace
@@ -106,11 +150,19 @@ int main(int argc, char** argv) {
     probe.resetMax();
     const int before = frames;
     const BenchClock liveClock;
+    TickTimes ticks(w.Timer1);
+    EventPump::setObserver(&waitEnded);
     pumpFor(liveSeconds * 1000);
+    EventPump::setObserver(nullptr);
     const double rate = (frames - before) / (liveClock.elapsedMs() / 1000.0);
     Report::figure(QStringLiteral("live frames per second"), QString::number(rate, 'f', 2));
     Report::figure(QStringLiteral("longest stall"), stall(probe));
     Report::figure(QStringLiteral("probe firings"), QString::number(probe.firings()));
+    Report::figure(QStringLiteral("poll tick (exchange and showing it)"),
+                   ticks.tickMs.summary(" ms"));
+    Report::figure(QStringLiteral("  reader waits"), readerWaits.summary(" ms"));
+    Report::figure(QStringLiteral("end of a tick to the start of the next"),
+                   ticks.idleMs.summary(" ms"));
     worst = std::max(worst, probe.stop());
 
     const double best = LineLimits::liveFramesPerSecond();

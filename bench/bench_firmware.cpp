@@ -5,6 +5,7 @@
 #include "LineLimits.h"
 #include "Report.h"
 #include "SimLinkRig.h"
+#include "TMySerial.h"
 
 #include <QCoreApplication>
 

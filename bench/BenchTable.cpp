@@ -21,7 +21,7 @@ bool BenchTable::addLine(QStringView line) {
     }
     Program& p = programs_.back();
     if (notMeasured) {
-        const QList<QStringView> f = line.mid(kNotMeasuredTag.size()).trimmed().split(u'\t');
+        const QList<QStringView> f = line.mid(kNotMeasuredTag.size()).split(u'\t');
         const QString what = f.front().trimmed().toString();
         const QString why = f.size() > 1 ? f[1].trimmed().toString() : QString();
         p.notMeasured << (what.isEmpty() ? QStringLiteral("(unnamed)") : what) +

@@ -27,8 +27,9 @@ test: build
 	@cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300
 
 # Builds and runs the benchmarks of bench/ and prints one table of their figures.
+# The last rows are the Windows build's under Wine when $(WIN_DIR) holds one (`make windows`).
 bench: build
-	@cmake --build $(BUILD_DIR) --target orvex_run_benchmarks
+	@ORVEX_WINDOWS_BUILD_DIR=$(abspath $(WIN_DIR)) cmake --build $(BUILD_DIR) --target orvex_run_benchmarks
 
 # The Debian package, checked and copied here: orvex_<version>_amd64.deb.
 package: build

@@ -4,17 +4,31 @@
 #include <array>
 
 void BenchTable::startProgram(const QString& name) {
-    programs_.push_back(Program{name, {}});
+    programs_.push_back(Program{name, {}, {}});
+}
+
+namespace {
+const QLatin1String kNotMeasuredTag("BENCH-NOT-MEASURED\t");
 }
 
 bool BenchTable::addLine(QStringView line) {
-    if (!BenchRow::isRowLine(line)) {
+    const bool notMeasured = line.startsWith(kNotMeasuredTag);
+    if (!notMeasured && !BenchRow::isRowLine(line)) {
         return false;
     }
     if (programs_.empty()) {
         startProgram(QStringLiteral("(unnamed)"));
     }
     Program& p = programs_.back();
+    if (notMeasured) {
+        const QList<QStringView> f = line.mid(kNotMeasuredTag.size()).split(u'\t');
+        const QString what = f.front().trimmed().toString();
+        const QString why = f.size() > 1 ? f[1].trimmed().toString() : QString();
+        p.notMeasured << (what.isEmpty() ? QStringLiteral("(unnamed)") : what) +
+                             QStringLiteral(": not measured") +
+                             (why.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(why));
+        return true;
+    }
     QString error;
     if (const std::optional<BenchRow> row = BenchRow::parse(line, &error)) {
         p.rows.push_back(*row);
@@ -68,7 +82,10 @@ QString BenchTable::render() const {
                      QStringLiteral("Limit or reference"), QStringLiteral("Ratio")});
     for (const Program& p : programs_) {
         lines.push_back({QStringLiteral("**%1**").arg(p.name), QString(), QString(), QString()});
-        if (p.rows.empty()) {
+        for (const QString& n : p.notMeasured) {
+            lines.push_back({n, QString(), QString(), QString()});
+        }
+        if (p.rows.empty() && p.notMeasured.isEmpty()) {
             lines.push_back({QStringLiteral("(no figures)"), QString(), QString(), QString()});
         }
         for (const BenchRow& r : p.rows) {

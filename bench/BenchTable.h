@@ -9,14 +9,17 @@
 #include <vector>
 
 // Collects the rows that the benchmark programs print, program by program, and lays them out as
-// one table: figure, value, limit or reference, ratio. Lines that are not rows are left to the
+// one table: figure, value, limit or reference, ratio. A program that could not measure a part
+// says so with a line of its own instead of a figure, shown in the table (never a number):
+//
+//     BENCH-NOT-MEASURED <tab> what <tab> why Lines that are not rows are left to the
 // caller (the full reports go to a log); a row line that is not well formed, or a program that
 // fails, is noted under the table rather than dropped silently.
 class BenchTable {
 public:
     void startProgram(const QString& name);
     // One line of the current program's output; returns true when it was a row line (good or
-    // bad).
+    // bad) or a not-measured line.
     bool addLine(QStringView line);
     // `failure` is empty when the program ended normally, otherwise what went wrong.
     void finishProgram(const QString& failure = QString());
@@ -36,6 +39,7 @@ private:
     struct Program {
         QString name;
         std::vector<BenchRow> rows;
+        QStringList notMeasured; // "what: not measured (why)"
     };
     std::vector<Program> programs_;
     QStringList notes_;

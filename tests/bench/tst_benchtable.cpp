@@ -24,6 +24,8 @@ private slots:
     void limitsAndRatios();
     void tableNotesFailuresAndBadRowsAndMarksBrokenLimits();
     void tableColumnsLineUp();
+    void notMeasuredLinesAreShownNeverCounted_data();
+    void notMeasuredLinesAreShownNeverCounted();
     void runnerCollectsRowsLogsEverythingAndReportsFailures();
     void runnerSucceedsWhenEveryProgramDoes();
 };
@@ -185,6 +187,42 @@ void TestBenchTable::tableColumnsLineUp() {
         QCOMPARE(l.count(QLatin1Char('|')), 5);
     }
     QVERIFY(lines[1].startsWith(QStringLiteral("|--")));
+}
+
+void TestBenchTable::notMeasuredLinesAreShownNeverCounted_data() {
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("shown"); // empty: the line is no part of the table
+
+    QTest::newRow("what and why")
+        << "BENCH-NOT-MEASURED\tWindows build under Wine\tWine is not installed\n"
+        << "Windows build under Wine: not measured (Wine is not installed)";
+    QTest::newRow("no reason") << "BENCH-NOT-MEASURED\tx"
+                               << "x: not measured";
+    QTest::newRow("no name") << "BENCH-NOT-MEASURED\t\twhy"
+                             << "(unnamed): not measured (why)";
+    QTest::newRow("tag without its tab") << "BENCH-NOT-MEASURED Windows"
+                                         << "";
+    QTest::newRow("tag in lower case") << "bench-not-measured\tWindows\twhy"
+                                       << "";
+}
+
+void TestBenchTable::notMeasuredLinesAreShownNeverCounted() {
+    QFETCH(QString, line);
+    QFETCH(QString, shown);
+    BenchTable t;
+    t.startProgram(QStringLiteral("bench-windows"));
+    QCOMPARE(t.addLine(line), !shown.isEmpty());
+    t.finishProgram();
+    QCOMPARE(t.rowCount(), 0);
+    QCOMPARE(t.problems(), 0);
+    QCOMPARE(t.limitsBroken(), 0);
+    const QString text = t.render();
+    if (shown.isEmpty()) {
+        QVERIFY(text.contains(QStringLiteral("(no figures)")));
+    } else {
+        QVERIFY2(text.contains(QStringLiteral("| ") + shown + QLatin1Char(' ')), qPrintable(text));
+        QVERIFY(!text.contains(QStringLiteral("(no figures)")));
+    }
 }
 
 namespace {

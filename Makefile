@@ -8,6 +8,9 @@ CMAKE_FLAGS ?=
 CCACHE := $(shell command -v ccache 2>/dev/null)
 LAUNCHER_FLAGS := $(if $(CCACHE),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 export CCACHE_BASEDIR := $(CURDIR)
+# Not the build folder's own path in the key (objects with debug information would then be
+# found by that one folder only); their debug information names the folder that built them.
+export CCACHE_NOHASHDIR := 1
 
 .PHONY: deps configure build run test bench package clean format sanitize sanitize-build sanitize-thread fuzz soak mutate windows test-windows
 

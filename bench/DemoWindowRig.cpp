@@ -88,6 +88,7 @@ bool DemoWindowRig::start() {
             live(v);
         }
         ++liveFrames_;
+        liveRate.frame();
         if (firstLiveMs < 0.0) {
             firstLiveMs = clock_.elapsedMs();
             firstLiveRpm = window_->LabelRpm->text();

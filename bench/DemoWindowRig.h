@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BenchClock.h"
+#include "FrameRate.h"
 
 #include <QObject>
 #include <QString>
@@ -37,6 +38,8 @@ public:
     TForm1& window() { return *window_; }
     DemoSession& demoSession() { return *demo_; }
     int liveFrames() const { return liveFrames_; }
+    // The live frames' rate from its last restart() on.
+    FrameRate liveRate;
     double sinceConstructionMs() const { return clock_.elapsedMs(); }
 
     // Milestones in ms from just before construction; negative until reached.

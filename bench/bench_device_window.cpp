@@ -11,6 +11,7 @@
 #include "DeviceArguments.h"
 #include "EventGapProbe.h"
 #include "EventPump.h"
+#include "FrameRate.h"
 #include "LineLimits.h"
 #include "LiveView.h"
 #include "PendingWrites.h"
@@ -52,28 +53,55 @@ QString stall(const EventGapProbe& probe) {
         .arg(probe.maxGapCpuMs(), 0, 'f', 1);
 }
 
-// The poll timer's ticks: how long each held the window (the exchange and showing its answer)
-// and how long the timer took from the end of one tick to the start of the next (its interval,
-// 100 ms while answers come, plus how late the system delivered it).
+// One clock for the tick and wait times below.
+const BenchClock runClock;
+
+// How long the reader's waits lasted: the header's and the body's of each live exchange, and
+// when they ended (ms of runClock).
+Samples headerWaits;
+Samples bodyWaits;
+int waitsSeen = 0;
+double headerStartMs = -1.0; // the header's wait began (to the ms: waits count whole ms)
+double bodyEndMs = -1.0;
+void waitEnded(int, int waitedMs) {
+    if (waitsSeen++ % 2 == 0) {
+        headerWaits.add(waitedMs);
+        headerStartMs = runClock.elapsedMs() - waitedMs;
+    } else {
+        bodyWaits.add(waitedMs);
+        bodyEndMs = runClock.elapsedMs();
+    }
+}
+
+// The poll timer's ticks: how long each held the window (the exchange and showing its answer),
+// the parts of it outside the waits for the answer, and how long the timer took from the end of
+// one tick to the start of the next (its interval, 100 ms while answers come, plus how late the
+// system delivered it).
 class TickTimes : public QObject {
 public:
     explicit TickTimes(QTimer* timer) {
         timer->installEventFilter(this);
         QObject::connect(timer, &QTimer::timeout, this, [this] {
             if (startMs_ >= 0.0) {
-                lastEndMs_ = clock_.elapsedMs();
+                lastEndMs_ = runClock.elapsedMs();
                 tickMs.add(lastEndMs_ - startMs_);
+                if (headerStartMs >= startMs_ && bodyEndMs >= headerStartMs) {
+                    beforeWaitsMs.add(headerStartMs - startMs_);
+                    afterWaitsMs.add(lastEndMs_ - bodyEndMs);
+                }
                 startMs_ = -1.0;
             }
         });
     }
     Samples tickMs;
+    Samples beforeWaitsMs; // events processed, the request written
+    Samples afterWaitsMs;  // the answer read, decoded and shown
     Samples idleMs;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Timer) {
-            startMs_ = clock_.elapsedMs();
+            startMs_ = runClock.elapsedMs();
             if (lastEndMs_ >= 0.0) {
                 idleMs.add(startMs_ - lastEndMs_);
             }
@@ -82,16 +110,9 @@ protected:
     }
 
 private:
-    BenchClock clock_;
     double startMs_ = -1.0;
     double lastEndMs_ = -1.0;
 };
-
-// How long the reader's waits lasted (header and body, two a live exchange).
-Samples readerWaits;
-void waitEnded(int, int waitedMs) {
-    readerWaits.add(waitedMs);
-}
 
 } // namespace
 
@@ -115,10 +136,12 @@ int main(int argc, char** argv) {
     QString error;
     w.ErrorBox = [&error](const QString& text) { error = text; };
     int frames = 0;
+    FrameRate liveRate;
     auto shown = w.LiveViewHandler;
-    w.LiveViewHandler = [&frames, shown](const LiveView& v) {
+    w.LiveViewHandler = [&frames, &liveRate, shown](const LiveView& v) {
         shown(v);
         ++frames;
+        liveRate.frame();
     };
     w.UseSessionDevice(device);
     const BenchClock clock;
@@ -148,19 +171,26 @@ int main(int argc, char** argv) {
 
     Report::heading(QStringLiteral("Live values, %1 s").arg(liveSeconds));
     probe.resetMax();
-    const int before = frames;
-    const BenchClock liveClock;
+    liveRate.restart();
     TickTimes ticks(w.Timer1);
     EventPump::setObserver(&waitEnded);
     pumpFor(liveSeconds * 1000);
     EventPump::setObserver(nullptr);
-    const double rate = (frames - before) / (liveClock.elapsedMs() / 1000.0);
-    Report::figure(QStringLiteral("live frames per second"), QString::number(rate, 'f', 2));
+    const double rate = liveRate.perSecond();
+    Report::figure(QStringLiteral("live frames per second"),
+                   QStringLiteral("%1 (%2 frames, first to last)")
+                       .arg(rate, 0, 'f', 2)
+                       .arg(liveRate.frames()));
     Report::figure(QStringLiteral("longest stall"), stall(probe));
     Report::figure(QStringLiteral("probe firings"), QString::number(probe.firings()));
     Report::figure(QStringLiteral("poll tick (exchange and showing it)"),
                    ticks.tickMs.summary(" ms"));
-    Report::figure(QStringLiteral("  reader waits"), readerWaits.summary(" ms"));
+    Report::figure(QStringLiteral("  the answer's header waited for"), headerWaits.summary(" ms"));
+    Report::figure(QStringLiteral("  its body waited for"), bodyWaits.summary(" ms"));
+    Report::figure(QStringLiteral("  tick start to the header's wait"),
+                   ticks.beforeWaitsMs.summary(" ms"));
+    Report::figure(QStringLiteral("  end of the body's wait to the end of the tick"),
+                   ticks.afterWaitsMs.summary(" ms"));
     Report::figure(QStringLiteral("end of a tick to the start of the next"),
                    ticks.idleMs.summary(" ms"));
     worst = std::max(worst, probe.stop());

@@ -154,23 +154,25 @@ int main(int argc, char** argv) {
     // Live values with the probe running.
     Report::heading(QStringLiteral("Live values, %1 s").arg(liveSeconds));
     probe.resetMax();
-    int frames = rig.liveFrames();
-    BenchClock liveClock;
+    rig.liveRate.restart();
     pumpFor(liveSeconds * 1000);
-    const double liveRate = (rig.liveFrames() - frames) / (liveClock.elapsedMs() / 1000.0);
-    Report::figure(QStringLiteral("live frames per second"), QString::number(liveRate, 'f', 2));
+    const double liveRate = rig.liveRate.perSecond();
+    Report::figure(QStringLiteral("live frames per second"),
+                   QStringLiteral("%1 (%2 frames, first to last)")
+                       .arg(liveRate, 0, 'f', 2)
+                       .arg(rig.liveRate.frames()));
     Report::figure(QStringLiteral("longest stall"), stall(probe));
     worstOverall = std::max(worstOverall, probe.maxGapMs());
     const double connectionAndLive = worstOverall;
 
     // Window CPU without the probe (its own ticks would be counted).
     probe.stop();
-    frames = rig.liveFrames();
+    int frames = rig.liveFrames();
     applyCpuMs = 0.0;
     TickCpu tickCpu(w.Timer1);
     keeping = true;
     const double cpuStart = threadCpuMs();
-    liveClock.restart();
+    BenchClock liveClock;
     pumpFor(liveSeconds * 1000);
     const double cpuMs = threadCpuMs() - cpuStart;
     keeping = false;

@@ -65,8 +65,17 @@ int EventPump::sleepStep(int ms) {
     return std::max(ms, static_cast<int>(clock.elapsed()));
 }
 
-bool EventPump::waitInSteps(int boundMs, const Condition& ready, bool lineOnly, int& waited) {
+bool EventPump::waitInSteps(int boundMs, const Condition& ready, bool lineOnly, int& waited,
+                            SerialLink* link, int count) {
     const bool skipQuiet = lineOnly && sleepHook != nullptr && quietHook != nullptr;
+    // A wait for bytes on a link that knows its byte time: once the answer has begun, the rest
+    // cannot be complete before the line has carried it, so the wait sleeps until then and looks
+    // every ArrivalStepMs around the moment the last byte is due (a look every CheckStepMs would
+    // find it up to a whole step late, twice a live exchange).
+    const int byteUs = link != nullptr ? std::max(0, link->ByteTimeUs()) : 0;
+    int had = byteUs > 0 ? std::max(0, link->SerialInQueCount()) : 0;
+    // When the last byte is due, in ms of `waited`; -1: nothing arriving yet.
+    int dueAt = had > 0 ? waited + std::max(0, count - had - 1) * byteUs / 1000 : -1;
     QElapsedTimer sinceEvents;
     sinceEvents.start();
     while (waited < boundMs) {
@@ -79,13 +88,30 @@ bool EventPump::waitInSteps(int boundMs, const Condition& ready, bool lineOnly, 
                 waited += sleepStep(skip);
             }
         }
-        waited += sleepStep(std::min(CheckStepMs, boundMs - waited));
+        int step = CheckStepMs;
+        if (dueAt >= 0 && waited < dueAt) {
+            // A long answer (a map) is slept through in pieces: the window's events wait for
+            // no longer than EventsEveryMs.
+            step = std::min(dueAt - waited, EventsEveryMs);
+        } else if (dueAt >= 0 && waited < dueAt + CheckStepMs) {
+            step = ArrivalStepMs;
+        }
+        waited += sleepStep(std::min(step, boundMs - waited));
         // The line is looked at every step, the window's events are processed every few steps:
         // a pass of the event loop may take longer than a step (under Wine every pass asks the
         // Windows server, a few ms on a busy machine), and bytes that are already there need
         // not wait for it. A virtual clock (tests) processes them every step.
         if (ready()) {
             return true;
+        }
+        if (byteUs > 0) {
+            const int have = std::max(0, link->SerialInQueCount());
+            if (have > had) {
+                // The byte seen last may have only just arrived: the rest takes one byte
+                // time less than its count.
+                dueAt = waited + std::max(0, count - have - 1) * byteUs / 1000;
+            }
+            had = have;
         }
         if (sleepHook != nullptr || sinceEvents.elapsed() >= EventsEveryMs) {
             processEvents();
@@ -262,7 +288,8 @@ bool EventPump::wait(int boundMs, const Condition& ready, int* waitedMs, SerialL
         processEvents();
         held = ready();
         if (!held && boundMs > 0) {
-            held = waitInSteps(boundMs, ready, link != nullptr || sleepThrough, waited);
+            held =
+                waitInSteps(boundMs, ready, link != nullptr || sleepThrough, waited, link, count);
         }
     }
     if (waitedMs != nullptr) {

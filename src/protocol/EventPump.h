@@ -13,8 +13,9 @@ class SerialLink;
 // sleeps until the link says that all of them are there (SerialLink::ArmInputWake), so it is
 // woken once; on a link that cannot tell, while bytes arrive it sleeps for the time the line
 // needs to carry the rest (SerialLink::ByteTimeUs); on a link that can tell neither, and in a
-// thread without an event loop (and on Windows), it looks every CheckStepMs. The condition is
-// looked at once more at the bound. Readers use it like this:
+// thread without an event loop (and on Windows), it looks every CheckStepMs (while an answer
+// arrives on a link that tells its byte time: a sleep for the rest, then looks every
+// ArrivalStepMs). The condition is looked at once more at the bound. Readers use it like this:
 //     int waited = 0;
 //     if (!EventPump::waitForBytes(link, 4, 48, &waited)) { /* no answer */ }
 // and a fixed pause that must not freeze the window is EventPump::pause(500).
@@ -27,6 +28,8 @@ public:
 
     // How often a wait looks at a condition that cannot wake it.
     static constexpr int CheckStepMs = 2;
+    // How often a wait in steps looks while the last bytes of an answer are due.
+    static constexpr int ArrivalStepMs = 1;
 
     // Processes pending events and waits until `ready()` holds or `boundMs` of waiting have
     // passed, processing events between the looks. Returns whether `ready()` held; `waitedMs`
@@ -80,8 +83,11 @@ private:
     // Sleeps `ms` and returns how long that took: `ms` under a hook, the real time otherwise.
     static int sleepStep(int ms);
     // The wait in steps of CheckStepMs (under the hook, or without an event loop).
-    // `lineOnly`: the condition changes only with what arrives on the line (or never).
-    static bool waitInSteps(int boundMs, const Condition& ready, bool lineOnly, int& waited);
+    // `lineOnly`: the condition changes only with what arrives on the line (or never). A wait
+    // for `count` bytes of a `link` that tells its byte time sleeps while they arrive and looks
+    // every ArrivalStepMs when the last is due.
+    static bool waitInSteps(int boundMs, const Condition& ready, bool lineOnly, int& waited,
+                            SerialLink* link = nullptr, int count = 0);
     // The wait in the event loop. A wait for `count` bytes of `link` sleeps until the link's
     // descriptor says they are all there, or, on a link without one, while they arrive for the
     // time the line needs to carry the rest; a pause (`sleepThrough`) sleeps to its bound; any

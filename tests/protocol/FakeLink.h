@@ -24,6 +24,7 @@ public:
     int SerialInQueCount() override;
     int SerialRead(std::uint8_t* buffer, int count) override;
     int SerialWrite(const std::uint8_t* buffer, int count) override;
+    int ByteTimeUs() override { return byteTimeUs; }
 
     // Bytes waiting now.
     void deliver(const QByteArray& bytes);
@@ -43,6 +44,8 @@ public:
     // Answers each written request after `replyDelayMs` of virtual time (empty: no answer).
     Responder responder;
     int replyDelayMs = 2;
+    // What the link says a byte takes on the line (0: it cannot tell).
+    int byteTimeUs = 0;
 
     // Faults.
     bool connected = true;

@@ -13,6 +13,8 @@ class EventPumpTest : public QObject {
 private slots:
     void bytesAreTakenWithinOneStepOfArriving_data();
     void bytesAreTakenWithinOneStepOfArriving();
+    void anArrivingAnswerIsTakenWhenItsLastByteIsThere_data();
+    void anArrivingAnswerIsTakenWhenItsLastByteIsThere();
     void aWaitEndsExactlyAtItsBound_data();
     void aWaitEndsExactlyAtItsBound();
     void eventsRunThroughoutAWaitAndAPause();
@@ -57,6 +59,51 @@ void EventPumpTest::bytesAreTakenWithinOneStepOfArriving() {
             QVERIFY(link.sleeps.size() <= 3); // one sleep to the arrival, then single steps
         }
     }
+}
+
+// A link that tells its byte time (9600 bit/s): once the answer has begun the wait sleeps while
+// the rest is carried and looks every millisecond when the last byte is due, not a whole step
+// later (the waits of Windows, which look in steps).
+void EventPumpTest::anArrivingAnswerIsTakenWhenItsLastByteIsThere_data() {
+    QTest::addColumn<int>("firstAt");
+    QTest::addColumn<int>("bytes");     // arriving one a byte time apart from firstAt
+    QTest::addColumn<int>("count");     // waited for
+    QTest::addColumn<int>("maxSleeps"); // the wait's sleeps, all told
+    QTest::newRow("a header after the request") << 7 << 4 << 4 << 6;
+    QTest::newRow("a live body, begun before the wait") << 0 << 20 << 20 << 4;
+    QTest::newRow("an answer that stops two short") << 5 << 18 << 20 << 25;
+}
+
+void EventPumpTest::anArrivingAnswerIsTakenWhenItsLastByteIsThere() {
+    QFETCH(int, firstAt);
+    QFETCH(int, bytes);
+    QFETCH(int, count);
+    QFETCH(int, maxSleeps);
+    constexpr int ByteUs = 1041;
+    constexpr int Bound = 60;
+    FakeLink link;
+    link.byteTimeUs = ByteUs;
+    int lastAt = 0;
+    for (int i = 0; i < bytes; ++i) {
+        lastAt = firstAt + (i * ByteUs + 999) / 1000;
+        link.deliverAt(lastAt, QByteArray(1, 'x'));
+    }
+    if (firstAt == 0) {
+        link.advance(1); // two bytes there when the wait starts
+        link.sleeps.clear();
+    }
+    const int start = link.now();
+    int waited = -1;
+    const bool complete = bytes >= count;
+    QCOMPARE(EventPump::waitForBytes(link, count, Bound, &waited), complete);
+    if (complete) {
+        QCOMPARE(start + waited, lastAt); // a look every ms while it is due
+
+    } else {
+        QCOMPARE(waited, Bound);
+    }
+    // Past the moment the rest was due the wait looks in whole steps again (maxSleeps).
+    QVERIFY2(link.sleeps.size() <= maxSleeps, qPrintable(QString::number(link.sleeps.size())));
 }
 
 void EventPumpTest::aWaitEndsExactlyAtItsBound_data() {

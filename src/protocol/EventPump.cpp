@@ -25,6 +25,12 @@ namespace {
 // user would notice, and a few steps apart.
 constexpr int EventsEveryMs = 8;
 
+// How long the line needs for the rest of `count` bytes when `have` are there: the byte seen
+// last may have only just arrived, so one byte time less than the rest's count.
+int restCarryMs(int count, int have, int byteUs) {
+    return std::max(0, count - have - 1) * byteUs / 1000;
+}
+
 QEventLoop::ProcessEventsFlags pumpFlags() {
     return EventPump::inputHeld() ? QEventLoop::ExcludeUserInputEvents : QEventLoop::AllEvents;
 }
@@ -75,7 +81,7 @@ bool EventPump::waitInSteps(int boundMs, const Condition& ready, bool lineOnly, 
     const int byteUs = link != nullptr ? std::max(0, link->ByteTimeUs()) : 0;
     int had = byteUs > 0 ? std::max(0, link->SerialInQueCount()) : 0;
     // When the last byte is due, in ms of `waited`; -1: nothing arriving yet.
-    int dueAt = had > 0 ? waited + std::max(0, count - had - 1) * byteUs / 1000 : -1;
+    int dueAt = had > 0 ? waited + restCarryMs(count, had, byteUs) : -1;
     QElapsedTimer sinceEvents;
     sinceEvents.start();
     while (waited < boundMs) {
@@ -101,18 +107,15 @@ bool EventPump::waitInSteps(int boundMs, const Condition& ready, bool lineOnly, 
         // a pass of the event loop may take longer than a step (under Wine every pass asks the
         // Windows server, a few ms on a busy machine), and bytes that are already there need
         // not wait for it. A virtual clock (tests) processes them every step.
-        if (ready()) {
+        // A wait for bytes looks at the queue once: its count is the condition.
+        const int have = byteUs > 0 ? std::max(0, link->SerialInQueCount()) : 0;
+        if (byteUs > 0 ? have >= count : ready()) {
             return true;
         }
-        if (byteUs > 0) {
-            const int have = std::max(0, link->SerialInQueCount());
-            if (have > had) {
-                // The byte seen last may have only just arrived: the rest takes one byte
-                // time less than its count.
-                dueAt = waited + std::max(0, count - have - 1) * byteUs / 1000;
-            }
-            had = have;
+        if (have > had) {
+            dueAt = waited + restCarryMs(count, have, byteUs);
         }
+        had = have;
         if (sleepHook != nullptr || sinceEvents.elapsed() >= EventsEveryMs) {
             processEvents();
             sinceEvents.restart();
@@ -222,7 +225,7 @@ bool EventPump::waitInLoop(int boundMs, const Condition& ready, SerialLink* link
             // Bytes are arriving: the rest cannot be complete before the line has carried them.
             // Until the last one or two are due the descriptor is not watched: the kernel would
             // wake the sleeping thread for every byte, only to find the count not reached.
-            carryUntil = now + std::max<qint64>(1, qint64(count - have - 1) * byteUs / 1000);
+            carryUntil = now + std::max(1, restCarryMs(count, have, byteUs));
         }
         if (now < carryUntil) {
             // Also a notifier an earlier wait left on (the header's, while the body comes in):

@@ -24,6 +24,8 @@ namespace {
 // How often a wait in steps processes the window's events (real time): well under the 40 ms a
 // user would notice, and a few steps apart.
 constexpr int EventsEveryMs = 8;
+// How much longer they may wait while the last bytes of an answer are due.
+constexpr int ArrivalHoldMs = 2 * EventPump::CheckStepMs;
 
 // How long the line needs for the rest of `count` bytes when `have` are there: the byte seen
 // last may have only just arrived, so one byte time less than the rest's count.
@@ -71,6 +73,16 @@ int EventPump::sleepStep(int ms) {
     return std::max(ms, static_cast<int>(clock.elapsed()));
 }
 
+int EventPump::sleepFine(int us, long long& carryUs) {
+    QElapsedTimer clock;
+    clock.start();
+    sleepMicroseconds(us);
+    carryUs += std::max<long long>(us, clock.nsecsElapsed() / 1000);
+    const int whole = static_cast<int>(carryUs / 1000);
+    carryUs %= 1000;
+    return whole;
+}
+
 bool EventPump::waitInSteps(int boundMs, const Condition& ready, bool lineOnly, int& waited,
                             SerialLink* link, int count) {
     const bool skipQuiet = lineOnly && sleepHook != nullptr && quietHook != nullptr;
@@ -82,6 +94,7 @@ bool EventPump::waitInSteps(int boundMs, const Condition& ready, bool lineOnly, 
     int had = byteUs > 0 ? std::max(0, link->SerialInQueCount()) : 0;
     // When the last byte is due, in ms of `waited`; -1: nothing arriving yet.
     int dueAt = had > 0 ? waited + restCarryMs(count, had, byteUs) : -1;
+    long long fineUs = 0; // real time of the looks shorter than a millisecond, not yet counted
     QElapsedTimer sinceEvents;
     sinceEvents.start();
     while (waited < boundMs) {
@@ -95,14 +108,20 @@ bool EventPump::waitInSteps(int boundMs, const Condition& ready, bool lineOnly, 
             }
         }
         int step = CheckStepMs;
+        bool arriving = false;
         if (dueAt >= 0 && waited < dueAt) {
             // A long answer (a map) is slept through in pieces: the window's events wait for
             // no longer than EventsEveryMs.
             step = std::min(dueAt - waited, EventsEveryMs);
         } else if (dueAt >= 0 && waited < dueAt + CheckStepMs) {
             step = ArrivalStepMs;
+            arriving = true;
         }
-        waited += sleepStep(std::min(step, boundMs - waited));
+        if (arriving && sleepHook == nullptr) {
+            waited += sleepFine(ArrivalStepUs, fineUs);
+        } else {
+            waited += sleepStep(std::min(step, boundMs - waited));
+        }
         // The line is looked at every step, the window's events are processed every few steps:
         // a pass of the event loop may take longer than a step (under Wine every pass asks the
         // Windows server, a few ms on a busy machine), and bytes that are already there need
@@ -116,7 +135,13 @@ bool EventPump::waitInSteps(int boundMs, const Condition& ready, bool lineOnly, 
             dueAt = waited + restCarryMs(count, have, byteUs);
         }
         had = have;
-        if (sleepHook != nullptr || sinceEvents.elapsed() >= EventsEveryMs) {
+        // While the last bytes are due the events wait for the end of the wait (a pass of the
+        // event loop under Wine is longer than a byte), at most ArrivalHoldMs more.
+        const bool lastDue =
+            dueAt >= 0 && waited >= dueAt - CheckStepMs && waited < dueAt + CheckStepMs;
+        const qint64 sinceMs = sinceEvents.elapsed();
+        if (sleepHook != nullptr ||
+            (sinceMs >= EventsEveryMs && (!lastDue || sinceMs >= EventsEveryMs + ArrivalHoldMs))) {
             processEvents();
             sinceEvents.restart();
             if (ready()) {

@@ -28,7 +28,11 @@ public:
 
     // How often a wait looks at a condition that cannot wake it.
     static constexpr int CheckStepMs = 2;
-    // How often a wait in steps looks while the last bytes of an answer are due.
+    // How often a wait in steps looks while the last bytes of an answer are due: every
+    // ArrivalStepUs in real time (a byte takes about 1 ms on the line, so a look every whole
+    // millisecond would find the last one half a millisecond late on average, twice a live
+    // exchange), every ArrivalStepMs on a sleep hook's clock, which counts whole milliseconds.
+    static constexpr int ArrivalStepUs = 250;
     static constexpr int ArrivalStepMs = 1;
 
     // Processes pending events and waits until `ready()` holds or `boundMs` of waiting have
@@ -82,6 +86,11 @@ private:
     static bool sleepsInEventLoop();
     // Sleeps `ms` and returns how long that took: `ms` under a hook, the real time otherwise.
     static int sleepStep(int ms);
+    // Sleeps about `us` microseconds of real time (no hook) and adds how long that took to
+    // `carryUs`; returns the whole milliseconds of the carry, which keeps the rest.
+    static int sleepFine(int us, long long& carryUs);
+    // The system's sleep for less than a millisecond (or the shortest it has).
+    static void sleepMicroseconds(int us);
     // The wait in steps of CheckStepMs (under the hook, or without an event loop).
     // `lineOnly`: the condition changes only with what arrives on the line (or never). A wait
     // for `count` bytes of a `link` that tells its byte time sleeps while they arrive and looks

@@ -3,10 +3,14 @@
 // in-memory link, so no real time passes).
 #include "EventPump.h"
 #include "FakeLink.h"
+#include "SerialLink.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <QtTest>
+
+#include <thread>
 
 class EventPumpTest : public QObject {
     Q_OBJECT
@@ -19,6 +23,8 @@ private slots:
     void aWaitEndsExactlyAtItsBound();
     void eventsRunThroughoutAWaitAndAPause();
     void aClosedPortIsWaitedOutNotMistakenForData();
+    void anAnswerOnARealTimeLineIsTakenOrWaitedOut_data();
+    void anAnswerOnARealTimeLineIsTakenOrWaitedOut();
 };
 
 void EventPumpTest::bytesAreTakenWithinOneStepOfArriving_data() {
@@ -150,6 +156,78 @@ void EventPumpTest::aClosedPortIsWaitedOutNotMistakenForData() {
     link.connected = false; // SerialInQueCount gives -1
     QVERIFY(!EventPump::waitForBytes(link, 1, 48));
     QCOMPARE(link.now(), 48);
+}
+
+namespace {
+
+// A line in real time at 9600 bit/s: byte i is there from firstAtUs + i byte times after the
+// line was made.
+class TimedLink : public SerialLink {
+public:
+    static constexpr int ByteUs = 1041;
+    TimedLink(int firstAtUs, int bytes) : firstAtUs_(firstAtUs), bytes_(bytes) { clock_.start(); }
+    bool SerialConnected() override { return true; }
+    int SerialInQueCount() override {
+        const qint64 sinceFirst = clock_.nsecsElapsed() / 1000 - firstAtUs_;
+        return sinceFirst < 0 ? 0
+                              : static_cast<int>(std::min<qint64>(bytes_, sinceFirst / ByteUs + 1));
+    }
+    int SerialRead(std::uint8_t*, int) override { return 0; }
+    int SerialWrite(const std::uint8_t*, int count) override { return count; }
+    int ByteTimeUs() override { return ByteUs; }
+    // When the last byte came, in ms since the line was made.
+    double lastAtMs() const { return (firstAtUs_ + (bytes_ - 1) * ByteUs) / 1000.0; }
+    double nowMs() const { return clock_.nsecsElapsed() / 1e6; }
+
+private:
+    QElapsedTimer clock_;
+    int firstAtUs_;
+    int bytes_;
+};
+
+} // namespace
+
+// In real time, in a thread without an event loop (the waits of Windows): the looks shorter than
+// a millisecond while the last byte is due still take the whole answer, and still count the
+// time, so an answer that stops short ends the wait at its bound.
+void EventPumpTest::anAnswerOnARealTimeLineIsTakenOrWaitedOut_data() {
+    QTest::addColumn<int>("firstAtUs");
+    QTest::addColumn<int>("bytes");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<bool>("complete");
+    QTest::newRow("a live body arriving") << 3000 << 20 << 20 << true;
+    QTest::newRow("a header, begun before the wait") << -1500 << 4 << 4 << true;
+    QTest::newRow("already there") << -40000 << 20 << 20 << true;
+    QTest::newRow("an answer that stops two short") << 3000 << 18 << 20 << false;
+}
+
+void EventPumpTest::anAnswerOnARealTimeLineIsTakenOrWaitedOut() {
+    QFETCH(int, firstAtUs);
+    QFETCH(int, bytes);
+    QFETCH(int, count);
+    QFETCH(bool, complete);
+    constexpr int Bound = 40;
+    EventPump::setSleepHook(nullptr);
+    TimedLink link(firstAtUs, bytes);
+    bool held = !complete;
+    int waited = -1;
+    double endedMs = 0;
+    std::thread waiter([&] {
+        held = EventPump::waitForBytes(link, count, Bound, &waited);
+        endedMs = link.nowMs();
+    });
+    waiter.join();
+    QCOMPARE(held, complete);
+    if (complete) {
+        QVERIFY(endedMs >= link.lastAtMs());
+        QVERIFY2(waited <= Bound, qPrintable(QString::number(waited)));
+        if (firstAtUs < -TimedLink::ByteUs * bytes) {
+            QCOMPARE(waited, 0);
+        }
+    } else {
+        QVERIFY2(waited >= Bound, qPrintable(QString::number(waited)));
+        QVERIFY(endedMs >= Bound); // the bound is real time: the counted sleeps took it
+    }
 }
 
 QTEST_GUILESS_MAIN(EventPumpTest)

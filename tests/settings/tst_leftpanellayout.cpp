@@ -38,6 +38,8 @@ private slots:
     void captionsOfAKindShareOneReadableFontSize();
     void captionOfAPanelNotYetSizedHasRoomForALongerLanguage();
     void liveValueFontsStayWhateverTheValuesShowAtALayout();
+    void valueBoxesDrawTheirTextInTheirCells_data();
+    void valueBoxesDrawTheirTextInTheirCells();
 };
 
 void LeftPanelLayoutTest::cellSizeFollowsThePanel_data() {
@@ -444,6 +446,44 @@ void LeftPanelLayoutTest::liveValueFontsStayWhateverTheValuesShowAtALayout() {
     for (QWidget* w : live) {
         QVERIFY2(w->font().pointSize() == before[w], qPrintable(w->objectName()));
     }
+}
+
+// The value boxes draw their text, in the font and the cell the layout gives them: a font whose
+// line does not fit the box (on Windows, a fallback font of very tall lines) leaves a box that
+// holds its value but shows nothing. The value panel beside them is the reference.
+void LeftPanelLayoutTest::valueBoxesDrawTheirTextInTheirCells_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("set angle") << "EditKat"
+                               << "8";
+    QTest::newRow("TPS threshold") << "EditTPS"
+                                   << "0.8";
+    QTest::newRow("rise time") << "EditNar"
+                               << "20";
+    QTest::newRow("engine speed panel") << "LabelRpm"
+                                        << "850 rpm";
+}
+
+void LeftPanelLayoutTest::valueBoxesDrawTheirTextInTheirCells() {
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+    Window win;
+    LeftPanelLayout::apply(win.c, win.frame(), true, true);
+    auto* box = win.PanelLeft->findChild<QWidget*>(name);
+    QVERIFY(box != nullptr);
+    if (auto* edit = qobject_cast<QLineEdit*>(box)) {
+        edit->setText(text);
+    } else {
+        static_cast<QLabel*>(box)->setText(text);
+    }
+    const QImage shot = box->grab().toImage();
+    int dark = 0;
+    for (int y = 0; y < shot.height(); ++y) {
+        for (int x = 0; x < shot.width(); ++x) {
+            dark += qGray(shot.pixel(x, y)) < 100 ? 1 : 0;
+        }
+    }
+    QVERIFY2(dark >= 5 * text.size(), qPrintable(QString::number(dark)));
 }
 
 QTEST_MAIN(LeftPanelLayoutTest)

@@ -35,6 +35,8 @@ struct Timing : ProgrammingProgress {
         }
     }
     void replyLogged(const QString&) override {}
+    void transferResumed(int attempt, int, bool) override { resumedAt = attempt; }
+    int resumedAt = 0; // the last attempt begun after an interrupted transfer
 };
 
 } // namespace

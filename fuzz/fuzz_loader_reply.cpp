@@ -16,7 +16,8 @@ namespace {
 
 // The longest one reply may take: the first wait, the rest of its step and two waits of the
 // longest body.
-constexpr int MaxReplyMs = 50 + 16 + 32 + 64 + 112 + 2 * 257 + 16;
+constexpr int MaxReplyMs =
+    50 + 16 + 32 + 64 + 112 + 2 * 257 + 16 + 2 * FirmwareProgrammer::ReplyGraceMs;
 
 struct Quiet : ProgrammingProgress {
     void loaderIdentified(const LoaderIdentity&, int) override {}
@@ -24,6 +25,7 @@ struct Quiet : ProgrammingProgress {
         FUZZ_CHECK(index >= 0 && index < 1024 && seconds >= 0);
     }
     void replyLogged(const QString& line) override { FUZZ_CHECK(line.startsWith("Rx:")); }
+    void transferResumed(int, int, bool) override {}
 };
 
 int fixedRandom(int bound) {

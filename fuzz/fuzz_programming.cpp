@@ -18,7 +18,9 @@
 namespace {
 
 // The most one request (or block frame) can cost: the longest reply plus the loader switch.
-constexpr int MaxPerWriteMs = 100 + 50 + 16 + 32 + 64 + 112 + 2 * 257 + 16;
+// (a late reply is waited for a grace longer, and a resumed transfer first lets the line settle)
+constexpr int MaxPerWriteMs =
+    100 + 100 + 50 + 16 + 32 + 64 + 112 + 2 * 257 + 16 + 2 * FirmwareProgrammer::ReplyGraceMs;
 
 struct Quiet : ProgrammingProgress {
     int announced = -1;
@@ -27,6 +29,7 @@ struct Quiet : ProgrammingProgress {
         FUZZ_CHECK(index >= 0 && index < 1024 && seconds >= 0);
     }
     void replyLogged(const QString&) override {}
+    void transferResumed(int, int, bool) override {}
 };
 
 int fixedRandom(int bound) {

@@ -14,6 +14,8 @@ FaultInjector::Plan FaultInjector::plan(quint8 requestCmd) {
     Plan p;
     for (Active& a : faults_) {
         const SimFault& f = a.fault;
+        if (f.atBlock >= 0)
+            continue; // planBlock's
         if (f.onlyCommand >= 0 && (f.onlyCommand & 0xFE) != (requestCmd & 0xFE))
             continue;
         ++a.matched;
@@ -28,30 +30,53 @@ FaultInjector::Plan FaultInjector::plan(quint8 requestCmd) {
         }
         if (f.everyNth > 1 && a.matched % quint64(f.everyNth) != 0)
             continue;
-        switch (f.kind) {
-        case SimFault::Late:
-            p.lateMs += f.arg > 0 ? f.arg : 100;
-            break;
-        case SimFault::BadChecksum:
-            p.badChecksum = true;
-            break;
-        case SimFault::Garbage:
-            p.garbage += f.arg > 0 ? f.arg : 3;
-            break;
-        case SimFault::Truncated:
-            p.truncate = f.arg > 0 ? f.arg : -1;
-            break;
-        case SimFault::WrongStart:
-            p.wrongStart = true;
-            break;
-        case SimFault::HangUp:
-            p.hangUp = true;
-            break;
-        case SimFault::Silence:
-            break;
-        }
+        apply(f, p);
     }
     return p;
+}
+
+void FaultInjector::planBlock(int block, Plan& p) {
+    for (Active& a : faults_) {
+        if (a.fault.atBlock != block || a.matched > 0)
+            continue;
+        ++a.matched;
+        if (a.fault.kind == SimFault::Silence)
+            p.silence = true;
+        else
+            apply(a.fault, p);
+    }
+}
+
+void FaultInjector::apply(const SimFault& f, Plan& p) {
+    constexpr int DefaultStallMs = 150;
+    switch (f.kind) {
+    case SimFault::Late:
+        p.lateMs += f.arg > 0 ? f.arg : 100;
+        break;
+    case SimFault::BadChecksum:
+        p.badChecksum = true;
+        break;
+    case SimFault::Garbage:
+        p.garbage += f.arg > 0 ? f.arg : 3;
+        break;
+    case SimFault::Truncated:
+        p.truncate = f.arg > 0 ? f.arg : -1;
+        break;
+    case SimFault::WrongStart:
+        p.wrongStart = true;
+        break;
+    case SimFault::HangUp:
+        p.hangUp = true;
+        break;
+    case SimFault::Stall:
+        p.stallMs += f.arg > 0 ? f.arg : DefaultStallMs;
+        break;
+    case SimFault::Split:
+        p.splitMs += f.arg > 0 ? f.arg : DefaultStallMs;
+        break;
+    case SimFault::Silence:
+        break;
+    }
 }
 
 QByteArray FaultInjector::shape(const Plan& p, const QByteArray& answer) {

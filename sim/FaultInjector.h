@@ -16,6 +16,8 @@ public:
         int garbage = 0;
         int truncate = 0; // bytes cut; -1 = half the body
         bool wrongStart = false;
+        int stallMs = 0; // still before the answer
+        int splitMs = 0; // still after the answer's first 4 bytes
     };
 
     void add(const SimFault& fault);
@@ -23,6 +25,9 @@ public:
     bool empty() const { return faults_.empty(); }
 
     Plan plan(quint8 requestCmd); // counts the request against every fault's filter
+    // Adds the faults aimed at the loader's request for `block` that have not hit yet (each
+    // hits the first time only, so that a resumed transfer passes it).
+    void planBlock(int block, Plan& plan);
     static QByteArray shape(const Plan& plan, const QByteArray& answer);
 
 private:
@@ -30,5 +35,6 @@ private:
         SimFault fault;
         quint64 matched = 0;
     };
+    static void apply(const SimFault& f, Plan& p);
     std::vector<Active> faults_;
 };

@@ -34,10 +34,12 @@ constexpr Spec kOptions[] = {
     {"loader-marker", "N", "Znacznik byte reported by the boot loader (default 0)."},
     {"fail-update", nullptr, "Stay in the boot loader after a firmware transfer."},
     {"image-out", "FILE", "Write the received firmware image to FILE when a transfer ends."},
-    {"fault", "NAME[:ARG][@CMD][/N]",
+    {"fault", "NAME[:ARG][@CMD|@blockN][/N]",
      "Inject a fault (repeatable). NAME: silence[:after N requests], late:MS, checksum, "
-     "garbage[:BYTES], truncate[:BYTES], start, hangup. @CMD limits it to one request code "
-     "(e.g. @0x50), /N to every N-th answer."},
+     "garbage[:BYTES], truncate[:BYTES], start, hangup, stall:MS (stand still before the "
+     "answer), split:MS (stand still after its first 4 bytes). @CMD limits it to one request "
+     "code (e.g. @0x50), /N to every N-th answer; @blockN aims it at the boot loader's first "
+     "request for block N (e.g. stall:2000@block100)."},
     {"no-pacing", nullptr, "Do not pace the line at 9600 bit/s."},
     {"latency", "MS", "Reply latency in milliseconds (default 2)."},
     {"flash-ms", "MS", "Boot loader flash-write time per block in milliseconds (default 5)."},

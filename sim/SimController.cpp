@@ -32,8 +32,10 @@ struct SimController::Impl {
     void run();
     bool serve(const ReceivedFrame& frame); // false: stop serving
     bool waitUntil(Clock::time_point t);    // false: asked to stop
-    // Calls beforeLast just before the last byte goes out.
-    bool writePaced(const QByteArray& bytes, const std::function<void()>& beforeLast);
+    // Calls beforeLast just before the last byte goes out; with holdAfter > 0, stands still
+    // for `hold` after that many bytes.
+    bool writePaced(const QByteArray& bytes, const std::function<void()>& beforeLast,
+                    int holdAfter = -1, Clock::duration hold = {});
     void markServed(bool answered);
     void log(const char* dir, const QByteArray& bytes);
     void hangUp();
@@ -173,6 +175,9 @@ bool SimController::Impl::serve(const ReceivedFrame& frame) {
             if (inLoader) {
                 const BootLoader::Reply r = loader.handle(frame);
                 answer = r.answer;
+                // A block request: 55 06 54 01 status key key block-hi block-lo sum.
+                if (answer.size() == 10 && quint8(answer[2]) == 0x54 && answer[3] == 1)
+                    faults.planBlock(quint8(answer[7]) << 8 | quint8(answer[8]), plan);
                 delayMs += r.extraDelayMs;
                 if (r.imageComplete) {
                     imageDone = true;
@@ -206,8 +211,11 @@ bool SimController::Impl::serve(const ReceivedFrame& frame) {
     }
     const QByteArray out = FaultInjector::shape(plan, answer);
     // Counted before the last byte leaves, so whoever has read a whole answer sees it counted.
-    const bool ok = waitUntil(Clock::now() + std::chrono::milliseconds(delayMs + plan.lateMs)) &&
-                    writePaced(out, [this] { markServed(true); });
+    const bool ok =
+        waitUntil(Clock::now() + std::chrono::milliseconds(delayMs + plan.lateMs + plan.stallMs)) &&
+        writePaced(
+            out, [this] { markServed(true); }, plan.splitMs > 0 ? 4 : -1,
+            std::chrono::milliseconds(plan.splitMs));
     if (ok)
         log("Tx", out);
     return ok;
@@ -226,8 +234,14 @@ bool SimController::Impl::waitUntil(Clock::time_point t) {
 }
 
 bool SimController::Impl::writePaced(const QByteArray& bytes,
-                                     const std::function<void()>& beforeLast) {
+                                     const std::function<void()>& beforeLast, int holdAfter,
+                                     Clock::duration hold) {
     const int last = int(bytes.size()) - 1;
+    if (holdAfter > 0 && holdAfter <= last) {
+        // The answer begun, then the simulator stands still, then the rest goes out.
+        return writePaced(bytes.left(holdAfter), [] {}, -1, {}) && waitUntil(Clock::now() + hold) &&
+               writePaced(bytes.mid(holdAfter), beforeLast, -1, {});
+    }
     if (byteTime.count() == 0) {
         line->write(bytes.constData(), last);
         beforeLast();

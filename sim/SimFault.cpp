@@ -9,7 +9,8 @@ constexpr Name kNames[] = {
     {"silence", SimFault::Silence},      {"late", SimFault::Late},
     {"checksum", SimFault::BadChecksum}, {"garbage", SimFault::Garbage},
     {"truncate", SimFault::Truncated},   {"start", SimFault::WrongStart},
-    {"hangup", SimFault::HangUp},
+    {"hangup", SimFault::HangUp},        {"stall", SimFault::Stall},
+    {"split", SimFault::Split},
 };
 
 bool toInt(const QString& s, int* out) {
@@ -44,8 +45,13 @@ std::optional<SimFault> SimFault::parse(const QString& text, QString* error) {
     }
     const int at = rest.indexOf(QLatin1Char('@'));
     if (at >= 0) {
-        if (!toInt(rest.mid(at + 1), &f.onlyCommand) || f.onlyCommand > 0xFF)
+        const QString what = rest.mid(at + 1).trimmed();
+        if (what.startsWith(QLatin1String("block"), Qt::CaseInsensitive)) {
+            if (!toInt(what.mid(5), &f.atBlock) || f.atBlock > 1023)
+                return fail(QStringLiteral("bad block number in \"%1\"").arg(text));
+        } else if (!toInt(what, &f.onlyCommand) || f.onlyCommand > 0xFF) {
             return fail(QStringLiteral("bad request code in \"%1\"").arg(text));
+        }
         rest.truncate(at);
     }
     const int colon = rest.indexOf(QLatin1Char(':'));

@@ -65,6 +65,7 @@ private:
     void loaderIdentified(const LoaderIdentity& loader, int blockCount) override;
     void blockRequested(int blockIndex, int blockCount, int remainingSeconds) override;
     void replyLogged(const QString& line) override;
+    void transferResumed(int attempt, int attempts, bool silent) override;
 
     void startWhenIdle();
     bool imageInstalled(const QTreeWidgetItem* item) const;
@@ -77,6 +78,7 @@ private:
     FirmwareProgrammer programmer_;
     bool running_ = false;
     bool startQueued_ = false;
+    QString attempt_; // "Attempt 2 of 3" once a transfer was resumed, before the remaining time
     int pictureCode_ = -1;
     QPointer<QWidget> paintBox_;
 };

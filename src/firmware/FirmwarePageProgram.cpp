@@ -94,6 +94,7 @@ void FirmwarePage::ProgramFirmware() {
     }
 
     host_.stopPolling();
+    attempt_.clear();
     ProgramResult result = ProgramResult::NoListen;
     if (SerialLink* link = host_.link()) {
         const std::uint32_t catalogueFor = w_.TreeView1->property("Tag").toUInt();
@@ -130,8 +131,18 @@ void FirmwarePage::loaderIdentified(const LoaderIdentity&, int blockCount) {
 
 void FirmwarePage::blockRequested(int blockIndex, int, int remainingSeconds) {
     formUpg_->ProgressBar2->setValue(std::min(blockIndex, formUpg_->ProgressBar2->maximum()));
-    formUpg_->Label1->setText(host_.langText(903) + QString::number(remainingSeconds) +
+    formUpg_->Label1->setText(attempt_ + host_.langText(903) + QString::number(remainingSeconds) +
                               QStringLiteral(" s"));
+}
+
+// The transfer starts again from the listen request: the window says which attempt runs (the
+// bar goes back to the start once the loader has answered again).
+void FirmwarePage::transferResumed(int attempt, int attempts, bool silent) {
+    const QString what = host_.langText(905).arg(attempt).arg(attempts);
+    attempt_ = what + QStringLiteral("   ");
+    formUpg_->Label1->setText(what);
+    w_.RichEdit1->append(
+        QStringLiteral("%1 (%2)").arg(what, host_.langText(silent ? 906 : 907).trimmed()));
 }
 
 void FirmwarePage::replyLogged(const QString& line) {

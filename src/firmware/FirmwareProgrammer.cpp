@@ -16,6 +16,7 @@ namespace {
 
 constexpr int EntryWait = 50;         // once, before the first look at the line
 constexpr int LoaderSwitchWait = 100; // the controller restarts into its loader
+constexpr int ResumeSettleWait = 100; // before a resumed transfer: the line falls quiet
 constexpr int HeaderBytes = 3;
 constexpr int MaxBlocks = 1024;
 
@@ -77,19 +78,82 @@ int FirmwareProgrammer::RemainingSeconds(int remainingBlocks) const {
 
 ProgramResult FirmwareProgrammer::Program(ControllerMirror& m, SerialLink& link,
                                           const FitCheck& fits, ProgrammingProgress& progress) {
+    Attempt = 1;
+    SendRequest(m, link, CMD_SERVICE, 2, SERVICE_LOADER, SERVICE_LOADER);
+    EventPump::pause(LoaderSwitchWait);
+    ProgramResult result = FromListen(m, link, fits, progress, false);
+    const bool transferBegun = result == ProgramResult::Success ||
+                               result == ProgramResult::TransferNoReply ||
+                               result == ProgramResult::TransferFailed;
+    if (transferBegun) {
+        // A transfer broken by silence or a damaged reply is resumed; a refusal is not.
+        ProgramResult interrupted = result;
+        bool damaged = LastReplyDamaged;
+        // A port that is gone (an unplugged adapter) carries no second attempt.
+        while (Attempt < Attempts && link.SerialConnected() &&
+               (interrupted == ProgramResult::TransferNoReply || damaged)) {
+            ++Attempt;
+            progress.transferResumed(Attempt, Attempts, !damaged);
+            // What a late loader still sends belongs to the broken attempt.
+            EventPump::pause(ResumeSettleWait);
+            DrainInput(m, link);
+            const ProgramResult again = FromListen(m, link, fits, progress, true);
+            if (again == ProgramResult::Success) {
+                interrupted = again;
+                damaged = false;
+                break;
+            }
+            if (again == ProgramResult::TransferNoReply || again == ProgramResult::TransferFailed) {
+                interrupted = again;
+                damaged = LastReplyDamaged;
+                continue;
+            }
+            // Before its transfer: a silent or garbled loader may still come back; the
+            // application answering, or another loader, ends the run.
+            const bool loaderLost =
+                (again == ProgramResult::NoListen && !LastReplyDamaged && lastListenAnswered_) ||
+                again == ProgramResult::WrongController;
+            if (loaderLost) {
+                break;
+            }
+        }
+        result = interrupted;
+        LastReplyDamaged = damaged;
+        // The loader is told that the transfer is over once, whatever its outcome.
+        SendRequest(m, link, CMD_SERVICE, 2, SERVICE_CLOSE, SERVICE_CLOSE);
+    }
+    return result;
+}
+
+ProgramResult FirmwareProgrammer::FromListen(ControllerMirror& m, SerialLink& link,
+                                             const FitCheck& fits, ProgrammingProgress& progress,
+                                             bool resuming) {
     BlocksServed = 0;
     firstTimedBlock_ = -1;
     rateClock_.invalidate();
+    lastReply_ = -1;
+    lastListenAnswered_ = false;
+    const LoaderIdentity before = Loader;
 
-    SendRequest(m, link, CMD_SERVICE, 2, SERVICE_LOADER, SERVICE_LOADER);
-    EventPump::pause(LoaderSwitchWait);
+    // A resumed transfer begins while the broken one's replies may still come (a loader that
+    // stood still answers the block frame it had): block requests before the new start
+    // request are read and dropped, not served.
+    staleDropped_ = resuming;
+    const auto readSkippingStale = [&] {
+        int r = ReadLoaderReply(m, link, progress);
+        for (int stale = 0; resuming && r == 1 && lastReply_ == CMD_SERVICE && stale < 4; ++stale) {
+            r = ReadLoaderReply(m, link, progress);
+        }
+        return r;
+    };
     SendRequest(m, link, CMD_LIVE);
-    if (ReadLoaderReply(m, link, progress) != 0) {
+    if (readSkippingStale() != 0) {
+        lastListenAnswered_ = lastReply_ >= 0; // a whole reply of another kind came
         return ProgramResult::NoListen;
     }
 
     SendRequest(m, link, CMD_IDENTITY);
-    int identity = ReadLoaderReply(m, link, progress);
+    int identity = readSkippingStale();
     if (identity == 0 && lastReply_ != CMD_IDENTITY) {
         identity = 1; // an answer of another kind: no identity, nothing to announce
     }
@@ -97,20 +161,26 @@ ProgramResult FirmwareProgrammer::Program(ControllerMirror& m, SerialLink& link,
         return ProgramResult::BadIdentity;
     }
     if (identity == 2) {
+        if (resuming && lastReply_ == CMD_IDENTITY && !LastReplyDamaged) {
+            return ProgramResult::WrongController; // another loader version answers now
+        }
         return ProgramResult::UnsupportedLoader;
+    }
+    if (resuming && (Loader.deviceId != before.deviceId || Loader.base != before.base)) {
+        return ProgramResult::WrongController; // not the controller the transfer began on
     }
     if (fits && !fits(Loader)) {
         return ProgramResult::WrongController;
     }
 
     // BlockIndex equals BlockCount here: the count is announced.
+    staleDropped_ = false;
     SendRequest(m, link, CMD_SERVICE, 5, 0, 0, 0, static_cast<std::uint8_t>(BlockIndex >> 8),
                 static_cast<std::uint8_t>(BlockIndex & 0xFF));
     int transfer = ReadLoaderReply(m, link, progress);
     if (transfer == 0 && lastReply_ != CMD_SERVICE) {
         transfer = 1; // only the loader's final block request ends a transfer well
     }
-    SendRequest(m, link, CMD_SERVICE, 2, SERVICE_CLOSE, SERVICE_CLOSE);
     if (transfer == 0) {
         return ProgramResult::Success;
     }
@@ -124,8 +194,10 @@ int FirmwareProgrammer::ReadLoaderReply(ControllerMirror& m, SerialLink& link,
         LastReplyDamaged = false;
         // Acts on a reply as soon as it is there; the bounds are only when to give up.
         int waited = 0;
-        const bool arrived =
-            EventPump::waitForBytes(link, 4, first ? FirstReplyBound : NextReplyBound, &waited);
+        // A reply not begun within its window is waited for a grace longer: the loader is
+        // late, not gone, until then.
+        const int window = first ? FirstReplyBound : NextReplyBound;
+        const bool arrived = EventPump::waitForBytes(link, 4, window + ReplyGraceMs, &waited);
         const int bodyAllowance = restOfStep(waited, first);
         first = false;
         if (!arrived) {
@@ -142,7 +214,8 @@ int FirmwareProgrammer::ReadLoaderReply(ControllerMirror& m, SerialLink& link,
             return 2;
         }
         const int body = ControllerFrame::bodyLength(header[1], header[2]);
-        if (!EventPump::waitForBytes(link, body, bodyAllowance + 2 * body) ||
+        // The rest of a begun reply likewise: due within its two waits, taken a grace later.
+        if (!EventPump::waitForBytes(link, body, bodyAllowance + 2 * body + ReplyGraceMs) ||
             link.SerialRead(m.RxBuffer.data(), body) != body) {
             return 2;
         }
@@ -182,7 +255,7 @@ int FirmwareProgrammer::ReadLoaderReply(ControllerMirror& m, SerialLink& link,
             progress.loaderIdentified(Loader, BlockCount);
             return 0;
         case CMD_SERVICE: {
-            if (d[0] != 0x01) {
+            if (d[0] != 0x01 || staleDropped_) {
                 return 1;
             }
             m.LinkCounter = 0;

@@ -25,6 +25,14 @@ class SerialLink;
 // The controller is switched to its loader (54 33 33), the loader must answer the listen
 // request and report version 1.03, the block count is announced and every block the loader asks
 // for is served; the closing request 54 02 02 follows every transfer.
+//
+// A late loader is waited for: a reply due within the fixed windows may come up to
+// ReplyGraceMs after its window (a stalled USB adapter, a busy PC), and the rest of a reply
+// that has begun as long after its own. A transfer interrupted by silence or a damaged reply starts
+// again from the listen request (the loader keeps waiting in its loader mode), up to Attempts in
+// all; only the last attempt's failure is the run's outcome. A listen request answered by the
+// application (the controller left its loader, its engine may run) or an identity that changed
+// ends the run at once.
 enum class ProgramResult {
     Success = 0,
     NoListen = 1,          // no valid empty answer to the listen request
@@ -42,6 +50,12 @@ public:
     static constexpr int SupportedLoader = 103;
     // Before any block has been timed the remaining time assumes this rate.
     static constexpr double AssumedBlocksPerSecond = 22.0;
+    // How long a reply may be late beyond its fixed window before the loader counts as silent
+    // (the rest of a begun reply likewise). The stalls seen on PCs and virtual machines (a USB
+    // adapter's latency, a descheduled process) last up to about 150 ms.
+    static constexpr int ReplyGraceMs = 1000;
+    // Transfers in all: the first and the resumed ones.
+    static constexpr int Attempts = 3;
 
     FirmwareProgrammer();
 
@@ -78,6 +92,7 @@ public:
     std::uint8_t LoaderStatus = 0;
     LoaderIdentity Loader;
     int BlocksServed = 0; // block frames written in the last transfer
+    int Attempt = 0;      // the attempt the last run ended in (1 .. Attempts)
     // The last reply that settled ReadLoaderReply came, but damaged: not starting with 0x55, cut
     // short or with a wrong checksum (false for silence, a refusal or another loader version).
     // The window's boxes do not tell these apart; orvex-flash does.
@@ -87,13 +102,20 @@ public:
     int (*RandomSource)(int bound) = nullptr;
 
 private:
+    // From the listen request to the end of the transfer (the closing request is the caller's).
+    // `resuming`: the loader must be the one identified by the first attempt.
+    ProgramResult FromListen(ControllerMirror& mirror, SerialLink& link, const FitCheck& fits,
+                             ProgrammingProgress& progress, bool resuming);
     void ServeBlockRequest(ControllerMirror& mirror, SerialLink& link);
     int random(int bound) const;
 
     QElapsedTimer rateClock_;
     int firstTimedBlock_ = -1;
-    int lastReply_ = -1; // command of the last reply read whole
+    int lastReply_ = -1;              // command of the last reply read whole
+    bool lastListenAnswered_ = false; // the listen request got a whole reply of another kind
+    bool staleDropped_ = false;       // block requests are the broken attempt's: not served
 };
 
-// The fixed waits: the reply to a request must start within 50 + 16 + 32 + 64 ms (within
-// 16 + 32 + 64 ms of a block frame), its body within two waits of its length in ms.
+// The fixed waits: the reply to a request is due within 50 + 16 + 32 + 64 ms (within
+// 16 + 32 + 64 ms of a block frame), its body within two waits of its length in ms; each is
+// given up on ReplyGraceMs after it was due.

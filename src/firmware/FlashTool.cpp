@@ -82,6 +82,15 @@ public:
             print(out_, line + QLatin1Char('\n'));
         }
     }
+    void transferResumed(int attempt, int attempts, bool silent) override {
+        endBar();
+        print(out_, QStringLiteral("The transfer was interrupted (%1); attempt %2 of %3, from the "
+                                   "listen request\n")
+                        .arg(silent ? QStringLiteral("the boot loader fell silent")
+                                    : QStringLiteral("a reply of the boot loader came damaged"))
+                        .arg(attempt)
+                        .arg(attempts));
+    }
     void endBar() {
         if (barShown_) {
             print(out_, QStringLiteral("\n"));
@@ -318,8 +327,15 @@ int Run(const QStringList& arguments, std::FILE* out, std::FILE* err, std::FILE*
     // (and some adapters) drop what is still in transit when it is closed.
     EventPump::sleepBlocking(ClosingGraceMs);
     const Result res = describe(r, programmer.LastReplyDamaged);
-    print(r == ProgramResult::Success ? out : err,
-          QString::fromLatin1(res.words) + QLatin1Char('\n'));
+    QString words = QString::fromLatin1(res.words);
+    if (programmer.Attempt > 1) {
+        words += r == ProgramResult::Success
+                     ? QStringLiteral(" (attempt %1 of %2)")
+                           .arg(programmer.Attempt)
+                           .arg(FirmwareProgrammer::Attempts)
+                     : QStringLiteral(" (%1 attempts)").arg(programmer.Attempt);
+    }
+    print(r == ProgramResult::Success ? out : err, words + QLatin1Char('\n'));
     return res.code;
 }
 

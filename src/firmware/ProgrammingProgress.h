@@ -23,4 +23,7 @@ public:
     virtual void blockRequested(int blockIndex, int blockCount, int remainingSeconds) = 0;
     // One "Rx:" line per loader reply.
     virtual void replyLogged(const QString& line) = 0;
+    // The transfer was interrupted (`silent`: the loader fell silent, else a reply came damaged)
+    // and starts again from the listen request as attempt `attempt` of `attempts`.
+    virtual void transferResumed(int attempt, int attempts, bool silent) = 0;
 };

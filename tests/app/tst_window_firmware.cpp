@@ -60,8 +60,9 @@ private:
         w->Serial1->SetOpenErrorPresenter([](const QString&, const QString&) {});
         w->ErrorBox = [this](const QString& text) { errorBoxes << text; };
         page().AskYesNo = [this](const QString&, const QString&) {
-            if (!fault.isEmpty())
+            if (!fault.isEmpty()) // once: a second question (no backup yet) adds no second fault
                 sim->setFault(*SimFault::parse(fault));
+            fault.clear();
             backupsAtYes = backups();
             return startAnswer;
         };
@@ -188,6 +189,27 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(w->windowTitle().contains("KOLVA-VX-01"), 5000);
         QTRY_COMPARE(w->Mirror.SettingIndex, -1);
         QCOMPARE(errorBoxes.size(), 1);
+    }
+
+    // The loader stands still longer than the grace: the transfer starts again by itself, the
+    // progress window and the log say which attempt runs, and only success is shown.
+    void aStalledTransferIsResumedAndSucceeds() {
+        start({});
+        QTRY_COMPARE_WITH_TIMEOUT(w->Mirror.SettingIndex, -1, 5000);
+        w->ZakladkaParamClick(w->ZakladkaProg);
+        fault = "stall:1500@block300";
+        writeFirstGroupVersion2();
+        QTRY_COMPARE_WITH_TIMEOUT(shown.size(), 1, 60000);
+        QCOMPARE(shown[0].icon, QMessageBox::Information);
+        QCOMPARE(shown[0].text, w->LangText(911));
+        QCOMPARE(shown[0].progressLabel, QStringLiteral("Próba 2 z 3   Czas do zakończenia : 0 s"));
+        QVERIFY2(
+            w->RichEdit1->toPlainText().contains("Próba 2 z 3 (bootloader przestał odpowiadać)"),
+            qPrintable(w->RichEdit1->toPlainText().left(400)));
+        QCOMPARE(page().Programmer().Attempt, 2);
+        QCOMPARE(sim->receivedImage(), expectedAtLoader(1320));
+        QCOMPARE(sim->completedTransfers(), 1);
+        QTRY_VERIFY(!sim->inLoader());
     }
 
     void aFaultMidTransferEndsInItsBoxAndPollingResumes_data() {

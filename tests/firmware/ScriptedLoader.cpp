@@ -1,5 +1,7 @@
 #include "ScriptedLoader.h"
 
+#include <algorithm>
+
 QByteArray ScriptedLoader::frame(int cmd, const QByteArray& data) {
     QByteArray f;
     f.append(char(0x55));
@@ -23,12 +25,19 @@ QByteArray ScriptedLoader::blockRequest(quint8 status, int block) {
     d.append(char(block >> 8));
     d.append(char(block & 0xFF));
     QByteArray f = frame(0x54, d);
-    if (block == badChecksumAtBlock)
+    if (block == badChecksumAtBlock && faultsLeft != 0) {
         f[f.size() - 1] = char(f[f.size() - 1] + 1);
+        faultsLeft = std::max(-1, faultsLeft - 1);
+    }
+    if (block == lateAtBlock) {
+        replyDelayMs = lateMs;
+        lateAtBlock = -1;
+    }
     return f;
 }
 
 QByteArray ScriptedLoader::answer(const QByteArray& r) {
+    replyDelayMs = 2;
     const QByteArray data = r.mid(3, r.size() - 4);
     if (r.size() >= 3 && quint8(r[2]) == 0x50)
         return listenAnswer;
@@ -58,8 +67,10 @@ QByteArray ScriptedLoader::answer(const QByteArray& r) {
         ++next_;
         if (next_ >= announced)
             return blockRequest(endStatus, endBlock >= 0 ? endBlock : next_);
-        if (silentFromBlock >= 0 && next_ >= silentFromBlock)
+        if (silentFromBlock >= 0 && next_ >= silentFromBlock && faultsLeft != 0) {
+            faultsLeft = std::max(-1, faultsLeft - 1);
             return {};
+        }
         return blockRequest(serveStatus, next_);
     }
     return {};

@@ -15,7 +15,11 @@ struct ScriptedLoader {
     int badChecksumAtBlock = -1; // the request for this block has a wrong checksum
     quint8 serveStatus = 0x03;
     quint8 endStatus = 0x07;
-    int endBlock = -1; // block number of the final request, -1: the count
+    int endBlock = -1;    // block number of the final request, -1: the count
+    int faultsLeft = -1;  // how often the two block faults above hit; -1: every time
+    int lateAtBlock = -1; // the first request for this block comes lateMs later than others
+    int lateMs = 0;
+    int replyDelayMs = 2; // the delay of the answer just made (a test hands it to the link)
 
     // What the PC sent.
     int announced = -1;

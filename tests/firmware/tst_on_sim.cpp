@@ -29,6 +29,8 @@ struct Quiet : ProgrammingProgress {
     void loaderIdentified(const LoaderIdentity&, int) override {}
     void blockRequested(int, int, int) override { ++blocks; }
     void replyLogged(const QString&) override {}
+    void transferResumed(int attempt, int, bool) override { resumedAt = attempt; }
+    int resumedAt = 0; // the last attempt begun after an interrupted transfer
 };
 
 // What the loader must hold after a transfer of `image` with a base of 0x0100: the image, then
@@ -129,7 +131,9 @@ void OnSimTest::aFaultMidTransferEndsInItsOutcome() {
     Quiet progress;
     QCOMPARE(p.Program(*mirror, serial, {}, progress), result);
     QVERIFY(progress.blocks > 100);
-    QVERIFY(progress.blocks < 584);
+    // The fault hits every attempt: the transfer was started again twice, then given up.
+    QCOMPARE(p.Attempt, 3);
+    QCOMPARE(progress.resumedAt, 3);
     QCOMPARE(sim.completedTransfers(), 0);
     QVERIFY(sim.inLoader()); // an unfinished transfer leaves the controller in its loader
 }
@@ -184,7 +188,10 @@ void OnSimTest::orvexFlashRecoversALoaderAndReportsEachFailure() {
     sim.setFault(*SimFault::parse("silence:200"));
     r = runFlash({"--device", dev, "--id", "1320", "--yes"}, dir.path());
     QCOMPARE(r.exitCode, 15);
-    QVERIFY(r.err.contains("fell silent"));
+    QVERIFY2(r.err.contains("fell silent). (3 attempts)") &&
+                 r.out.contains("attempt 2 of 3, from the listen request") &&
+                 r.out.contains("attempt 3 of 3"),
+             qPrintable(r.out + r.err));
     sim.clearFaults();
     QTRY_VERIFY(sim.inLoader());
     sim.setFault(*SimFault::parse("checksum@0x52"));

@@ -32,6 +32,13 @@ struct Recorder : ProgrammingProgress {
         remaining << seconds;
     }
     void replyLogged(const QString& line) override { lines << line; }
+    void transferResumed(int attempt, int attempts, bool silent) override {
+        resumed << QStringLiteral("%1/%2 %3")
+                       .arg(attempt)
+                       .arg(attempts)
+                       .arg(silent ? "silent" : "damaged");
+    }
+    QStringList resumed;
 };
 
 // The inverse of the scrambling, written from the frame rules: undo the two exchanges, then
@@ -55,7 +62,11 @@ struct Run {
     FirmwareProgrammer programmer;
     Recorder progress;
     Run() {
-        link.responder = [this](const QByteArray& r) { return loader.answer(r); };
+        link.responder = [this](const QByteArray& r) {
+            const QByteArray a = loader.answer(r);
+            link.replyDelayMs = loader.replyDelayMs;
+            return a;
+        };
         programmer.LoadImage(GeneratedImages::Image(1320));
     }
     ProgramResult go(FirmwareProgrammer::FitCheck fits = {}) {
@@ -82,6 +93,8 @@ private slots:
     void replyWindowsAreKeptExactly();
     void aBodyStillArrivingGetsTheRestOfItsHeaderStep_data();
     void aBodyStillArrivingGetsTheRestOfItsHeaderStep();
+    void anInterruptedTransferStartsAgainFromTheListenRequest_data();
+    void anInterruptedTransferStartsAgainFromTheListenRequest();
 };
 
 void ProgrammerTest::labelsGiveImageIdAndSignalCode_data() {
@@ -291,10 +304,12 @@ void ProgrammerTest::blocksBeyondTheImageAreZeros() {
 void ProgrammerTest::replyWindowsAreKeptExactly_data() {
     QTest::addColumn<int>("delay");
     QTest::addColumn<ProgramResult>("result");
-    // Listen and identity: 50 + 16 + 32 + 64 ms; the reply is scheduled after the request.
+    // Listen and identity: due within 50 + 16 + 32 + 64 ms, then a grace of 1000 ms; the reply
+    // is scheduled after the request.
     QTest::newRow("at once") << 0 << ProgramResult::Success;
-    QTest::newRow("last moment") << 162 << ProgramResult::Success;
-    QTest::newRow("one millisecond late") << 163 << ProgramResult::NoListen;
+    QTest::newRow("end of the window") << 162 << ProgramResult::Success;
+    QTest::newRow("late, end of the grace") << 1162 << ProgramResult::Success;
+    QTest::newRow("one millisecond later") << 1163 << ProgramResult::NoListen;
 }
 
 void ProgrammerTest::replyWindowsAreKeptExactly() {
@@ -309,23 +324,32 @@ void ProgrammerTest::replyWindowsAreKeptExactly() {
     };
     QCOMPARE(run.go(), result);
     if (result == ProgramResult::Success) {
+        // After a block frame: 16 + 32 + 64 ms and the grace.
         run.link.responder = [&run](const QByteArray& r) {
-            run.link.replyDelayMs = r.size() == 23 ? 113 : 2;
+            run.link.replyDelayMs = r.size() == 23 ? 1112 : 2;
+            return run.loader.answer(r);
+        };
+        QCOMPARE(run.go(), ProgramResult::Success);
+        QCOMPARE(run.programmer.Attempt, 1);
+        run.link.responder = [&run](const QByteArray& r) {
+            run.link.replyDelayMs = r.size() == 23 ? 1113 : 2;
             return run.loader.answer(r);
         };
         QCOMPARE(run.go(), ProgramResult::TransferNoReply);
+        QCOMPARE(run.programmer.Attempt, 3);
     }
 }
 
 void ProgrammerTest::aBodyStillArrivingGetsTheRestOfItsHeaderStep_data() {
     QTest::addColumn<int>("bodyAt");
     QTest::addColumn<int>("result");
-    // The header comes at 60 ms, inside the step that ends at 66 ms: the 7-byte body may take
-    // the 6 ms left of it and two waits of 7 ms.
+    // The header comes at 60 ms, inside the step that ends at 66 ms: the 7-byte body is due
+    // within the 6 ms left of it and two waits of 7 ms, and taken up to 1000 ms after that.
     QTest::newRow("whole at once") << 60 << 0;
     QTest::newRow("after its own two waits") << 76 << 0;
     QTest::newRow("at the end of the allowance") << 80 << 0;
-    QTest::newRow("too late") << 82 << 2;
+    QTest::newRow("late, end of the grace") << 1080 << 0;
+    QTest::newRow("too late") << 1082 << 2;
 }
 
 void ProgrammerTest::aBodyStillArrivingGetsTheRestOfItsHeaderStep() {
@@ -338,6 +362,86 @@ void ProgrammerTest::aBodyStillArrivingGetsTheRestOfItsHeaderStep() {
     run.link.deliverAt(60, reply.left(4));
     run.link.deliverAt(bodyAt, reply.mid(4));
     QCOMPARE(run.programmer.ReadLoaderReply(*run.mirror, run.link, run.progress), result);
+}
+
+void ProgrammerTest::anInterruptedTransferStartsAgainFromTheListenRequest_data() {
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<ProgramResult>("result");
+    QTest::addColumn<QStringList>("resumed");
+    QTest::addColumn<int>("listens"); // listen requests sent in all
+    const QStringList none;
+    QTest::newRow("late by 900 ms") << "late" << ProgramResult::Success << none << 1;
+    QTest::newRow("silent once") << "silent" << ProgramResult::Success << QStringList{"2/3 silent"}
+                                 << 2;
+    QTest::newRow("damaged once") << "damaged" << ProgramResult::Success
+                                  << QStringList{"2/3 damaged"} << 2;
+    QTest::newRow("silent every time") << "silent always" << ProgramResult::TransferNoReply
+                                       << QStringList{"2/3 silent", "3/3 silent"} << 3;
+    QTest::newRow("damaged every time") << "damaged always" << ProgramResult::TransferFailed
+                                        << QStringList{"2/3 damaged", "3/3 damaged"} << 3;
+    QTest::newRow("silent, then the loader answers no more")
+        << "gone" << ProgramResult::TransferNoReply << QStringList{"2/3 silent", "3/3 silent"} << 3;
+    QTest::newRow("the application answers the listen request")
+        << "application" << ProgramResult::TransferNoReply << QStringList{"2/3 silent"} << 2;
+    QTest::newRow("another controller's loader answers")
+        << "identity" << ProgramResult::TransferNoReply << QStringList{"2/3 silent"} << 2;
+    QTest::newRow("refused: never resumed")
+        << "refused" << ProgramResult::TransferFailed << none << 1;
+}
+
+// A late reply is waited for; a transfer broken by silence or a damaged reply starts again
+// from the listen request (no second loader switch), at most three attempts; the closing
+// request goes out once, at the end. A controller that left its loader or changed is not
+// programmed on.
+void ProgrammerTest::anInterruptedTransferStartsAgainFromTheListenRequest() {
+    QFETCH(QString, fault);
+    QFETCH(ProgramResult, result);
+    QFETCH(QStringList, resumed);
+    QFETCH(int, listens);
+    Run run;
+    int listened = 0;
+    if (fault == "late") {
+        run.loader.lateAtBlock = 100;
+        run.loader.lateMs = 112 + 900;
+    } else if (fault.startsWith("silent") || fault == "gone" || fault == "application" ||
+               fault == "identity") {
+        run.loader.silentFromBlock = 100;
+        run.loader.faultsLeft = fault == "silent" ? 1 : -1;
+    } else if (fault.startsWith("damaged")) {
+        run.loader.badChecksumAtBlock = 200;
+        run.loader.faultsLeft = fault == "damaged" ? 1 : -1;
+    } else if (fault == "refused") {
+        run.loader.serveStatus = 0x01;
+    }
+    run.link.responder = [&](const QByteArray& r) {
+        const bool listen = quint8(r[2]) == 0x50;
+        listened += listen ? 1 : 0;
+        QByteArray a = run.loader.answer(r);
+        run.link.replyDelayMs = run.loader.replyDelayMs;
+        if (listened > 1 && fault == "gone")
+            return QByteArray();
+        if (listened > 1 && listen && fault == "application")
+            return ScriptedLoader::frame(0x50, QByteArray(18, '\x04'));
+        if (listened > 1 && quint8(r[2]) == 0x52 && fault == "identity")
+            a = ScriptedLoader::frame(0x52, hexBytes("08 02 60 60 67 01 00 00 00"));
+        return a;
+    };
+    QCOMPARE(run.go(), result);
+    QCOMPARE(run.progress.resumed, resumed);
+    QCOMPARE(run.programmer.Attempt, resumed.size() + 1);
+    QCOMPARE(run.link.writes.count(hexBytes("55 00 50 5B")), listens);
+    QCOMPARE(run.link.writes.count(hexBytes("55 02 54 33 33 EF")), 1);
+    QCOMPARE(run.link.writes.count(hexBytes("55 02 54 02 02 51")), 1);
+    QCOMPARE(run.link.writes.last(), hexBytes("55 02 54 02 02 51"));
+    if (result == ProgramResult::Success) {
+        // The last attempt sent every block, in order, from block 0.
+        QCOMPARE(run.progress.blocks.last(), 584);
+        const QByteArray image = GeneratedImages::Image(1320);
+        const QList<QByteArray> last =
+            run.loader.blockFrames.mid(run.loader.blockFrames.size() - 584);
+        for (int b = 0; b < 552; b += 50)
+            QCOMPARE(unscramble(last[b]), image.mid(16 * b, 16));
+    }
 }
 
 QTEST_GUILESS_MAIN(ProgrammerTest)

@@ -50,6 +50,8 @@ struct Quiet : ProgrammingProgress {
     void loaderIdentified(const LoaderIdentity&, int) override {}
     void blockRequested(int, int, int) override { ++blocks; }
     void replyLogged(const QString&) override {}
+    void transferResumed(int attempt, int, bool) override { resumedAt = attempt; }
+    int resumedAt = 0; // the last attempt begun after an interrupted transfer
 };
 
 // Both lines where the system has pseudo-terminals, the wire alone on Windows.
@@ -72,6 +74,8 @@ private slots:
     void aFirmwareTransferReproducesTheImageAtTheLoader_data() { addLines(); }
     void aFirmwareTransferReproducesTheImageAtTheLoader();
     void aControllerThatHungUpIsPolledAgainOnceItIsBack();
+    void aStalledLoaderIsWaitedForOrResumed_data();
+    void aStalledLoaderIsWaitedForOrResumed();
 };
 
 void MemoryLinkTest::thePollCycleRunsAtTheLinesPace() {
@@ -122,6 +126,49 @@ void MemoryLinkTest::aFirmwareTransferReproducesTheImageAtTheLoader() {
     QCOMPARE(rig.sim->completedTransfers(), 1);
     QCOMPARE(rig.sim->receivedImage(), image + QByteArray(584 * 16 - image.size(), '\0'));
     QTRY_VERIFY(!rig.sim->inLoader()); // the closing request restarted the application
+}
+
+void MemoryLinkTest::aStalledLoaderIsWaitedForOrResumed_data() {
+    QTest::addColumn<SimLineKind>("line");
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<int>("attempts");
+    QList<QPair<const char*, SimLineKind>> lines{{"wire", SimLineKind::Memory}};
+    if (SimLine::available(SimLineKind::Pty)) {
+        lines.prepend({"pseudo-terminal", SimLineKind::Pty});
+    }
+    for (const auto& l : lines) {
+        // A reply late by far more than its window but within the grace is waited for.
+        QTest::addRow("%s, standing still 700 ms", l.first) << l.second << "stall:700@block20" << 1;
+        // A reply begun, then its rest 600 ms later.
+        QTest::addRow("%s, a reply in two parts", l.first) << l.second << "split:600@block30" << 1;
+        // Beyond the grace: the transfer starts again, and the broken attempt's block request,
+        // sent when the loader moves again, is not taken for the listen answer.
+        QTest::addRow("%s, standing still 1500 ms", l.first)
+            << l.second << "stall:1500@block20" << 2;
+    }
+}
+
+// On the paced line, a loader that stands still part way through a transfer costs time, never
+// the update: the image arrives byte for byte.
+void MemoryLinkTest::aStalledLoaderIsWaitedForOrResumed() {
+    QFETCH(SimLineKind, line);
+    QFETCH(QString, fault);
+    QFETCH(int, attempts);
+    Rig rig(line, true);
+    QVERIFY(rig.open());
+    rig.sim->setFault(*SimFault::parse(fault));
+    auto mirror = std::make_unique<ControllerMirror>();
+    FirmwareProgrammer programmer;
+    // 20 blocks of image and the loader's 32: a transfer of about two seconds.
+    const QByteArray image = GeneratedImages::Image(1330).left(320);
+    programmer.LoadImage(image);
+    Quiet progress;
+    QCOMPARE(programmer.Program(*mirror, rig.serial, {}, progress), ProgramResult::Success);
+    QCOMPARE(programmer.Attempt, attempts);
+    QCOMPARE(progress.resumedAt, attempts > 1 ? attempts : 0);
+    QCOMPARE(rig.sim->completedTransfers(), 1);
+    QCOMPARE(rig.sim->receivedImage(), image + QByteArray(52 * 16 - image.size(), '\0'));
+    QTRY_VERIFY(!rig.sim->inLoader());
 }
 
 void MemoryLinkTest::aControllerThatHungUpIsPolledAgainOnceItIsBack() {

@@ -37,8 +37,9 @@ const QList<int> germanIds =
 
 const QList<int> notInRussian{548, 734, 745, 746, 750, 751, 752, 753, 959};
 
-// Texts this program added for its own controls, in every language.
-const QList<int> addedIds = ids({{160, 161}, {600, 606}});
+// Texts this program added for its own controls and a resumed firmware transfer, in every
+// language.
+const QList<int> addedIds = ids({{160, 161}, {600, 606}, {905, 907}});
 
 // Messages of the program's own checks (map files), the link figures, the backups, the
 // service report, the refused files and the map writes, in Polish, English and Russian.

@@ -48,7 +48,7 @@ void FaultInjector::planBlock(int block, Plan& p) {
 }
 
 void FaultInjector::apply(const SimFault& f, Plan& p) {
-    constexpr int DefaultStallMs = 150;
+    constexpr int DefaultSplitMs = 150;
     switch (f.kind) {
     case SimFault::Late:
         p.lateMs += f.arg > 0 ? f.arg : 100;
@@ -68,11 +68,8 @@ void FaultInjector::apply(const SimFault& f, Plan& p) {
     case SimFault::HangUp:
         p.hangUp = true;
         break;
-    case SimFault::Stall:
-        p.stallMs += f.arg > 0 ? f.arg : DefaultStallMs;
-        break;
     case SimFault::Split:
-        p.splitMs += f.arg > 0 ? f.arg : DefaultStallMs;
+        p.splitMs += f.arg > 0 ? f.arg : DefaultSplitMs;
         break;
     case SimFault::Silence:
         break;

@@ -16,7 +16,6 @@ public:
         int garbage = 0;
         int truncate = 0; // bytes cut; -1 = half the body
         bool wrongStart = false;
-        int stallMs = 0; // still before the answer
         int splitMs = 0; // still after the answer's first 4 bytes
     };
 

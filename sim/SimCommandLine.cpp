@@ -36,10 +36,10 @@ constexpr Spec kOptions[] = {
     {"image-out", "FILE", "Write the received firmware image to FILE when a transfer ends."},
     {"fault", "NAME[:ARG][@CMD|@blockN][/N]",
      "Inject a fault (repeatable). NAME: silence[:after N requests], late:MS, checksum, "
-     "garbage[:BYTES], truncate[:BYTES], start, hangup, stall:MS (stand still before the "
-     "answer), split:MS (stand still after its first 4 bytes). @CMD limits it to one request "
-     "code (e.g. @0x50), /N to every N-th answer; @blockN aims it at the boot loader's first "
-     "request for block N (e.g. stall:2000@block100)."},
+     "garbage[:BYTES], truncate[:BYTES], start, hangup, split:MS (stand still after the "
+     "answer's first 4 bytes). @CMD limits it to one request code (e.g. @0x50), /N to every "
+     "N-th answer; @blockN aims it at the boot loader's first request for block N (e.g. "
+     "late:2000@block100: the simulator stands still, reading nothing, before that answer)."},
     {"no-pacing", nullptr, "Do not pace the line at 9600 bit/s."},
     {"latency", "MS", "Reply latency in milliseconds (default 2)."},
     {"flash-ms", "MS", "Boot loader flash-write time per block in milliseconds (default 5)."},

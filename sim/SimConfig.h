@@ -39,8 +39,6 @@ struct SimFault {
         Truncated,   // arg N: the last N bytes of the answer are cut off (default: half the body)
         WrongStart,  // the header byte is 0xAA instead of 0x55
         HangUp,      // close the line: the pty disappears, the far end sees a hang-up
-        Stall,       // arg N: the simulator stands still for N ms (default 150) before the
-                     // answer, reading nothing, as a process the system does not run
         Split,       // arg N: the first 4 bytes of the answer, then N ms still (default 150),
                      // then the rest
     };
@@ -48,12 +46,13 @@ struct SimFault {
     int arg = 0;
     int onlyCommand = -1;
     int everyNth = 0;
-    // The boot loader's request for this block (the first time it asks for it): "@block100".
+    // The boot loader's request for this block, the first time it asks for it ("@block100"):
+    // late, split and the answer's damage; silence loses that request (the block was taken).
     int atBlock = -1;
 
     // Parses "NAME[:ARG][@CMD][/N]", e.g. "silence:5", "late:300@0x50", "checksum/3",
-    // "stall:2000@block100".
-    // Names: silence, late, checksum, garbage, truncate, start, hangup, stall, split.
+    // "late:2000@block100".
+    // Names: silence, late, checksum, garbage, truncate, start, hangup, split.
     static std::optional<SimFault> parse(const QString& text, QString* error = nullptr);
     static QStringList names();
 };

@@ -211,11 +211,10 @@ bool SimController::Impl::serve(const ReceivedFrame& frame) {
     }
     const QByteArray out = FaultInjector::shape(plan, answer);
     // Counted before the last byte leaves, so whoever has read a whole answer sees it counted.
-    const bool ok =
-        waitUntil(Clock::now() + std::chrono::milliseconds(delayMs + plan.lateMs + plan.stallMs)) &&
-        writePaced(
-            out, [this] { markServed(true); }, plan.splitMs > 0 ? 4 : -1,
-            std::chrono::milliseconds(plan.splitMs));
+    const bool ok = waitUntil(Clock::now() + std::chrono::milliseconds(delayMs + plan.lateMs)) &&
+                    writePaced(
+                        out, [this] { markServed(true); }, plan.splitMs > 0 ? 4 : -1,
+                        std::chrono::milliseconds(plan.splitMs));
     if (ok)
         log("Tx", out);
     return ok;

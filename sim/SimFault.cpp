@@ -9,8 +9,7 @@ constexpr Name kNames[] = {
     {"silence", SimFault::Silence},      {"late", SimFault::Late},
     {"checksum", SimFault::BadChecksum}, {"garbage", SimFault::Garbage},
     {"truncate", SimFault::Truncated},   {"start", SimFault::WrongStart},
-    {"hangup", SimFault::HangUp},        {"stall", SimFault::Stall},
-    {"split", SimFault::Split},
+    {"hangup", SimFault::HangUp},        {"split", SimFault::Split},
 };
 
 bool toInt(const QString& s, int* out) {
@@ -63,6 +62,13 @@ std::optional<SimFault> SimFault::parse(const QString& text, QString* error) {
     for (const Name& n : kNames) {
         if (rest.compare(QLatin1String(n.text), Qt::CaseInsensitive) == 0) {
             f.kind = n.kind;
+            // A block's request comes once: no repeat count, no requests let through first, and
+            // the line stays.
+            if (f.atBlock >= 0 && (slash >= 0 || f.kind == SimFault::HangUp ||
+                                   (f.kind == SimFault::Silence && colon >= 0)))
+                return fail(QStringLiteral("\"%1\": @block takes no /N, no silence:N and no "
+                                           "hangup")
+                                .arg(text));
             return f;
         }
     }

@@ -79,9 +79,10 @@ int FirmwareProgrammer::RemainingSeconds(int remainingBlocks) const {
 ProgramResult FirmwareProgrammer::Program(ControllerMirror& m, SerialLink& link,
                                           const FitCheck& fits, ProgrammingProgress& progress) {
     Attempt = 1;
+    LoaderLeft = false;
     SendRequest(m, link, CMD_SERVICE, 2, SERVICE_LOADER, SERVICE_LOADER);
     EventPump::pause(LoaderSwitchWait);
-    ProgramResult result = FromListen(m, link, fits, progress, false);
+    ProgramResult result = fromListen(m, link, fits, progress, false);
     const bool transferBegun = result == ProgramResult::Success ||
                                result == ProgramResult::TransferNoReply ||
                                result == ProgramResult::TransferFailed;
@@ -89,20 +90,22 @@ ProgramResult FirmwareProgrammer::Program(ControllerMirror& m, SerialLink& link,
         // A transfer broken by silence or a damaged reply is resumed; a refusal is not.
         ProgramResult interrupted = result;
         bool damaged = LastReplyDamaged;
+        bool silent = !damaged; // what broke the attempt that just ended
         // A port that is gone (an unplugged adapter) carries no second attempt.
         while (Attempt < Attempts && link.SerialConnected() &&
                (interrupted == ProgramResult::TransferNoReply || damaged)) {
             ++Attempt;
-            progress.transferResumed(Attempt, Attempts, !damaged);
+            progress.transferResumed(Attempt, Attempts, silent);
             // What a late loader still sends belongs to the broken attempt.
             EventPump::pause(ResumeSettleWait);
             DrainInput(m, link);
-            const ProgramResult again = FromListen(m, link, fits, progress, true);
+            const ProgramResult again = fromListen(m, link, fits, progress, true);
             if (again == ProgramResult::Success) {
                 interrupted = again;
                 damaged = false;
                 break;
             }
+            silent = !LastReplyDamaged;
             if (again == ProgramResult::TransferNoReply || again == ProgramResult::TransferFailed) {
                 interrupted = again;
                 damaged = LastReplyDamaged;
@@ -114,18 +117,20 @@ ProgramResult FirmwareProgrammer::Program(ControllerMirror& m, SerialLink& link,
                 (again == ProgramResult::NoListen && !LastReplyDamaged && lastListenAnswered_) ||
                 again == ProgramResult::WrongController;
             if (loaderLost) {
+                LoaderLeft = true;
                 break;
             }
         }
         result = interrupted;
         LastReplyDamaged = damaged;
+        dropBlockRequests_ = false;
         // The loader is told that the transfer is over once, whatever its outcome.
         SendRequest(m, link, CMD_SERVICE, 2, SERVICE_CLOSE, SERVICE_CLOSE);
     }
     return result;
 }
 
-ProgramResult FirmwareProgrammer::FromListen(ControllerMirror& m, SerialLink& link,
+ProgramResult FirmwareProgrammer::fromListen(ControllerMirror& m, SerialLink& link,
                                              const FitCheck& fits, ProgrammingProgress& progress,
                                              bool resuming) {
     BlocksServed = 0;
@@ -138,7 +143,7 @@ ProgramResult FirmwareProgrammer::FromListen(ControllerMirror& m, SerialLink& li
     // A resumed transfer begins while the broken one's replies may still come (a loader that
     // stood still answers the block frame it had): block requests before the new start
     // request are read and dropped, not served.
-    staleDropped_ = resuming;
+    dropBlockRequests_ = resuming;
     const auto readSkippingStale = [&] {
         int r = ReadLoaderReply(m, link, progress);
         for (int stale = 0; resuming && r == 1 && lastReply_ == CMD_SERVICE && stale < 4; ++stale) {
@@ -174,7 +179,7 @@ ProgramResult FirmwareProgrammer::FromListen(ControllerMirror& m, SerialLink& li
     }
 
     // BlockIndex equals BlockCount here: the count is announced.
-    staleDropped_ = false;
+    dropBlockRequests_ = false;
     SendRequest(m, link, CMD_SERVICE, 5, 0, 0, 0, static_cast<std::uint8_t>(BlockIndex >> 8),
                 static_cast<std::uint8_t>(BlockIndex & 0xFF));
     int transfer = ReadLoaderReply(m, link, progress);
@@ -192,6 +197,7 @@ int FirmwareProgrammer::ReadLoaderReply(ControllerMirror& m, SerialLink& link,
     bool first = true;
     for (;;) {
         LastReplyDamaged = false;
+        lastReply_ = -1; // set again once a reply has come whole
         // Acts on a reply as soon as it is there; the bounds are only when to give up.
         int waited = 0;
         // A reply not begun within its window is waited for a grace longer: the loader is
@@ -255,7 +261,7 @@ int FirmwareProgrammer::ReadLoaderReply(ControllerMirror& m, SerialLink& link,
             progress.loaderIdentified(Loader, BlockCount);
             return 0;
         case CMD_SERVICE: {
-            if (d[0] != 0x01 || staleDropped_) {
+            if (d[0] != 0x01 || dropBlockRequests_) {
                 return 1;
             }
             m.LinkCounter = 0;

@@ -24,15 +24,17 @@ class SerialLink;
 //
 // The controller is switched to its loader (54 33 33), the loader must answer the listen
 // request and report version 1.03, the block count is announced and every block the loader asks
-// for is served; the closing request 54 02 02 follows every transfer.
+// for is served; the closing request 54 02 02 follows the transfer (once, after the last
+// attempt).
 //
 // A late loader is waited for: a reply due within the fixed windows may come up to
 // ReplyGraceMs after its window (a stalled USB adapter, a busy PC), and the rest of a reply
-// that has begun as long after its own. A transfer interrupted by silence or a damaged reply starts
-// again from the listen request (the loader keeps waiting in its loader mode), up to Attempts in
-// all; only the last attempt's failure is the run's outcome. A listen request answered by the
-// application (the controller left its loader, its engine may run) or an identity that changed
-// ends the run at once.
+// that has begun as long after its own. A transfer interrupted by silence or a damaged reply
+// starts again from the listen request (the loader keeps waiting in its loader mode), up to
+// Attempts in all; the outcome is that of the last attempt that reached its transfer (an
+// attempt whose listen or identity request goes unanswered counts, but brings no new outcome).
+// A listen request answered by the application (the controller left its loader, its engine may
+// run) or an identity that changed ends the run at once (LoaderLeft).
 enum class ProgramResult {
     Success = 0,
     NoListen = 1,          // no valid empty answer to the listen request
@@ -93,6 +95,9 @@ public:
     LoaderIdentity Loader;
     int BlocksServed = 0; // block frames written in the last transfer
     int Attempt = 0;      // the attempt the last run ended in (1 .. Attempts)
+    // The last run was not resumed further because the controller answered as its application
+    // or as another loader.
+    bool LoaderLeft = false;
     // The last reply that settled ReadLoaderReply came, but damaged: not starting with 0x55, cut
     // short or with a wrong checksum (false for silence, a refusal or another loader version).
     // The window's boxes do not tell these apart; orvex-flash does.
@@ -104,7 +109,7 @@ public:
 private:
     // From the listen request to the end of the transfer (the closing request is the caller's).
     // `resuming`: the loader must be the one identified by the first attempt.
-    ProgramResult FromListen(ControllerMirror& mirror, SerialLink& link, const FitCheck& fits,
+    ProgramResult fromListen(ControllerMirror& mirror, SerialLink& link, const FitCheck& fits,
                              ProgrammingProgress& progress, bool resuming);
     void ServeBlockRequest(ControllerMirror& mirror, SerialLink& link);
     int random(int bound) const;
@@ -113,7 +118,8 @@ private:
     int firstTimedBlock_ = -1;
     int lastReply_ = -1;              // command of the last reply read whole
     bool lastListenAnswered_ = false; // the listen request got a whole reply of another kind
-    bool staleDropped_ = false;       // block requests are the broken attempt's: not served
+    bool dropBlockRequests_ = false;  // before a resumed attempt's announcement: the broken
+                                      // attempt's block requests are read, not served
 };
 
 // The fixed waits: the reply to a request is due within 50 + 16 + 32 + 64 ms (within

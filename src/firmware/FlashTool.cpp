@@ -329,11 +329,17 @@ int Run(const QStringList& arguments, std::FILE* out, std::FILE* err, std::FILE*
     const Result res = describe(r, programmer.LastReplyDamaged);
     QString words = QString::fromLatin1(res.words);
     if (programmer.Attempt > 1) {
+        words.chop(1); // the full stop
         words += r == ProgramResult::Success
-                     ? QStringLiteral(" (attempt %1 of %2)")
+                     ? QStringLiteral(" at attempt %1 of %2.")
                            .arg(programmer.Attempt)
                            .arg(FirmwareProgrammer::Attempts)
-                     : QStringLiteral(" (%1 attempts)").arg(programmer.Attempt);
+                     : QStringLiteral(" after %1 attempts.").arg(programmer.Attempt);
+    }
+    if (programmer.LoaderLeft) {
+        words += QStringLiteral(" The controller no longer answers from its boot loader (it runs "
+                                "its application, or another controller answers): the transfer "
+                                "was not started again.");
     }
     print(r == ProgramResult::Success ? out : err, words + QLatin1Char('\n'));
     return res.code;

@@ -197,7 +197,7 @@ private slots:
         start({});
         QTRY_COMPARE_WITH_TIMEOUT(w->Mirror.SettingIndex, -1, 5000);
         w->ZakladkaParamClick(w->ZakladkaProg);
-        fault = "stall:1500@block300";
+        fault = "late:1800@block300";
         writeFirstGroupVersion2();
         QTRY_COMPARE_WITH_TIMEOUT(shown.size(), 1, 60000);
         QCOMPARE(shown[0].icon, QMessageBox::Information);

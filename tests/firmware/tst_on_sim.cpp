@@ -131,7 +131,8 @@ void OnSimTest::aFaultMidTransferEndsInItsOutcome() {
     Quiet progress;
     QCOMPARE(p.Program(*mirror, serial, {}, progress), result);
     QVERIFY(progress.blocks > 100);
-    // The fault hits every attempt: the transfer was started again twice, then given up.
+    // The fault hits every attempt (silence: from attempt 2 on, before its transfer): the
+    // transfer was started again twice, then given up.
     QCOMPARE(p.Attempt, 3);
     QCOMPARE(progress.resumedAt, 3);
     QCOMPARE(sim.completedTransfers(), 0);
@@ -188,7 +189,7 @@ void OnSimTest::orvexFlashRecoversALoaderAndReportsEachFailure() {
     sim.setFault(*SimFault::parse("silence:200"));
     r = runFlash({"--device", dev, "--id", "1320", "--yes"}, dir.path());
     QCOMPARE(r.exitCode, 15);
-    QVERIFY2(r.err.contains("fell silent). (3 attempts)") &&
+    QVERIFY2(r.err.contains("fell silent) after 3 attempts.") &&
                  r.out.contains("attempt 2 of 3, from the listen request") &&
                  r.out.contains("attempt 3 of 3"),
              qPrintable(r.out + r.err));

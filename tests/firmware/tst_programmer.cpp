@@ -368,25 +368,34 @@ void ProgrammerTest::anInterruptedTransferStartsAgainFromTheListenRequest_data()
     QTest::addColumn<QString>("fault");
     QTest::addColumn<ProgramResult>("result");
     QTest::addColumn<QStringList>("resumed");
-    QTest::addColumn<int>("listens"); // listen requests sent in all
+    QTest::addColumn<int>("listens");  // listen requests sent in all
+    QTest::addColumn<bool>("damaged"); // the outcome is a damaged reply's
     const QStringList none;
-    QTest::newRow("late by 900 ms") << "late" << ProgramResult::Success << none << 1;
-    QTest::newRow("silent once") << "silent" << ProgramResult::Success << QStringList{"2/3 silent"}
-                                 << 2;
+    const QStringList silentOnce{"2/3 silent"};
+    QTest::newRow("late by 900 ms") << "late" << ProgramResult::Success << none << 1 << false;
+    QTest::newRow("silent once") << "silent" << ProgramResult::Success << silentOnce << 2 << false;
     QTest::newRow("damaged once") << "damaged" << ProgramResult::Success
-                                  << QStringList{"2/3 damaged"} << 2;
+                                  << QStringList{"2/3 damaged"} << 2 << false;
+    // The loader answers in order: its late request for block 100 comes before the listen
+    // answer of attempt 2, and is read and dropped, not served.
+    QTest::newRow("late beyond the grace")
+        << "stale" << ProgramResult::Success << silentOnce << 2 << false;
     QTest::newRow("silent every time") << "silent always" << ProgramResult::TransferNoReply
-                                       << QStringList{"2/3 silent", "3/3 silent"} << 3;
+                                       << QStringList{"2/3 silent", "3/3 silent"} << 3 << false;
     QTest::newRow("damaged every time") << "damaged always" << ProgramResult::TransferFailed
-                                        << QStringList{"2/3 damaged", "3/3 damaged"} << 3;
+                                        << QStringList{"2/3 damaged", "3/3 damaged"} << 3 << true;
     QTest::newRow("silent, then the loader answers no more")
-        << "gone" << ProgramResult::TransferNoReply << QStringList{"2/3 silent", "3/3 silent"} << 3;
+        << "gone" << ProgramResult::TransferNoReply << QStringList{"2/3 silent", "3/3 silent"} << 3
+        << false;
+    QTest::newRow("damaged, then the loader answers no more")
+        << "damaged gone" << ProgramResult::TransferFailed
+        << QStringList{"2/3 damaged", "3/3 silent"} << 3 << true;
     QTest::newRow("the application answers the listen request")
-        << "application" << ProgramResult::TransferNoReply << QStringList{"2/3 silent"} << 2;
+        << "application" << ProgramResult::TransferNoReply << silentOnce << 2 << false;
     QTest::newRow("another controller's loader answers")
-        << "identity" << ProgramResult::TransferNoReply << QStringList{"2/3 silent"} << 2;
+        << "identity" << ProgramResult::TransferNoReply << silentOnce << 2 << false;
     QTest::newRow("refused: never resumed")
-        << "refused" << ProgramResult::TransferFailed << none << 1;
+        << "refused" << ProgramResult::TransferFailed << none << 1 << false;
 }
 
 // A late reply is waited for; a transfer broken by silence or a damaged reply starts again
@@ -398,11 +407,13 @@ void ProgrammerTest::anInterruptedTransferStartsAgainFromTheListenRequest() {
     QFETCH(ProgramResult, result);
     QFETCH(QStringList, resumed);
     QFETCH(int, listens);
+    QFETCH(bool, damaged);
     Run run;
     int listened = 0;
-    if (fault == "late") {
+    int answeredUntil = 0; // the loader answers in order, a late answer first
+    if (fault == "late" || fault == "stale") {
         run.loader.lateAtBlock = 100;
-        run.loader.lateMs = 112 + 900;
+        run.loader.lateMs = fault == "late" ? 112 + 900 : 1500;
     } else if (fault.startsWith("silent") || fault == "gone" || fault == "application" ||
                fault == "identity") {
         run.loader.silentFromBlock = 100;
@@ -417,8 +428,9 @@ void ProgrammerTest::anInterruptedTransferStartsAgainFromTheListenRequest() {
         const bool listen = quint8(r[2]) == 0x50;
         listened += listen ? 1 : 0;
         QByteArray a = run.loader.answer(r);
-        run.link.replyDelayMs = run.loader.replyDelayMs;
-        if (listened > 1 && fault == "gone")
+        run.link.replyDelayMs = std::max(run.loader.replyDelayMs, answeredUntil - run.link.now());
+        answeredUntil = run.link.now() + run.link.replyDelayMs + 1;
+        if (listened > 1 && fault.endsWith("gone"))
             return QByteArray();
         if (listened > 1 && listen && fault == "application")
             return ScriptedLoader::frame(0x50, QByteArray(18, '\x04'));
@@ -429,6 +441,8 @@ void ProgrammerTest::anInterruptedTransferStartsAgainFromTheListenRequest() {
     QCOMPARE(run.go(), result);
     QCOMPARE(run.progress.resumed, resumed);
     QCOMPARE(run.programmer.Attempt, resumed.size() + 1);
+    QCOMPARE(run.programmer.LastReplyDamaged, damaged);
+    QCOMPARE(run.programmer.LoaderLeft, fault == "application" || fault == "identity");
     QCOMPARE(run.link.writes.count(hexBytes("55 00 50 5B")), listens);
     QCOMPARE(run.link.writes.count(hexBytes("55 02 54 33 33 EF")), 1);
     QCOMPARE(run.link.writes.count(hexBytes("55 02 54 02 02 51")), 1);

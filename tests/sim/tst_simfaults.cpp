@@ -53,6 +53,16 @@ void SimFaultsTest::faultTextsParse_data() {
     QTest::newRow("code above a byte") << "start@300" << false << 0 << 0 << 0 << 0;
     QTest::newRow("every zeroth") << "truncate/0" << false << 0 << 0 << 0 << 0;
     QTest::newRow("negative") << "late:-5" << false << 0 << 0 << 0 << 0;
+    // "only" holds the block for @block: the request code filter stays off.
+    QTest::newRow("late at a block")
+        << "late:1800@block100" << true << int(SimFault::Late) << 1800 << 100 << 0;
+    QTest::newRow("split at a block")
+        << "split:300@BLOCK7" << true << int(SimFault::Split) << 300 << 7 << 0;
+    QTest::newRow("block beyond 1023") << "late@block1024" << false << 0 << 0 << 0 << 0;
+    QTest::newRow("a block's request comes once") << "late@block5/2" << false << 0 << 0 << 0 << 0;
+    QTest::newRow("no requests let through at a block")
+        << "silence:3@block5" << false << 0 << 0 << 0 << 0;
+    QTest::newRow("no hang-up at a block") << "hangup@block5" << false << 0 << 0 << 0 << 0;
 }
 
 void SimFaultsTest::faultTextsParse() {
@@ -71,7 +81,9 @@ void SimFaultsTest::faultTextsParse() {
     QFETCH(int, nth);
     QCOMPARE(int(f->kind), kind);
     QCOMPARE(f->arg, arg);
-    QCOMPARE(f->onlyCommand, only);
+    const bool atBlock = text.contains("@block", Qt::CaseInsensitive);
+    QCOMPARE(atBlock ? f->atBlock : f->onlyCommand, only);
+    QCOMPARE(atBlock ? f->onlyCommand : f->atBlock, -1);
     QCOMPARE(f->everyNth, nth);
 }
 

@@ -32,21 +32,6 @@ namespace {
 
 constexpr int ProbeIntervalMs = 2;
 
-// Runs the event loop until `done` holds or `timeoutMs` have passed.
-bool waitUntil(const std::function<bool()>& done, int timeoutMs) {
-    const BenchClock clock;
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done() || clock.elapsedMs() > timeoutMs) {
-            loop.quit();
-        }
-    });
-    poll.start(1);
-    loop.exec();
-    return done();
-}
-
 QString stall(const EventGapProbe& probe) {
     return QStringLiteral("%1 ms (busy %2 ms)")
         .arg(probe.maxGapMs(), 0, 'f', 1)
@@ -150,14 +135,14 @@ int main(int argc, char** argv) {
     probe.start();
 
     Report::heading(QStringLiteral("Connection (window shown to the map read done)"));
-    if (!waitUntil([&] { return frames > 0 || !error.isEmpty(); }, 20000) || frames == 0) {
+    if (!pumpUntil([&] { return frames > 0 || !error.isEmpty(); }, 20000) || frames == 0) {
         Report::line(QStringLiteral("no live frame within 20 s") +
                      (error.isEmpty() ? QString() : QStringLiteral(": ") + error));
         return 1;
     }
     Report::figure(QStringLiteral("first live frame shown"),
                    QStringLiteral("%1 ms").arg(clock.elapsedMs(), 0, 'f', 1));
-    const bool mapRead = waitUntil(
+    const bool mapRead = pumpUntil(
         [&] {
             return (w.Mirror.PendingWrites & PW_MAP_READ) == 0 && w.Mirror.HoldOff == 0 &&
                    frames >= 2;

@@ -99,7 +99,9 @@ QString perSecond(double ms) {
 
 } // namespace
 
-double recordsPerSecond(double ms) { return Records / (std::max(ms, 0.001) / 1000.0); }
+double recordsPerSecond(double ms) {
+    return Records / (std::max(ms, 0.001) / 1000.0);
+}
 
 int main(int argc, char** argv) {
     double decodeRate = 0;

@@ -1,5 +1,7 @@
 #include "DemoWindowRig.h"
 
+#include "Pump.h"
+
 #include "DemoSession.h"
 #include "EventPump.h"
 #include "LiveView.h"
@@ -113,16 +115,8 @@ bool DemoWindowRig::waitForFirstLive(int timeoutMs) {
 }
 
 bool DemoWindowRig::waitUntil(const std::function<bool()>& done, int timeoutMs) {
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done() || clock_.elapsedMs() > timeoutMs) {
-            loop.quit();
-        }
-    });
-    poll.start(1);
-    loop.exec();
-    return done();
+    // The bound is on the rig's clock (since the window was built).
+    return pumpUntil(done, timeoutMs - static_cast<int>(clock_.elapsedMs()));
 }
 
 void DemoWindowRig::close() {

@@ -180,9 +180,7 @@ void TForm1::FormKeyDown(int key, Qt::KeyboardModifiers shift) {
         FormInfo->setWindowTitle(QStringLiteral("Orvex"));
         FormInfo->show();
         FormInfo->raise();
-        Mirror.clearRxHead();
-        Mirror.SettingIndex = 0;
-        Mirror.IdentityState = 0;
+        ReadControllerAgain();
         return;
     }
 

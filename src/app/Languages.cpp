@@ -225,4 +225,5 @@ void TForm1::ApplyLanguage(int language) {
         Firmware->page().Retranslate();
     }
     ApplyServiceToolTexts();
+    ApplyHeldEditTexts();
 }

@@ -1,6 +1,8 @@
 // Construction, start-up, the delayed port opening and the orderly close.
 #include "TForm1.h"
 
+#include "SettingEditMarks.h"
+
 #include "BgrColor.h"
 #include "EventPump.h"
 #include "FirmwareTab.h"
@@ -78,6 +80,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     ConnectHandlers();
     CreateMeasurements();
     CreateServiceTools();
+    CreateHeldEdits();
     // The window sees every key first, whichever control has the focus.
     qApp->installEventFilter(this);
 
@@ -265,6 +268,10 @@ void TForm1::closeEvent(QCloseEvent* event) {
         // A port chosen in the menu is being opened further down this call stack.
         event->ignore();
         QTimer::singleShot(20, this, &QWidget::close);
+        return;
+    }
+    if (!closed_ && !ConfirmCloseWithEdits()) {
+        event->ignore();
         return;
     }
     if (!closed_) {

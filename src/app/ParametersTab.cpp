@@ -21,10 +21,6 @@
 ParametersTab::ParametersTab(TForm1& form)
     : QObject(&form), f_(form), editor_(form, *this, this), display_(form, *this) {
     setObjectName(QStringLiteral("ParametersTab"));
-    AskYesNo = [this](const QString& text) {
-        return QMessageBox::question(&f_, QStringLiteral("Orvex"), text,
-                                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
-    };
     f_.PanelLeftResizeHandler = [this] { PanelLeftResize(); };
     f_.LiveViewHandler = [this](const LiveView& v) { display_.applyLive(v); };
     f_.SettingsViewHandler = [this](const SettingsView& v) {
@@ -85,23 +81,15 @@ void ParametersTab::Button1Click() {
     if (f_.Button1->property("Tag").toInt() != 0) {
         return;
     }
-    f_.Mirror.clearRxHead();
-    f_.Mirror.SettingIndex = 0;
-    f_.Mirror.IdentityState = 0;
+    f_.ReadControllerAgain();
 }
 
 void ParametersTab::Button2Click() {
-    if (!AskYesNo || !AskYesNo(f_.LangText(726))) {
-        return;
-    }
-    f_.Mirror.PendingWrites |= PW_DEFAULTS;
-    f_.Mirror.clearRxHead();
-    f_.Mirror.SettingIndex = 0;
-    f_.Mirror.IdentityState = 0;
+    f_.SetDefaultSettings();
 }
 
 void ParametersTab::queueSettingWrite(int index, int value) {
-    f_.Mirror.queueSettingWrite(index, value);
+    f_.SettingEdited(index, value);
 }
 
 std::uint8_t ParametersTab::optionsLow() const {

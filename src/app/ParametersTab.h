@@ -23,9 +23,6 @@ public:
     void Button1Click();
     void Button2Click();
 
-    // The Yes/No question before the defaults; tests replace it.
-    std::function<bool(const QString& text)> AskYesNo;
-
     SettingsEditor& editor() { return editor_; }
     ParametersDisplay& display() { return display_; }
 

@@ -87,7 +87,13 @@ void TForm1::ApplyTickResult(const PollTickResult& result) {
         if (MapEditor->showsUnwrittenFile()) {
             QTimer::singleShot(0, MapEditor, &MapGridEditor::offerUnwrittenWhenReady);
         }
+        // Written cells waiting for their confirmation are marked until it comes.
+        if (Mirror.MapCheck.waiting() || markedCellsShown_) {
+            markedCellsShown_ = Mirror.MapCheck.waiting();
+            GridMapa->viewport()->update();
+        }
     }
+    AfterTickHeldEdits(result);
 }
 
 void TForm1::ApplyLossReset(const QString& caption, const QString& title, bool switchToParameters) {

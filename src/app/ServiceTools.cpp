@@ -148,6 +148,7 @@ bool TForm1::SaveControllerBackup(const ControllerMirror& controller, QString* p
         return false;
     }
     SetStatusText(LangText(840).arg(QDir::toNativeSeparators(saved.path)));
+    lastBackup_ = saved.path;
     return true;
 }
 

@@ -43,6 +43,7 @@ class QWidget;
 class QToolBar;
 class RecordingIndicator;
 class StatusLine;
+class SettingEditMarks;
 class MemoryWire;
 class TFormAboud;
 class TFormHelp;
@@ -394,6 +395,37 @@ public:
     // The report's file dialog; tests replace it.
     std::function<QString()> AskReportToSave;
 
+    // --- edits the controller does not hold yet (HeldEdits.cpp)
+    // A setting edit from a control: queued while the controller answers, else held.
+    void SettingEdited(int index, int value);
+    // Marks the controls of the settings not written (after every change of them).
+    void ShowHeldSettings();
+    // After each poll tick: settings not taken are reported, held ones offered once the
+    // controller is read again.
+    void AfterTickHeldEdits(const PollTickResult& result);
+    void OfferHeldSettings();
+    // Any setting or map cell the controller does not hold.
+    bool HoldsEdits() const;
+    // Identity, settings and map read again (refresh, Ctrl+I); asks first whether to keep the
+    // edits not written.
+    void ReadControllerAgain();
+    // Closing with edits not written: save them, close anyway or stay (the default).
+    bool ConfirmCloseWithEdits();
+    // The factory settings (Button2): asked with No as the default, backed up first.
+    void SetDefaultSettings();
+    // File: restore settings from a backup (a map file's settings image).
+    void MenuPlikiPrzywrocClick();
+    bool RestoreSettingsFrom(const QString& path);
+    QAction* MenuPlikiPrzywroc = nullptr;
+    // A question with buttons, `defaultButton` the index of the default; the last button is
+    // the one Esc chooses. Returns the index chosen. Tests replace it.
+    std::function<int(const QString& text, const QStringList& buttons, int defaultButton)>
+        AskChoice;
+    int AskChoiceBox(const QString& text, const QStringList& buttons, int defaultButton);
+    // The backup file to restore settings from; tests replace the dialog.
+    std::function<QString()> AskBackupToRestore;
+    std::unique_ptr<SettingEditMarks> HeldMarks;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -418,6 +450,16 @@ private:
     // The map chart's axes, texts and the map's values (the window's chart and the report's).
     void SetUpMapChart(TChart3D* chart);
     void ApplyServiceToolTexts();
+    void CreateHeldEdits();
+    void ApplyHeldEditTexts();
+    QStringList HeldSettingLines(const QVector<HeldWrites::Setting>& settings) const;
+    QStringList HeldSummary() const;
+    bool offeringSettings_ = false;
+    std::uint32_t heldMarksShown_ = 0;
+    bool markedCellsShown_ = false;
+    QString lastBackup_;     // the backup written last
+    QString defaultsBackup_; // the backup taken before the factory settings
+    std::array<int, HeldWrites::SettingCount> defaultsSettings_{};
 
     LanguageTable Lang;
     int startPortNumber_ = 1; // the port read from the store, kept when a session device runs

@@ -2,7 +2,10 @@
 
 #include "MapGridEditor.h"
 
+#include <QAbstractItemView>
+#include <QHelpEvent>
 #include <QLineEdit>
+#include <QToolTip>
 
 MapCellDelegate::MapCellDelegate(Source source, MapGridEditor& editor, QObject* parent)
     : MapGridDelegate(std::move(source), parent), editor_(editor) {}
@@ -39,4 +42,16 @@ void MapCellDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
         editor_.CommitCellText(line->text());
     }
     model->setData(index, editor_.cellText(index.column(), index.row()), Qt::EditRole);
+}
+
+bool MapCellDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view,
+                                const QStyleOptionViewItem& option, const QModelIndex& index) {
+    if (event->type() == QEvent::ToolTip && index.isValid()) {
+        const QString tip = editor_.cellToolTip(index.column(), index.row());
+        if (!tip.isEmpty()) {
+            QToolTip::showText(event->globalPos(), tip, view, option.rect);
+            return true;
+        }
+    }
+    return MapGridDelegate::helpEvent(event, view, option, index);
 }

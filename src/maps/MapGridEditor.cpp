@@ -58,6 +58,9 @@ MapGridEditor::MapGridEditor(MapHost& host, QTableWidget* grid, QObject* parent)
     // A map not read yet has no values to colour: its cells stay plain.
     cells.mapOn = [this] { return host_.mapOn() && host_.mapEditable(); };
     cells.selectionShown = [this] { return selectionShown(); };
+    cells.unwritten = [this](int column, int row) {
+        return unwrittenCells().test(static_cast<std::size_t>(MapCells::cellAt(column, row)));
+    };
     grid_->setItemDelegate(new MapCellDelegate(cells, *this, grid_));
 
     viewport_ = grid_->viewport();
@@ -136,6 +139,21 @@ QString MapGridEditor::cellText(int column, int row) const {
     return MapCellValue::text(value(column, row));
 }
 
+QString MapGridEditor::cellToolTip(int column, int row) const {
+    if (column < 1 || row < 1 || column > 15 || row > 16) {
+        return {};
+    }
+    const int cell = MapCells::cellAt(column, row);
+    if (!unwrittenCells().test(static_cast<std::size_t>(cell))) {
+        return {};
+    }
+    const ControllerMirror& m = host_.mirror();
+    const auto held = static_cast<std::int8_t>(m.Held.controllerCell(m.MapTable, cell));
+    // Written and waiting for the controller's answer: its old value is not known here.
+    const bool known = m.Held.mapAside || !m.MapCheck.waitsFor(cell);
+    return host_.mapText(960).arg(known ? MapCellValue::text(held) : host_.mapText(961));
+}
+
 QRect MapGridEditor::selection() const {
     QRect r;
     for (const QItemSelectionRange& range : grid_->selectionModel()->selection()) {
@@ -158,7 +176,7 @@ void MapGridEditor::queueWrite() {
 }
 
 void MapGridEditor::queueCells(int first, int last) {
-    if (fileShown_) {
+    if (held().mapAside) {
         return; // the grid shows cells not written: they go together, after a question
     }
     if (!host_.controllerAnswering()) {
@@ -219,17 +237,17 @@ void MapGridEditor::applyEdit(const MapHistory::Edit& edit, bool forward) {
     if (last < 0) {
         return;
     }
-    if (fileShown_) {
+    if (held().mapAside) {
         // Back at the controller's own map: the grid is the controller's again, and the file
         // cannot come back through redo without the question.
         const auto& now = host_.mirror().MapTable;
         bool same = true;
         for (int n = 0; n < MapCells::CellCount && same; ++n) {
             const auto b = static_cast<std::size_t>(MapCells::byteOfCell(n));
-            same = now[b] == controllerMap_[b];
+            same = now[b] == held().controllerMap[b];
         }
         if (same) {
-            fileShown_ = false;
+            held().mapAside = false;
             fileName_.clear();
             history_.dropRedo();
         }
@@ -305,15 +323,15 @@ void MapGridEditor::mapFileLoaded(const MapBytes& before, const QString& fileNam
     }
     history_.record(edit);
     if (written) {
-        fileShown_ = false;
+        held().mapAside = false;
         fileName_.clear();
-        offerCells_.reset();
+        held().offerCells.reset();
         offerOnRead_ = false;
     } else {
-        if (!fileShown_) {
-            controllerMap_ = before;
+        if (!held().mapAside) {
+            held().controllerMap = before;
         }
-        fileShown_ = true;
+        held().mapAside = true;
         fileName_ = fileName;
     }
     noteMapShown();
@@ -329,14 +347,14 @@ void MapGridEditor::mapFileLoadedAside(const MapBytes& before, const QString& fi
 }
 
 void MapGridEditor::holdUnwritten(const CellMask& cells, bool offer) {
-    if (!fileShown_) {
-        controllerMap_ = shown_; // MapTable before the edit that is being made
-        fileShown_ = true;
+    if (!held().mapAside) {
+        held().controllerMap = shown_; // MapTable before the edit that is being made
+        held().mapAside = true;
         fileName_.clear();
         fileDevice_ = 0;
         fileBytes_ = 0;
     }
-    offerCells_ |= cells;
+    held().offerCells |= cells;
     if (offer) {
         offerOnRead_ = true;
         freshRead_ = false;
@@ -344,16 +362,39 @@ void MapGridEditor::holdUnwritten(const CellMask& cells, bool offer) {
     emit toolsStateChanged();
 }
 
-MapGridEditor::CellMask MapGridEditor::changedFromController() const {
-    CellMask changed = offerCells_;
-    const auto& now = host_.mirror().MapTable;
-    for (int n = 0; n < MapCells::CellCount; ++n) {
-        const auto b = static_cast<std::size_t>(MapCells::byteOfCell(n));
-        if (now[b] != controllerMap_[b]) {
-            changed.set(static_cast<std::size_t>(n));
+HeldWrites& MapGridEditor::held() const {
+    return host_.mirror().Held;
+}
+
+MapGridEditor::CellMask MapGridEditor::unwrittenCells() const {
+    const ControllerMirror& m = host_.mirror();
+    return m.Held.unwrittenCells(m.MapTable, m.MapCheck);
+}
+
+void MapGridEditor::keepUnwrittenOnRead() {
+    if (held().mapAside) {
+        // Offered again against the map about to be read, never overwritten by it.
+        offerOnRead_ = true;
+        freshRead_ = false;
+    }
+}
+
+void MapGridEditor::discardUnwritten() {
+    ControllerMirror& m = host_.mirror();
+    m.MapCheck.takeUnconfirmed(m); // nothing of it is written again
+    if (held().mapAside) {
+        m.MapTable = held().controllerMap;
+        held().mapAside = false;
+        fileName_.clear();
+        held().offerCells.reset();
+        offerOnRead_ = false;
+        showMapTable();
+        if (TChart3D* chart = host_.mapChart()) {
+            chart->RefreshChart();
         }
     }
-    return changed;
+    noteMapShown();
+    grid_->viewport()->update();
 }
 
 void MapGridEditor::connectionLost(const QVector<MapWriteCheck::Cell>& cells) {
@@ -364,7 +405,7 @@ void MapGridEditor::connectionLost(const QVector<MapWriteCheck::Cell>& cells) {
     for (const MapWriteCheck::Cell& c : cells) {
         mask.set(static_cast<std::size_t>(c.cell));
     }
-    if (!fileShown_) {
+    if (!held().mapAside) {
         // What the controller held before these cells is not known: the read on its return
         // tells. Until then the grid keeps the user's values.
         shown_ = host_.mirror().MapTable;
@@ -377,9 +418,9 @@ void MapGridEditor::mapNotTaken(const QVector<MapWriteCheck::Cell>& cells, int t
         return;
     }
     auto& table = host_.mirror().MapTable;
-    if (!fileShown_) {
-        controllerMap_ = table; // the controller's values, the cells it did not take included
-        fileShown_ = true;
+    if (!held().mapAside) {
+        held().controllerMap = table; // the controller's values, the cells it did not take included
+        held().mapAside = true;
         fileName_.clear();
         fileDevice_ = 0;
         fileBytes_ = 0;
@@ -387,12 +428,12 @@ void MapGridEditor::mapNotTaken(const QVector<MapWriteCheck::Cell>& cells, int t
     CellMask mask;
     for (const MapWriteCheck::Cell& c : cells) {
         mask.set(static_cast<std::size_t>(c.cell));
-        controllerMap_[static_cast<std::size_t>(MapCells::byteOfCell(c.cell))] =
+        held().controllerMap[static_cast<std::size_t>(MapCells::byteOfCell(c.cell))] =
             table[static_cast<std::size_t>(MapCells::byteOfCell(c.cell))];
         setValue(MapCells::column(c.cell), MapCells::row(c.cell),
                  static_cast<std::int8_t>(c.value));
     }
-    offerCells_ |= mask;
+    held().offerCells |= mask;
     // The user is told now and writes again with the write button; nothing is sent by itself.
     offerOnRead_ = false;
     if (TChart3D* chart = host_.mapChart()) {
@@ -427,16 +468,16 @@ QString MapGridEditor::writeQuestion(const MapBytes& controller, const MapBytes&
 }
 
 void MapGridEditor::offerUnwrittenWhenReady() {
-    if (!fileShown_ || !offerOnRead_ || !freshRead_ || offering_ || !host_.controllerReady()) {
+    if (!held().mapAside || !offerOnRead_ || !freshRead_ || offering_ || !host_.controllerReady()) {
         return;
     }
     const QScopedValueRollback<bool> asking(offering_, true);
     const auto& user = host_.mirror().MapTable;
-    if (MapFile::difference(controllerMap_, user).cells == 0) {
+    if (MapFile::difference(held().controllerMap, user).cells == 0) {
         // The controller holds these cells already.
-        fileShown_ = false;
+        held().mapAside = false;
         fileName_.clear();
-        offerCells_.reset();
+        held().offerCells.reset();
         offerOnRead_ = false;
         noteMapShown();
         host_.setStatusText(host_.mapText(821));
@@ -445,9 +486,9 @@ void MapGridEditor::offerUnwrittenWhenReady() {
     const bool fromFile = !fileName_.isEmpty();
     const bool full = !fromFile || fileBytes_ >= MapFile::FileSize;
     const bool yes = host_.askYesNo(
-        writeQuestion(controllerMap_, user, fromFile, fileDevice_, fileBytes_), full);
+        writeQuestion(held().controllerMap, user, fromFile, fileDevice_, fileBytes_), full);
     offerOnRead_ = false;
-    if (!fileShown_) {
+    if (!held().mapAside) {
         return; // written or dropped meanwhile
     }
     if (!yes) {
@@ -458,7 +499,7 @@ void MapGridEditor::offerUnwrittenWhenReady() {
 }
 
 void MapGridEditor::writeShownMap() {
-    if (!fileShown_) {
+    if (!held().mapAside) {
         return;
     }
     if (!host_.mapEditable() || !host_.controllerAnswering()) {
@@ -472,14 +513,14 @@ void MapGridEditor::writeWholeShownMap() {
     {
         // What the controller holds now is what a backup before the write must keep.
         auto controller = std::make_unique<ControllerMirror>(host_.mirror());
-        controller->MapTable = controllerMap_;
+        controller->MapTable = held().controllerMap;
         if (!host_.mapFileAboutToBeWritten(*controller)) {
             return;
         }
     }
-    fileShown_ = false;
+    held().mapAside = false;
     fileName_.clear();
-    offerCells_.reset();
+    held().offerCells.reset();
     offerOnRead_ = false;
     ControllerMirror& m = host_.mirror();
     m.MapWriteFirst = 0;
@@ -492,18 +533,18 @@ void MapGridEditor::controllerMapRead() {
     // The map arrived: the grid's colours follow the values just read.
     grid_->viewport()->update();
     auto& table = host_.mirror().MapTable;
-    if (fileShown_ && (offerOnRead_ || offering_)) {
+    if (held().mapAside && (offerOnRead_ || offering_)) {
         // Cells not written are offered against the map just read: the grid keeps showing
         // them over the controller's other cells.
-        CellMask cells = offerCells_;
+        CellMask cells = held().offerCells;
         for (int n = 0; n < MapCells::CellCount; ++n) {
             const auto b = static_cast<std::size_t>(MapCells::byteOfCell(n));
-            if (shown_[b] != controllerMap_[b]) {
+            if (shown_[b] != held().controllerMap[b]) {
                 cells.set(static_cast<std::size_t>(n));
             }
         }
-        offerCells_ = cells;
-        controllerMap_ = table;
+        held().offerCells = cells;
+        held().controllerMap = table;
         for (int n = 0; n < MapCells::CellCount; ++n) {
             if (cells.test(static_cast<std::size_t>(n))) {
                 const auto b = static_cast<std::size_t>(MapCells::byteOfCell(n));
@@ -526,21 +567,21 @@ void MapGridEditor::controllerMapRead() {
             break;
         }
     }
-    fileShown_ = false;
+    held().mapAside = false;
     fileName_.clear();
-    offerCells_.reset();
+    held().offerCells.reset();
     offerOnRead_ = false;
     noteMapShown();
 }
 
 bool MapGridEditor::controllerCellsAcknowledged(const MapUpdate& update) {
-    if (!fileShown_ || update.wholeMapRead) {
+    if (!held().mapAside || update.wholeMapRead) {
         return false;
     }
     auto& table = host_.mirror().MapTable;
     for (const MapCellUpdate& cell : update.cells) {
         const auto b = static_cast<std::size_t>(MapCells::byteAt(cell.column, cell.row));
-        controllerMap_[b] = table[b];
+        held().controllerMap[b] = table[b];
         table[b] = shown_[b];
     }
     return true;
@@ -655,13 +696,13 @@ void MapGridEditor::ToolBtnMapKasujClick() {
         return;
     }
     ControllerMirror& m = host_.mirror();
-    if (fileShown_) {
+    if (held().mapAside) {
         // The grid shows cells not written: what the controller holds is what is erased.
-        m.MapTable = controllerMap_;
+        m.MapTable = held().controllerMap;
         showMapTable();
-        fileShown_ = false;
+        held().mapAside = false;
         fileName_.clear();
-        offerCells_.reset();
+        held().offerCells.reset();
         offerOnRead_ = false;
     }
     if (!host_.mapFileAboutToBeWritten(m)) {

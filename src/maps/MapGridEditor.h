@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HeldWrites.h"
 #include "MapHistory.h"
 #include "MapTools.h"
 #include "MapWriteCheck.h"
@@ -69,7 +70,7 @@ public:
     // edits are not written until writeShownMap() or until the controller's map is read again.
     void mapFileLoaded(const MapBytes& before, const QString& fileName, bool written);
     // Map cells (0..239) shown in the grid that the controller does not hold.
-    using CellMask = std::bitset<240>;
+    using CellMask = HeldWrites::CellMask;
     // A map file loaded while the controller's map is not known (not read yet, or no
     // connection): shown as not written, and offered once the controller's identity, settings
     // and map have been read. Only the cells in `cells` come from the file; the others will be
@@ -80,13 +81,20 @@ public:
     // another controller's file, a short file, and what is asked.
     QString writeQuestion(const MapBytes& controller, const MapBytes& user, bool fromFile,
                           std::uint32_t fileDevice, int fileBytes) const;
-    bool showsUnwrittenFile() const { return fileShown_; }
+    bool showsUnwrittenFile() const { return held().mapAside; }
+    // Cells the grid shows that the controller does not hold (shown aside, or written and not
+    // confirmed yet).
+    CellMask unwrittenCells() const;
+    // The controller's map is about to be read again while cells are not written: keep them
+    // over it and offer them again, or throw them away (the grid shows the controller's map).
+    void keepUnwrittenOnRead();
+    void discardUnwritten();
     // The selection is framed while the grid or a control beside it (the map tools and their
     // value boxes) has the focus: after Set or Add the user still sees which cells changed.
     bool selectionShown() const;
     QString shownFileName() const { return fileName_; }
     // The controller's map as the program last knew it, while the grid shows a file.
-    const MapBytes& controllerMap() const { return controllerMap_; }
+    const MapBytes& controllerMap() const { return held().controllerMap; }
     // Writes the shown file's whole map to the controller.
     void writeShownMap();
     // The controller's whole map was read into MapTable: the grid is the controller's again;
@@ -111,6 +119,8 @@ public:
     bool mayType(int column, int row) const;
     void editorOpened(QLineEdit* editor);
     QString cellText(int column, int row) const;
+    // "Not written to the controller; it holds: ..." for a cell not written, else empty.
+    QString cellToolTip(int column, int row) const;
 
 signals:
     // Undo/redo availability or the shown-file state changed.
@@ -147,13 +157,11 @@ private:
     quintptr typingKey_ = 0; // one typed value is one edit
 
     MapHistory history_;
-    MapBytes shown_{};         // MapTable as the grid last showed it
-    MapBytes controllerMap_{}; // while a file is shown unwritten
-    bool fileShown_ = false;
+    MapBytes shown_{}; // MapTable as the grid last showed it
+    // What the grid shows aside from the controller's map is kept in the mirror's HeldWrites.
+    HeldWrites& held() const;
     QString fileName_;
-    // Cells that must be offered to the controller (beyond those that differ from
-    // controllerMap_), and whether to offer them once the controller's map is read.
-    CellMask offerCells_;
+    // Whether to offer the cells not written once the controller's map is read.
     bool offerOnRead_ = false;
     bool offering_ = false;
     bool freshRead_ = false; // the controller's map was read since the cells were held
@@ -161,6 +169,5 @@ private:
     int fileBytes_ = 0;
     // Enters (or extends) the not-written state: the grid keeps the user's cells.
     void holdUnwritten(const CellMask& cells, bool offer);
-    CellMask changedFromController() const;
     void writeWholeShownMap();
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HeldWrites.h"
 #include "LinkHealth.h"
 #include "MapWriteCheck.h"
 
@@ -81,6 +82,8 @@ struct ControllerMirror {
     bool MapTableRead = false;
     // The map cells written and not yet seen in the controller's answers.
     MapWriteCheck MapCheck;
+    // The user's edits (settings and map cells) that the controller does not hold yet.
+    HeldWrites Held;
 
     // A user's setting edit (replaces one not sent yet).
     void queueSettingWrite(int index, int value) {

@@ -50,6 +50,8 @@ public:
     QVector<Cell> takeUnconfirmed(ControllerMirror& m);
 
     bool waiting() const;
+    // A written value of `cell` waits for the controller's confirmation.
+    bool waitsFor(int cell) const { return expected_[static_cast<std::size_t>(cell)] != None; }
 
 private:
     static constexpr std::int16_t None = -1;

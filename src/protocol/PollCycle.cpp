@@ -71,6 +71,7 @@ PollTickResult tick(ControllerMirror& m, SerialLink& link, const LangSource& lan
         m.SettingIndex = 0;
         m.IdentityState = 0;
         loss.unconfirmed = m.MapCheck.takeUnconfirmed(m);
+        loss.heldSettings = m.Held.connectionLost();
         r.lossReset = loss;
     }
     if (m.LinkCounter <= PollCycle::LossThreshold && !image1Visible) {
@@ -90,8 +91,17 @@ PollTickResult tick(ControllerMirror& m, SerialLink& link, const LangSource& lan
         r.response = ReadResponse(m, link, lang, states);
         return r;
     }
+    if (m.SettingIndex < 0) {
+        // Settings in step: the next edit the user queued behind another one goes now.
+        if (const auto next = m.Held.nextSettingWrite()) {
+            m.queueSettingWrite(next->index, next->value);
+        }
+    }
     if (m.SettingIndex >= 0 && m.PollToggle) {
         m.SettingEditsSent = m.SettingEdits; // edits after this one wait for their own turn
+        if (m.SettingIndex > 0) {
+            m.Held.settingSent(m.SettingIndex);
+        }
         if (m.SettingIndex == 0) {
             send(r, SendRequest(m, link, CMD_SETTINGS), CMD_SETTINGS);
         } else {

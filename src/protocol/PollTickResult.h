@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HeldWrites.h"
 #include "MapWriteCheck.h"
 
 #include "ResponseResult.h"
@@ -26,6 +27,8 @@ struct PollTickResult {
         // Map cells written but not confirmed, or still to be written, when the link was lost:
         // they are not sent to whichever controller answers next.
         QVector<MapWriteCheck::Cell> unconfirmed;
+        // Setting writes queued or sent and not confirmed: held, asked about on return.
+        QVector<HeldWrites::Setting> heldSettings;
     };
     std::optional<LossReset> lossReset;
     bool showImage1 = false; // the link answers again: show Image1

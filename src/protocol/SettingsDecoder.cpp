@@ -40,6 +40,8 @@ SettingsView SettingsDecoder::Decode(ControllerMirror& m, const QString& rxLogLi
 
     const std::uint8_t* b = m.RxBuffer.data();
     const int count = b[0];
+    v.notTaken = m.Held.settingsShown(b, std::min(count, HeldWrites::SettingCount - 1));
+    v.keptSettings = m.Held.keptSettings();
     // Setting k exists when the controller reports it: count - 1 >= k.
     auto has = [count](int k) { return count - 1 >= k; };
     auto setting = [b](int k) { return b[k + 1]; };

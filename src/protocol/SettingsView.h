@@ -1,5 +1,7 @@
 #pragma once
 
+#include "HeldWrites.h"
+
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -64,6 +66,11 @@ struct SettingsView {
     // A setting (k > 0) the user changed while this answer was on its way: the edit is still
     // queued, and the controls of that setting keep the user's value. 0: none.
     int keptEdit = 0;
+    // Settings whose edits the controller does not hold yet (bit k: setting k): their
+    // controls keep the user's value too.
+    std::uint32_t keptSettings = 0;
+    // Setting writes given up: the controller's answers showed another value after every try.
+    QVector<HeldWrites::Setting> notTaken;
 
     // The settings section of the information report, once per identity.
     bool reportSectionWritten = false;

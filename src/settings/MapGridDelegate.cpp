@@ -4,6 +4,9 @@
 
 #include <QAbstractItemView>
 #include <QPainter>
+#include <QPolygon>
+
+#include <algorithm>
 
 MapGridDelegate::MapGridDelegate(Source source, QObject* parent)
     : QStyledItemDelegate(parent), source_(std::move(source)) {}
@@ -13,8 +16,12 @@ void MapGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     const int column = index.column();
     const int row = index.row();
     const bool dataCell = column >= 1 && row >= 1 && column <= 15 && row <= 16;
+    const bool unwritten = dataCell && source_.unwritten && source_.unwritten(column, row);
     if (!dataCell || !source_.mapOn || !source_.mapOn()) {
         QStyledItemDelegate::paint(painter, option, index);
+        if (unwritten) {
+            paintNotWrittenMark(painter, option.rect);
+        }
         return;
     }
     const QRect r = option.rect;
@@ -37,5 +44,22 @@ void MapGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     painter->setPen(Qt::black);
     painter->drawText(r.adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop,
                       index.data(Qt::DisplayRole).toString());
+    painter->restore();
+    if (unwritten) {
+        paintNotWrittenMark(painter, option.rect);
+    }
+}
+
+void MapGridDelegate::paintNotWrittenMark(QPainter* painter, const QRect& cell) {
+    // A corner that reads on every colour of the ramp and on the plain cells: orange with a
+    // dark edge, in the top right corner (the value stands at the left).
+    const int size = std::max(6, std::min(cell.width(), cell.height()) / 2);
+    const QPoint tr = cell.topRight();
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->setPen(QPen(QColor(0x40, 0x20, 0x00), 1));
+    painter->setBrush(QColor(0xFF, 0x8C, 0x00));
+    painter->drawPolygon(
+        QPolygon({tr, QPoint(tr.x() - size, tr.y()), QPoint(tr.x(), tr.y() + size)}));
     painter->restore();
 }

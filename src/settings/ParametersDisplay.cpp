@@ -140,7 +140,8 @@ void ParametersDisplay::applySettings(const SettingsView& v) {
     }
     // The controls of a setting the user changed meanwhile keep the user's value.
     auto shown = [&v](const QObject* control) {
-        return v.keptEdit <= 0 || ControlTag::setting(ControlTag::of(control)) != v.keptEdit;
+        const int k = ControlTag::setting(ControlTag::of(control));
+        return (v.keptEdit <= 0 || k != v.keptEdit) && (k <= 0 || (v.keptSettings >> k & 1U) == 0);
     };
     auto check = [&shown](QCheckBox* box, bool on) {
         if (shown(box)) {

@@ -125,9 +125,19 @@ private slots:
         QCOMPARE(paintedBackground(w->CheckBoxPk), buttonFaceColor());
         grab(QStringLiteral("demo-lost"));
 
+        // The relay write went out into the silence: on return it is offered, never resent
+        // by itself.
+        QStringList asked;
+        w->AskMapWrite = [&asked](const QString& text, bool) {
+            asked << text;
+            return false;
+        };
         sim->clearFaults();
         QTRY_VERIFY_WITH_TIMEOUT(!w->Image1->isHidden(), 5000);
         QTRY_VERIFY_WITH_TIMEOUT(w->windowTitle().contains(QStringLiteral("KOLVA-VX-01")), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(asked.size(), 1, 5000);
+        QVERIFY2(asked[0].startsWith(w->LangText(966)), qPrintable(asked[0]));
+        QVERIFY2(asked[0].contains(w->CheckBoxPk->text()), qPrintable(asked[0]));
         QTRY_COMPARE_WITH_TIMEOUT(w->Timer1->interval(), 100, 5000);
         // The first live frame after a loss always refreshes the configuration-source layout.
         QTRY_COMPARE(w->StatusText(), QStringLiteral("Konfiguracja wariatora z komputera PC"));

@@ -280,7 +280,11 @@ private slots:
         w->CheckBoxOn->show();
         QTest::keyClick(w.get(), Qt::Key_F1);
         QVERIFY(w->CheckBoxOn->isChecked());
-        QCOMPARE(w->Mirror.SettingIndex, 1); // the bit options are setting 1
+        // The bit options are setting 1; with no controller answering the edit is held, not
+        // sent to whichever controller answers next.
+        QCOMPARE(w->Mirror.SettingIndex, -1);
+        QVERIFY(w->Mirror.Held.setting(1) != nullptr);
+        QCOMPARE(w->Mirror.Held.setting(1)->state, HeldWrites::SettingState::Held);
     }
 
     void f4RestoresTheWindowToTheTopLeftCorner() {

@@ -230,8 +230,9 @@ bool TForm1::ConfirmCloseWithEdits() {
     }
     SetStatusText(LangText(SavedLine).arg(QDir::toNativeSeparators(saved.path)));
     int filter = 0;
-    const QString path =
-        askFileName(true, LangText(701), LangText(885), QStringLiteral("orvx"), &filter);
+    const QString path = AskHeldEditsFile ? AskHeldEditsFile()
+                                          : askFileName(true, LangText(701), LangText(885),
+                                                        QStringLiteral("orvx"), &filter);
     if (path.isEmpty()) {
         return false;
     }

@@ -422,8 +422,10 @@ public:
     std::function<int(const QString& text, const QStringList& buttons, int defaultButton)>
         AskChoice;
     int AskChoiceBox(const QString& text, const QStringList& buttons, int defaultButton);
-    // The backup file to restore settings from; tests replace the dialog.
+    // The backup file to restore settings from, and the map file the edits are saved to
+    // before closing; tests replace the dialogs.
     std::function<QString()> AskBackupToRestore;
+    std::function<QString()> AskHeldEditsFile;
     std::unique_ptr<SettingEditMarks> HeldMarks;
 
 protected:

@@ -163,6 +163,8 @@ QString SettingEditMarks::valueText(int index, int value) const {
     case 3:
         return scaled(static_cast<std::int8_t>(v), 0.2, "°");
     case 4:
+        // The inverted throttle threshold reads from the other end, as its box shows it.
+        return scaled(c_.CheckBoxTp->isChecked() ? 255 - v : v, 0.02, " V");
     case 17:
     case 18:
         return scaled(v, 0.02, " V");

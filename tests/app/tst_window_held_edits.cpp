@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -102,6 +103,7 @@ private slots:
     void everyWayOfLosingAnEditAsksFirst_data();
     void everyWayOfLosingAnEditAsksFirst();
     void settingTheControllerRefusesIsReportedAndStaysMarked();
+    void screenshots();
 };
 
 void WindowHeldEditsTest::everyWayOfLosingAnEditAsksFirst_data() {
@@ -259,6 +261,63 @@ void WindowHeldEditsTest::settingTheControllerRefusesIsReportedAndStaysMarked() 
     w->close();
     QCOMPARE(asked.size(), 1);
     QVERIFY2(asked[0].text.contains(w->RGKomKor->caption().trimmed()), qPrintable(asked[0].text));
+}
+
+void WindowHeldEditsTest::screenshots() {
+    const QString dir = qEnvironmentVariable("ORVEX_SCREENSHOT_DIR");
+    if (dir.isEmpty()) {
+        QSKIP("set ORVEX_SCREENSHOT_DIR to save the window pictures");
+    }
+    start();
+    // The real boxes, each saved and then closed with Esc.
+    w->AskMapWrite = nullptr;
+    w->AskChoice = nullptr;
+    QString boxName;
+    int boxes = 0;
+    QTimer closer;
+    closer.setInterval(500);
+    connect(&closer, &QTimer::timeout, this, [&] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            box->grab().save(QStringLiteral("%1/%2-%3.png").arg(dir, boxName).arg(++boxes));
+            QTest::keyClick(box, Qt::Key_Escape);
+        }
+    });
+    closer.start();
+    auto grabBoxSoon = [&boxName](const QString& name) { boxName = name; };
+    loseTheController();
+    w->UpDownTPS->press(TUpDown::btNext);
+    stepCell(4, 5);
+    for (QAction* language : {w->MunuJezykPl, w->MunuJezykGB, w->MunuJezykRU}) {
+        language->trigger();
+        const QString lang = language == w->MunuJezykPl   ? QStringLiteral("pl")
+                             : language == w->MunuJezykGB ? QStringLiteral("en")
+                                                          : QStringLiteral("ru");
+        for (const QSize size : {QSize(620, 460), QSize(800, 600), QSize(1920, 1080)}) {
+            w->resize(size);
+            QTest::qWait(300);
+            w->grab().save(dir + QStringLiteral("/held-%1-%2x%3.png")
+                                     .arg(lang)
+                                     .arg(size.width())
+                                     .arg(size.height()));
+        }
+        grabBoxSoon(QStringLiteral("held-close-") + lang);
+        w->close();
+        QVERIFY(w->isVisible());
+    }
+    w->MunuJezykGB->trigger();
+    grabBoxSoon(QStringLiteral("held-offer-en"));
+    sim->clearFaults();
+    QTRY_VERIFY_WITH_TIMEOUT(w->controllerReady(), Wait);
+    QTest::qWait(1500);
+    w->Mirror.Held.dropSettings();
+    w->MapEditor->discardUnwritten();
+    QTRY_VERIFY_WITH_TIMEOUT(!w->HoldsEdits(), Wait);
+    for (QAction* language : {w->MunuJezykPl, w->MunuJezykGB, w->MunuJezykRU}) {
+        language->trigger();
+        grabBoxSoon(QStringLiteral("held-defaults-") + language->objectName());
+        QTest::mouseClick(w->Button2, Qt::LeftButton);
+    }
+    QCOMPARE(w->Mirror.PendingWrites & 0x4000u, 0u); // Esc answers No
 }
 
 QTEST_MAIN(WindowHeldEditsTest)

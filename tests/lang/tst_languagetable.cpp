@@ -48,8 +48,13 @@ const QList<int> addedButGerman = ids({{260, 260}, {830, 838}, {840, 870}, {880,
 // The map tools' captions and messages, in Polish, English and Russian.
 const QList<int> mapToolIds = ids({{800, 824}});
 
+// Risky and text map files, a typed text that is no number, the settings that cannot be
+// saved: in every language.
+const QList<int> fileAndNoteIds = ids({{990, 994}});
+
 QList<int> withAdded(QList<int> list, bool german = false) {
     list.append(addedIds);
+    list.append(fileAndNoteIds);
     if (!german)
         list.append(addedButGerman);
     if (!german)

@@ -611,8 +611,18 @@ void MapGridEditor::GridMapaKeyUp() {
 bool MapGridEditor::CommitCellText(const QString& text) {
     const auto typed = MapCellValue::typed(text);
     const QModelIndex current = grid_->currentIndex();
-    if (!typed || !current.isValid() || current.column() < 1 || current.row() < 1 ||
-        !host_.mapEditable()) {
+    if (!current.isValid() || current.column() < 1 || current.row() < 1 || !host_.mapEditable()) {
+        return false;
+    }
+    if (!typed) {
+        if (MapCellValue::notANumber(text)) {
+            // A stray key is no value: the cell keeps what it holds, and the user hears why.
+            constexpr int NotANumberText = 992; // "%1" is not a number: the cell keeps %2.
+            host_.beep();
+            host_.setStatusText(
+                host_.mapText(NotANumberText)
+                    .arg(text.trimmed(), cellText(current.column(), current.row())));
+        }
         return false;
     }
     const int i = current.column();

@@ -423,6 +423,11 @@ QString MapGridEditor::writeQuestion(const MapBytes& controller, const MapBytes&
         text += QStringLiteral("\n\n") +
                 host_.mapText(883).arg(fileBytes).arg(MapFile::FileSize).arg(cells);
     }
+    if (fromFile && fileBytes > MapFile::FileSize) {
+        constexpr int LongerFileText = 990; // only the first 320 bytes are the map file
+        text += QStringLiteral("\n\n") +
+                host_.mapText(LongerFileText).arg(fileBytes).arg(MapFile::FileSize);
+    }
     return text + QStringLiteral("\n\n") + host_.mapText(fromFile ? 823 : 882);
 }
 
@@ -443,7 +448,8 @@ void MapGridEditor::offerUnwrittenWhenReady() {
         return;
     }
     const bool fromFile = !fileName_.isEmpty();
-    const bool full = !fromFile || fileBytes_ >= MapFile::FileSize;
+    const bool full =
+        !fromFile || MapFile::yesByDefault(fileDevice_, host_.mirror().DeviceId, fileBytes_);
     const bool yes = host_.askYesNo(
         writeQuestion(controllerMap_, user, fromFile, fileDevice_, fileBytes_), full);
     offerOnRead_ = false;

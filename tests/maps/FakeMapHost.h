@@ -101,6 +101,11 @@ public:
         yesDefaults << yesIsDefault;
         return answer;
     }
+    int backups = 0; // maps about to be written over (backed up first)
+    bool mapFileAboutToBeWritten(const ControllerMirror&) override {
+        ++backups;
+        return true;
+    }
     bool answering = true;
     bool controllerAnswering() const override { return answering; }
     bool controllerReady() const override { return answering && editable; }

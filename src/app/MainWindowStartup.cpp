@@ -247,15 +247,17 @@ void TForm1::ShowSettingsNote() {
     if (SettingsNote == nullptr) {
         return;
     }
+    const bool homeless = !PersistedSettings::Storable();
     QString why;
-    if (!PersistedSettings::Storable()) {
+    if (homeless) {
         why = LangText(864); // no home folder
     } else if (!settingsSaved_) {
         why = LangText(994).arg(QDir::toNativeSeparators(PersistedSettings::Location()));
     }
     SettingsNote->setText(LangText(993));
-    SettingsNote->setToolTip(why);
-    SettingsNote->setVisible(!why.isEmpty());
+    // A language without the reason's text still has the note.
+    SettingsNote->setToolTip(why.isEmpty() ? LangText(993) : why);
+    SettingsNote->setVisible(homeless || !settingsSaved_);
 }
 
 void TForm1::FormClose() {

@@ -90,6 +90,8 @@ int TForm1::Language() const {
 
 void TForm1::MunuJezykPlClick(QAction* sender) {
     ApplyLanguage(sender->property("Tag").toInt());
+    // Kept at once: a store that does not take it is said now, not found out at the next start.
+    SaveSettings();
 }
 
 void TForm1::ApplyLanguage(int language) {
@@ -226,4 +228,5 @@ void TForm1::ApplyLanguage(int language) {
     }
     ApplyServiceToolTexts();
     ApplyHeldEditTexts();
+    ShowSettingsNote();
 }

@@ -346,6 +346,11 @@ void TForm1::CreateClientArea() {
     // tips would wipe a message away as soon as the pointer crossed the menu.
     statusText_ = named(new StatusLine(StatusBar1), "StatusText");
     StatusBar1->addWidget(statusText_, 1);
+    // Settings that cannot be saved stay said here, whatever passes through the message.
+    SettingsNote = named(new QLabel(StatusBar1), "SettingsNote");
+    SettingsNote->setTextFormat(Qt::PlainText);
+    SettingsNote->hide();
+    StatusBar1->addPermanentWidget(SettingsNote);
     ProgressBar1 = named(new QProgressBar(this), "ProgressBar1");
     ProgressBar1->hide();
 

@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
@@ -182,9 +183,12 @@ void TForm1::FormShow() {
     const PersistedSettings::Values stored = PersistedSettings::Read();
     startPortNumber_ = stored.Comm;
 
+    // Whether the store can take the settings is known before anything is written: the
+    // note stands from the start, and the reason is said once in the message too.
+    settingsSaved_ = PersistedSettings::Writable();
     ApplyLanguage(stored.Lang);
-    if (!PersistedSettings::Storable()) {
-        SetStatusText(LangText(864)); // said once: the port and language last for this run
+    if (!SettingsNote->isHidden()) {
+        SetStatusText(SettingsNote->toolTip());
     }
     if (PanelLeftResizeHandler) {
         PanelLeftResizeHandler();
@@ -231,12 +235,36 @@ void TForm1::FormCloseQuery() {
     EventPump::processEvents();
 }
 
-void TForm1::FormClose() {
-    if (Serial1 != nullptr) {
-        // A device given for this session only means nothing next time: keep the user's port.
-        const int comm = Serial1->PortIsSessionOnly() ? startPortNumber_ : Serial1->PortNumber();
-        PersistedSettings::Write(comm, Language());
+bool TForm1::SaveSettings() {
+    if (Serial1 == nullptr) {
+        return false;
     }
+    // A device given for this session only means nothing next time: keep the user's port.
+    const int comm = Serial1->PortIsSessionOnly() ? startPortNumber_ : Serial1->PortNumber();
+    settingsSaved_ = PersistedSettings::Write(comm, Language());
+    ShowSettingsNote();
+    return settingsSaved_;
+}
+
+void TForm1::ShowSettingsNote() {
+    if (SettingsNote == nullptr) {
+        return;
+    }
+    const bool homeless = !PersistedSettings::Storable();
+    QString why;
+    if (homeless) {
+        why = LangText(864); // no home folder
+    } else if (!settingsSaved_) {
+        why = LangText(994).arg(QDir::toNativeSeparators(PersistedSettings::Location()));
+    }
+    SettingsNote->setText(LangText(993));
+    // A language without the reason's text still has the note.
+    SettingsNote->setToolTip(why.isEmpty() ? LangText(993) : why);
+    SettingsNote->setVisible(homeless || !settingsSaved_);
+}
+
+void TForm1::FormClose() {
+    SaveSettings();
     FormInfo->hide(); // the small windows go with the main one
     try {
         Serial1.reset();

@@ -2,6 +2,7 @@
 // what the map code asks of the window (MapHost).
 #include "TForm1.h"
 
+#include "FileFilters.h"
 #include "MapCellValue.h"
 #include "MapCells.h"
 #include "MapFileCommands.h"
@@ -223,7 +224,7 @@ QString TForm1::AskFileName(FileFolders::Kind kind, bool save, const QString& ti
     QStringList filters;
     QStringList suffixes; // what a name without an ending gets under each filter
     for (int i = 0; i + 1 < parts.size(); i += 2) {
-        filters << parts[i];
+        filters << FileFilters::nameFilter(parts[i], parts[i + 1]);
         const QString pattern = parts[i + 1];
         const bool plain = pattern.startsWith(QStringLiteral("*.")) &&
                            pattern.count(QLatin1Char('*')) == 1 &&

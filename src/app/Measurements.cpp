@@ -3,6 +3,7 @@
 #include "TForm1.h"
 
 #include "ControlStates.h"
+#include "FileFilters.h"
 #include "LiveTrace.h"
 #include "LiveView.h"
 #include "RecordingIndicator.h"
@@ -31,26 +32,9 @@
 
 namespace {
 
-// "name|pattern|name|pattern" as the file dialog's name filters.
-QStringList nameFilters(const QString& text) {
-    const QStringList parts = text.split(QLatin1Char('|'));
-    QStringList filters;
-    for (int i = 0; i + 1 < parts.size(); i += 2) {
-        QString pattern = parts[i + 1];
-        if (pattern == QStringLiteral("*.*")) {
-            pattern = QStringLiteral("*"); // every file, also those without a dot
-        }
-        const QString& name = parts[i];
-        filters << (name.contains(QLatin1Char('('))
-                        ? name
-                        : name + QStringLiteral(" (") + pattern + QLatin1Char(')'));
-    }
-    return filters;
-}
-
 QString askFile(QFileDialog* dialog, const QString& title, const QString& filter) {
     dialog->setWindowTitle(title);
-    dialog->setNameFilters(nameFilters(filter));
+    dialog->setNameFilters(FileFilters::nameFilters(filter));
     dialog->selectNameFilter(dialog->nameFilters().value(0));
     dialog->setDefaultSuffix(QStringLiteral("bin"));
     if (dialog->exec() != QDialog::Accepted) {

@@ -116,10 +116,13 @@ void TForm1::ShowLinkHealth() {
     // The figures have a section of their own; the message takes the rest and is cut when it
     // is long. Only in a narrow window do they give way, down to a few words of message: first
     // the device's path goes, then the port (the Port menu still names it). A recording's mark
-    // keeps its room too.
+    // keeps its room too, and so does the note of settings that cannot be saved.
     int statusWidth = statusText_ != nullptr ? statusText_->minimumSizeHint().width() : 0;
     if (RecordingMark != nullptr && !RecordingMark->isHidden()) {
         statusWidth += RecordingMark->sizeHint().width();
+    }
+    if (SettingsNote != nullptr && !SettingsNote->isHidden()) {
+        statusWidth += SettingsNote->sizeHint().width();
     }
     const int room =
         StatusBar1->width() - statusWidth - (StatusBar1->isSizeGripEnabled() ? 40 : 24);

@@ -81,6 +81,13 @@ public:
     void Timer2Timer();
     void FormCloseQuery();
     void FormClose();
+    // Stores the port and the language now (at close, and when the user picks a language);
+    // false when they could not be stored.
+    bool SaveSettings();
+    // The status bar's own section for settings that cannot be saved (no home folder, a
+    // store that takes nothing): shown for as long as that holds, the reason in its tooltip.
+    QLabel* SettingsNote = nullptr;
+    void ShowSettingsNote();
     // True from the close query on: layout code must not run while the window is torn down.
     bool Closing() const { return closing_; }
     // The left-panel layout, run by the parameters tab's code when it is present.
@@ -464,7 +471,8 @@ private:
     std::array<int, HeldWrites::SettingCount> defaultsSettings_{};
 
     LanguageTable Lang;
-    int startPortNumber_ = 1; // the port read from the store, kept when a session device runs
+    int startPortNumber_ = 1;   // the port read from the store, kept when a session device runs
+    bool settingsSaved_ = true; // the store took the settings (or, before a write, can take them)
     QString sessionDevice_;
     std::shared_ptr<MemoryWire> sessionWire_;
     QString sessionWireName_;

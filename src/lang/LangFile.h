@@ -13,8 +13,7 @@
 class LangFile {
 public:
     static constexpr int MinId = 100;
-    // 100..959 as the original tables; the texts this program added above them.
-    static constexpr int MaxId = 1199;
+    static constexpr int MaxId = 1019;
     static constexpr int MaxTextLength = 255;
     // A language file holds fewer than 900 texts of at most 255 characters: 1 MiB is far more
     // than any real one. A longer file is not read at all.

@@ -12,9 +12,12 @@ static void initLangResources() {
 
 namespace {
 
+static_assert(LangFile::MaxId < 1100, "a language's ids must not reach the next language's keys");
+
 struct Tables {
-    QHash<qint64, QString> stringTable; // Polish at id, German at 1000 + id, English at 2000 + id
-    QMap<int, QString> russian;         // by id
+    // Polish at id, German at 1000 + id, English at 2000 + id: apart while ids stay below 1100.
+    QHash<qint64, QString> stringTable;
+    QMap<int, QString> russian; // by id
     QStringList errors;
     QList<int> ids[3]; // own ids of Polish, German, English
 };

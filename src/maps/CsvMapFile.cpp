@@ -185,4 +185,12 @@ Parsed parse(const QString& text) {
     return result;
 }
 
+bool isMap(const Parsed& parsed) {
+    if (parsed.badLine != 0 || !parsed.gas.isEmpty() || parsed.petrol.size() != Rows * Columns) {
+        return false;
+    }
+    return std::all_of(parsed.petrol.cbegin(), parsed.petrol.cend(),
+                       [](const Cell& cell) { return cell.hasValue; });
+}
+
 } // namespace CsvMapFile

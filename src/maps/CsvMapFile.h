@@ -48,6 +48,10 @@ struct Parsed {
 // Reads the whole text first: on a bad field nothing of it is to be used.
 Parsed parse(const QString& text);
 
+// The controller's map as the map's own save writes it: the header line and 16 rows of 15
+// numbers, no second block. The measured-map file (two blocks, empty cells) is not one.
+bool isMap(const Parsed& parsed);
+
 // A number as the user's locale writes it, or with "." or "," as the decimal separator
 // (files travel between machines set up for different languages).
 bool toNumber(const QString& field, double* value);

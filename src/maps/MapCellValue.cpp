@@ -3,6 +3,8 @@
 #include "GeneralText.h"
 
 #include <QByteArrayView>
+#include <QLocale>
+#include <QRegularExpression>
 #include <QVarLengthArray>
 
 #include <algorithm>
@@ -95,16 +97,54 @@ double angleOf(const QString& cellText) {
     return leadingNumberOf(cellText, cellText.indexOf(QLatin1Char(',')));
 }
 
-std::optional<Typed> typed(const QString& text) {
-    const QString t = text.trimmed();
+namespace {
+
+// The whole text is one number: a sign, Latin digits with at most one "." (the first "," is
+// read as one), an exponent with its digits. Blanks around it are trimmed before.
+bool wholeNumber(const QString& t) {
+    static const QRegularExpression number(
+        QStringLiteral("^[+-]?([0-9]+\\.?[0-9]*|\\.[0-9]+)([eE][+-]?[0-9]+)?$"));
+    QString n = t;
+    const qsizetype comma = n.indexOf(QLatin1Char(','));
+    if (comma >= 0) {
+        n[comma] = QLatin1Char('.');
+    }
+    return number.match(n).hasMatch();
+}
+
+bool stillTyping(const QString& t) {
     if (t.isEmpty() || t.endsWith(QLatin1Char('.')) || t.endsWith(QLatin1Char(',')) ||
         t == QLatin1String("-") || t == QLatin1String("+")) {
+        return true;
+    }
+    // One more digit makes it a number: "1e", "1e-", "-.".
+    return !wholeNumber(t) && wholeNumber(t + QLatin1Char('0'));
+}
+
+} // namespace
+
+std::optional<Typed> typed(const QString& text) {
+    const QString t = text.trimmed();
+    if (stillTyping(t) || !wholeNumber(t)) {
+        return std::nullopt;
+    }
+    // A number too large to hold (1e999) reads as no number at all rather than as 0.
+    bool ok = false;
+    QString n = t;
+    n.replace(QLatin1Char(','), QLatin1Char('.'));
+    const double value = QLocale::c().toDouble(n, &ok);
+    if (!ok || !std::isfinite(value)) {
         return std::nullopt;
     }
     Typed r;
-    r.angle = std::clamp(angleOf(t), -25.6, 25.4);
+    r.angle = std::clamp(value, -25.6, 25.4);
     r.v = stepsOf(r.angle);
     return r;
+}
+
+bool notANumber(const QString& text) {
+    const QString t = text.trimmed();
+    return !stillTyping(t) && !typed(t).has_value();
 }
 
 int stepsOf(double degrees) {

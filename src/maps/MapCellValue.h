@@ -19,13 +19,17 @@ double leadingNumber(const QString& text);
 double angleOf(const QString& cellText);
 
 // A value being typed into a cell. Nothing while the user is obviously still typing (empty,
-// a lone sign, or a trailing "." or ","); otherwise the value clamped to -25.6..25.4 and
+// a lone sign, a trailing "." or ",", an exponent without its digits) and nothing for a text
+// that is not a number as a whole ("a", "4x"); otherwise the value clamped to -25.6..25.4 and
 // v = value * 5 truncated toward zero.
 struct Typed {
     double angle = 0.0; // the clamped value, degrees
     int v = 0;
 };
 std::optional<Typed> typed(const QString& text);
+// A text that no further key makes a number ("a", "4x", "1.2.3"): nothing of it is stored,
+// and the user is told. False for a number and for one still being typed.
+bool notANumber(const QString& text);
 // Degrees as a cell value by the same rule, for every way a number comes in (typed, pasted,
 // set or added with the tools): held at -25.6..25.4, then * 5 truncated toward zero.
 int stepsOf(double degrees);

@@ -127,6 +127,10 @@ QString deviceIdText(std::uint32_t id) {
         .arg(id & 0xFF);
 }
 
+bool yesByDefault(std::uint32_t fileDevice, std::uint32_t controllerDevice, qint64 fileBytes) {
+    return fileBytes == FileSize && (fileDevice == 0 || fileDevice == controllerDevice);
+}
+
 Difference difference(const std::array<std::uint8_t, 272>& a,
                       const std::array<std::uint8_t, 272>& b) {
     Difference d;

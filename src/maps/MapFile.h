@@ -39,6 +39,11 @@ std::uint32_t deviceIdOf(const QByteArray& bytes);
 // A DeviceId as the information report shows its bytes: board.model.fitting.jumpers.
 QString deviceIdText(std::uint32_t id);
 
+// Whether writing a file's map may be offered with Yes as the default: the file is exactly a
+// map file's size and no other controller saved it (0: the file does not say). A short or
+// longer file, or another controller's, is asked about with No as the default.
+bool yesByDefault(std::uint32_t fileDevice, std::uint32_t controllerDevice, qint64 fileBytes);
+
 // Cells (of the 240) whose value differs, and the largest difference in steps.
 struct Difference {
     int cells = 0;

@@ -20,12 +20,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 
 namespace {
 
-const char* const MapFilter = "plik mapy (*.orvx)|*.orvx|wszystki pliki|*.*";
-// The save dialog also offers the csv map, in the window's language.
-constexpr int MapSaveFilterText = 885;
+// The map file, the csv map and all files, in the window's language: for opening and saving.
+constexpr int MapFilterText = 885;
 
 CsvMapFile::Block rowsOf(const QTableWidget* grid) {
     CsvMapFile::Block block;
@@ -43,6 +43,15 @@ CsvMapFile::Block rowsOf(const QTableWidget* grid) {
 // Texts of the refused files (the window's language).
 constexpr int NotRegularText = 862;
 constexpr int NoCellsText = 863;
+constexpr int NoCsvMapText = 991;
+
+// A csv map holds every cell and names no controller: it is asked about as a whole map file
+// of no controller is.
+constexpr int CsvMapBytes = MapFile::FileSize;
+
+bool hasCsvSuffix(const QString& path) {
+    return QFileInfo(path).suffix().compare(QStringLiteral("csv"), Qt::CaseInsensitive) == 0;
+}
 
 // " Erroneous data ", the file, and what is wrong with it.
 QString refusedText(const MapHost& host, const QString& path, const QString& why) {
@@ -71,7 +80,7 @@ QString MapFileCommands::cannotOpen(const QString& path, const QString& reason) 
 }
 
 void MapFileCommands::ToolBtnOpenClick() {
-    const QString path = host_.askFileName(false, host_.mapText(700), QString::fromUtf8(MapFilter),
+    const QString path = host_.askFileName(false, host_.mapText(700), host_.mapText(MapFilterText),
                                            QStringLiteral("orvx"));
     if (!path.isEmpty()) {
         OpenMapFile(path);
@@ -80,9 +89,8 @@ void MapFileCommands::ToolBtnOpenClick() {
 
 void MapFileCommands::ToolBtnSaveClick() {
     int filter = 0;
-    const QString path =
-        host_.askFileName(true, host_.mapText(701), host_.mapText(MapSaveFilterText),
-                          QStringLiteral("orvx"), &filter);
+    const QString path = host_.askFileName(true, host_.mapText(701), host_.mapText(MapFilterText),
+                                           QStringLiteral("orvx"), &filter);
     if (path.isEmpty()) {
         return;
     }
@@ -151,10 +159,14 @@ bool MapFileCommands::SaveMapFile(const QString& path) {
 }
 
 bool MapFileCommands::OpenMapFile(const QString& path) {
+    if (hasCsvSuffix(path)) {
+        return openCsvMap(path);
+    }
     QString reason;
     bool notRegular = false;
-    // Read only: a reference map on a write-protected stick opens as well.
-    const QByteArray bytes = MapFile::readWhole(path, &reason, MapFile::FileSize, &notRegular);
+    // Read only: a reference map on a write-protected stick opens as well. One byte past a
+    // map file says that the file is longer; the rest is never read.
+    const QByteArray bytes = MapFile::readWhole(path, &reason, MapFile::FileSize + 1, &notRegular);
     if (notRegular) {
         reason = host_.mapText(NotRegularText);
     }
@@ -162,38 +174,73 @@ bool MapFileCommands::OpenMapFile(const QString& path) {
         host_.showFileError(cannotOpen(path, reason));
         return false;
     }
+    if (MapFile::faultOf(bytes) != MapFile::Fault::None && bytes.startsWith('#')) {
+        return openCsvMap(path); // a csv map under another name
+    }
     ControllerMirror& m = host_.mirror();
     // The file's map is read aside first: nothing changes before the user has answered.
-    std::array<std::uint8_t, ControllerMirror::MapTableSize> fileMap{};
+    MapGridEditor::MapBytes fileMap{};
     if (MapFile::applyTo(bytes, m.MapTable, fileMap) != MapFile::Read::Loaded) {
         host_.showFileError(refusedText(host_, path, mapFileFault(host_, bytes)));
         return false;
     }
+    qint64 size = bytes.size();
+    if (size > MapFile::FileSize) {
+        size = std::max(size, QFileInfo(path).size());
+    }
+    const int fileBytes = int(std::min<qint64>(size, std::numeric_limits<int>::max()));
+    // Cells a short file does not hold stay the controller's.
+    MapGridEditor::CellMask cells;
+    const int mapBytes = fileBytes - MapFile::HeaderSize;
+    for (int n = 0; n < MapCells::CellCount; ++n) {
+        cells.set(static_cast<std::size_t>(n), MapCells::byteOfCell(n) < mapBytes);
+    }
+    return offerMap(fileMap, QFileInfo(path).fileName(), cells, MapFile::deviceIdOf(bytes),
+                    fileBytes);
+}
+
+bool MapFileCommands::openCsvMap(const QString& path) {
+    CsvMapFile::Parsed parsed;
+    if (!readCsv(path, parsed)) {
+        return false;
+    }
+    if (!CsvMapFile::isMap(parsed)) {
+        host_.showFileError(refusedText(host_, path, host_.mapText(NoCsvMapText)));
+        return false;
+    }
+    // The cells as typed ones are taken: held at the map's limits, on its 0.2 degree steps.
+    MapGridEditor::MapBytes fileMap = host_.mirror().MapTable;
+    for (const CsvMapFile::Cell& cell : parsed.petrol) {
+        fileMap[static_cast<std::size_t>(MapCells::byteAt(cell.column, cell.row))] =
+            static_cast<std::uint8_t>(static_cast<std::int8_t>(MapCellValue::stepsOf(cell.value)));
+    }
+    MapGridEditor::CellMask every;
+    every.set();
+    return offerMap(fileMap, QFileInfo(path).fileName(), every, 0, CsvMapBytes);
+}
+
+bool MapFileCommands::offerMap(const MapGridEditor::MapBytes& fileMap, const QString& name,
+                               const MapGridEditor::CellMask& cells, std::uint32_t fileDevice,
+                               int fileBytes) {
+    ControllerMirror& m = host_.mirror();
     const MapGridEditor::MapBytes before = m.MapTable;
-    const int fileBytes = int(bytes.size());
-    const QString name = QFileInfo(path).fileName();
     if (!host_.mapEditable() || !host_.controllerAnswering()) {
         // The controller's map is not known: the file is shown, not written, and offered once
-        // the controller's identity, settings and map have been read. Cells a short file does
+        // the controller's identity, settings and map have been read. Cells the file does
         // not hold will be the controller's, never the ones shown now.
-        MapGridEditor::CellMask cells;
-        const int mapBytes = fileBytes - MapFile::HeaderSize;
-        for (int n = 0; n < MapCells::CellCount; ++n) {
-            cells.set(static_cast<std::size_t>(n), MapCells::byteOfCell(n) < mapBytes);
-        }
         m.MapTable = fileMap;
         editor_.showMapTable();
         if (TChart3D* chart = host_.mapChart()) {
             chart->RefreshChart();
         }
-        editor_.mapFileLoadedAside(before, name, cells, MapFile::deviceIdOf(bytes), fileBytes);
+        editor_.mapFileLoadedAside(before, name, cells, fileDevice, fileBytes);
         return true;
     }
     // With the controller's map at hand, the user sees what the file would change first; a
-    // short file (only part of the map) has No as its default.
-    bool write = host_.askYesNo(
-        editor_.writeQuestion(m.MapTable, fileMap, true, MapFile::deviceIdOf(bytes), fileBytes),
-        fileBytes >= MapFile::FileSize);
+    // file that is not exactly a map file, or another controller's, has No as its default.
+    bool write =
+        host_.askYesNo(editor_.writeQuestion(m.MapTable, fileMap, true, fileDevice, fileBytes),
+                       MapFile::yesByDefault(fileDevice, m.DeviceId, fileBytes));
     if (write) {
         write = host_.mapFileAboutToBeWritten(m);
     }
@@ -226,7 +273,7 @@ bool MapFileCommands::SaveCsvFile(const QString& path) {
     return true;
 }
 
-bool MapFileCommands::OpenCsvFile(const QString& path) {
+bool MapFileCommands::readCsv(const QString& path, CsvMapFile::Parsed& parsed) {
     QString reason;
     bool notRegular = false;
     // One byte over the limit is enough to know.
@@ -246,10 +293,18 @@ bool MapFileCommands::OpenCsvFile(const QString& path) {
         return false;
     }
     // The whole file is read before anything changes: a bad field leaves grids and chart alone.
-    const CsvMapFile::Parsed parsed = CsvMapFile::parse(QString::fromUtf8(bytes));
+    parsed = CsvMapFile::parse(QString::fromUtf8(bytes));
     if (parsed.badLine != 0) {
         host_.showFileError(
             refusedText(host_, path, host_.mapText(260).arg(parsed.badLine).arg(parsed.badField)));
+        return false;
+    }
+    return true;
+}
+
+bool MapFileCommands::OpenCsvFile(const QString& path) {
+    CsvMapFile::Parsed parsed;
+    if (!readCsv(path, parsed)) {
         return false;
     }
     // A file without a single field (empty, one line, no ";" at all) holds no map: loading it
@@ -281,8 +336,13 @@ bool MapFileCommands::OpenCsvFile(const QString& path) {
 }
 
 bool MapFileCommands::OpenAnyFile(const QString& path) {
-    if (path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)) {
-        return OpenCsvFile(path);
+    if (!hasCsvSuffix(path)) {
+        return OpenMapFile(path);
     }
-    return OpenMapFile(path);
+    // A csv map goes to the map grid as Open map takes it; the measured maps to their grids.
+    CsvMapFile::Parsed parsed;
+    if (!readCsv(path, parsed)) {
+        return false;
+    }
+    return CsvMapFile::isMap(parsed) ? openCsvMap(path) : OpenCsvFile(path);
 }

@@ -464,6 +464,11 @@ QString MapGridEditor::writeQuestion(const MapBytes& controller, const MapBytes&
         text += QStringLiteral("\n\n") +
                 host_.mapText(883).arg(fileBytes).arg(MapFile::FileSize).arg(cells);
     }
+    if (fromFile && fileBytes > MapFile::FileSize) {
+        constexpr int LongerFileText = 990; // only the first 320 bytes are the map file
+        text += QStringLiteral("\n\n") +
+                host_.mapText(LongerFileText).arg(fileBytes).arg(MapFile::FileSize);
+    }
     return text + QStringLiteral("\n\n") + host_.mapText(fromFile ? 823 : 882);
 }
 
@@ -484,7 +489,8 @@ void MapGridEditor::offerUnwrittenWhenReady() {
         return;
     }
     const bool fromFile = !fileName_.isEmpty();
-    const bool full = !fromFile || fileBytes_ >= MapFile::FileSize;
+    const bool full =
+        !fromFile || MapFile::yesByDefault(fileDevice_, host_.mirror().DeviceId, fileBytes_);
     const bool yes = host_.askYesNo(
         writeQuestion(held().controllerMap, user, fromFile, fileDevice_, fileBytes_), full);
     offerOnRead_ = false;
@@ -652,8 +658,18 @@ void MapGridEditor::GridMapaKeyUp() {
 bool MapGridEditor::CommitCellText(const QString& text) {
     const auto typed = MapCellValue::typed(text);
     const QModelIndex current = grid_->currentIndex();
-    if (!typed || !current.isValid() || current.column() < 1 || current.row() < 1 ||
-        !host_.mapEditable()) {
+    if (!current.isValid() || current.column() < 1 || current.row() < 1 || !host_.mapEditable()) {
+        return false;
+    }
+    if (!typed) {
+        if (MapCellValue::notANumber(text)) {
+            // A stray key is no value: the cell keeps what it holds, and the user hears why.
+            constexpr int NotANumberText = 992; // "%1" is not a number: the cell keeps %2.
+            host_.beep();
+            host_.setStatusText(
+                host_.mapText(NotANumberText)
+                    .arg(text.trimmed(), cellText(current.column(), current.row())));
+        }
         return false;
     }
     const int i = current.column();

@@ -44,8 +44,8 @@ public:
 
     // A question with Yes and No, `yesIsDefault` choosing the default button; true for Yes.
     virtual bool askYesNo(const QString& text, bool yesIsDefault) = 0;
-    // Called just before the cells of a binary map file replace the controller's map and are
-    // written to it; `controller` holds the controller's settings and map as they are now.
+    // Called just before the cells of a map file (or a csv map) replace the controller's map and
+    // are written to it; `controller` holds the controller's settings and map as they are now.
     // False stops the write: the file stays shown, not written.
     virtual bool mapFileAboutToBeWritten(const ControllerMirror& controller) {
         (void)controller;

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-// Text of a text id (100..959) in the current language. The window's language tables
+// Text of a text id (100..1019) in the current language. The window's language tables
 // implement it; decoders take it so that they never reach for the window.
 class LangSource {
 public:

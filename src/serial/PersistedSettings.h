@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 // The two values kept between runs: the port number "Comm" and the language "Lang", stored with
 // QSettings("Merka", "Durorude") (~/.config/Merka/Durorude.conf).
 //
@@ -18,6 +20,12 @@ public:
     // False when the user has no folder of their own to keep them in (see UserHome): Read then
     // gives the defaults and Write stores nothing.
     static bool Storable();
+    // Where the values are kept, as the user would look for it (the file, or the registry key).
+    static QString Location();
+    // False when the store cannot take them now, found without writing anything: the file (or,
+    // while it does not exist, the folder it would be made in) cannot be written. The
+    // settings then last for this run only.
+    static bool Writable();
     static Values Read();
     // Writes both values (creating the file when it is missing, dropping damaged lines of an
     // existing one). False when they could not be stored (the folder or file is not writable).

@@ -12,12 +12,14 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QListView>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -54,6 +56,68 @@ void answerNextDialog(Seen& seen, const QString& file) {
         QVERIFY(name != nullptr);
         name->setText(file);
         static_cast<QDialog*>(dialog)->accept(); // as the dialog's own button does
+    });
+    look->start();
+}
+
+// The names a file dialog's list shows.
+QStringList listedNames(QFileDialog* dialog) {
+    const auto* view = dialog->findChild<QListView*>(QStringLiteral("listView"));
+    QStringList names;
+    if (view == nullptr || view->model() == nullptr) {
+        return names;
+    }
+    const QModelIndex root = view->rootIndex();
+    for (int r = 0; r < view->model()->rowCount(root); ++r) {
+        names << view->model()->index(r, 0, root).data().toString();
+    }
+    names.sort();
+    return names;
+}
+
+// What the next file dialog lists in `folder` once the user has chosen its first filter, then
+// its last one; then it is cancelled. Each listing is taken once it shows what is expected, or
+// after a few seconds as it is.
+struct Listed {
+    QStringList first;
+    QStringList last;
+};
+void listNextDialog(Listed& listed, const QString& folder, const QStringList& first,
+                    const QStringList& last) {
+    auto* look = new QTimer;
+    look->setInterval(10);
+    auto step = std::make_shared<int>(0);
+    auto ticks = std::make_shared<int>(0);
+    QObject::connect(look, &QTimer::timeout, [=, &listed] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr || !dialog->isVisible()) {
+            return;
+        }
+        const bool patient = ++*ticks < 500;
+        switch (*step) {
+        case 0:
+            dialog->setDirectory(folder);
+            dialog->selectNameFilter(dialog->nameFilters().first());
+            *step = 1;
+            return;
+        case 1:
+            listed.first = listedNames(dialog);
+            if (listed.first != first && patient) {
+                return;
+            }
+            dialog->selectNameFilter(dialog->nameFilters().last());
+            *ticks = 0;
+            *step = 2;
+            return;
+        default:
+            listed.last = listedNames(dialog);
+            if (listed.last != last && patient) {
+                return;
+            }
+            look->stop();
+            look->deleteLater();
+            dialog->reject();
+        }
     });
     look->start();
 }
@@ -136,6 +200,39 @@ private slots:
         answerNextDialog(third, folder + QStringLiteral("/third.") + suffix);
         save(again, k);
         QCOMPARE(third.folder, QDir(folder).absolutePath());
+    }
+
+    void allFilesListsEveryFileInEveryDialog_data() {
+        QTest::addColumn<int>("command");
+        QTest::addColumn<QStringList>("first"); // what the first filter lists
+        QTest::newRow("open map") << 0 << QStringList{"m.orvx"};
+        QTest::newRow("save map") << 1 << QStringList{"m.orvx"};
+        QTest::newRow("open measured maps") << 2 << QStringList{"m.csv"};
+        QTest::newRow("save measured maps") << 3 << QStringList{"m.csv"};
+        QTest::newRow("open recording") << 4 << QStringList{"r.bin"};
+    }
+
+    void allFilesListsEveryFileInEveryDialog() {
+        QFETCH(int, command);
+        QFETCH(QStringList, first);
+        const QString folder = dir.filePath(QStringLiteral("listed"));
+        QVERIFY(QDir().mkpath(folder));
+        const QStringList every{"README", "m.csv", "m.orvx", "notes.txt", "r.bin"};
+        for (const QString& name : every) {
+            QFile f(folder + QLatin1Char('/') + name);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        }
+        auto w = WindowTest::freshWindow();
+        w->ErrorBox = [](const QString& text) { QFAIL(qPrintable(text)); };
+        Listed listed;
+        listNextDialog(listed, folder, first, every);
+        const std::function<void()> commands[] = {
+            [&] { w->MapFiles->ToolBtnOpenClick(); }, [&] { w->MapFiles->ToolBtnSaveClick(); },
+            [&] { w->MapFiles->MenuPikiOtworzClick(); },
+            [&] { w->MapFiles->MenuPlikiZapiszClick(); }, [&] { w->MenuPikiOtworzPom->trigger(); }};
+        commands[command]();
+        QCOMPARE(listed.first, first);
+        QCOMPARE(listed.last, every); // a name without a dot too
     }
 
     void aFolderThatIsGoneGivesTheDocumentsAgain() {

@@ -12,9 +12,12 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
@@ -110,6 +113,63 @@ private slots:
         const PersistedSettings::Values v = PersistedSettings::Read();
         QCOMPARE(v.Comm, 1);
         QCOMPARE(v.Lang, 4);
+    }
+
+    void settingsThatCannotBeSavedStaySaid_data() {
+        QTest::addColumn<bool>("home"); // else no home folder at all
+        QTest::newRow("no home folder") << false;
+        QTest::newRow("settings folder under a file") << true;
+    }
+    void settingsThatCannotBeSavedStaySaid() {
+        QFETCH(bool, home);
+        const QByteArray oldHome = qgetenv("HOME");
+        const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+        const QString config =
+            QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+        QTemporaryDir dir;
+        {
+            QFile file(dir.filePath(QStringLiteral("file")));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        // No folder can be made under a regular file, also by root.
+        const QString blocked = dir.filePath(QStringLiteral("file/config"));
+        const auto restore = [&] {
+            qputenv("HOME", oldHome);
+            qputenv("XDG_CONFIG_HOME", oldConfig);
+            QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config);
+        };
+        const auto restoreAtEnd = qScopeGuard(restore);
+        if (home) {
+            qputenv("XDG_CONFIG_HOME", QFile::encodeName(blocked));
+            // QSettings took its folder from XDG_CONFIG_HOME at its first use in this process.
+            QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, blocked);
+        } else {
+            qunsetenv("HOME");
+            qunsetenv("XDG_CONFIG_HOME");
+        }
+        const auto why = [&](const TForm1& w) {
+            return home ? w.LangText(994).arg(blocked + QStringLiteral("/Merka/Durorude.conf"))
+                        : w.LangText(864);
+        };
+        auto w = startWindow();
+        QVERIFY(w->SettingsNote->isVisible());
+        QCOMPARE(w->SettingsNote->text(), w->LangText(993));
+        QCOMPARE(w->SettingsNote->toolTip(), why(*w));
+        // The port is opened and other messages come and go: the note stays.
+        QTRY_VERIFY(w->Timer1->isActive());
+        w->SetStatusText(w->LangText(730));
+        QVERIFY(w->SettingsNote->isVisible());
+        // A language chosen now cannot be kept either: said in that language.
+        const QString polish = why(*w);
+        w->MunuJezykGB->trigger();
+        QVERIFY(w->SettingsNote->isVisible());
+        QCOMPARE(w->SettingsNote->toolTip(), why(*w));
+        QVERIFY(w->SettingsNote->toolTip() != polish);
+        // Once the settings can be stored, the next choice is kept and the note goes.
+        restore();
+        w->MunuJezykRU->trigger();
+        QVERIFY(w->SettingsNote->isHidden());
+        QCOMPARE(PersistedSettings::Read().Lang, 4);
     }
 
     void deviceGivenForTheRunReceivesThePolls() {

@@ -69,13 +69,13 @@ void TstLangFile::malformedLineIsReportedAndLeavesItsNeighboursInPlace_data() {
     QTest::addColumn<QByteArray>("middle");
     QTest::addColumn<QString>("reason");
     // The whole message after "pl.txt:2: ".
-    const QString notId = QStringLiteral("\" is not a text id (100..1199)");
+    const QString notId = QStringLiteral("\" is not a text id (100..1019)");
     QTest::newRow("no tab") << QByteArray("101 Informacje")
                             << QStringLiteral("no tab between the id and the text");
     QTest::newRow("letter in the id") << QByteArray("1O1\tInformacje") << "\"1O1" + notId;
     QTest::newRow("space before the id") << QByteArray(" 101\tInformacje") << "\" 101" + notId;
     QTest::newRow("id below 100") << QByteArray("99\tx") << "\"99" + notId;
-    QTest::newRow("id above 1199") << QByteArray("1200\tx") << "\"1200" + notId;
+    QTest::newRow("id above 1019") << QByteArray("1020\tx") << "\"1020" + notId;
     QTest::newRow("empty id") << QByteArray("\tx") << "\"" + notId;
     QTest::newRow("unknown escape")
         << QByteArray("101\ta\\x") << QStringLiteral("id 101: unknown escape \\x");

@@ -59,6 +59,12 @@ public:
             return QStringLiteral("The file holds no map cells.");
         case 710:
             return QStringLiteral("csv file (*.csv)|*.csv|all files|*.*");
+        case 990:
+            return QStringLiteral("%1 bytes, map file %2.");
+        case 991:
+            return QStringLiteral("No csv map.");
+        case 992:
+            return QStringLiteral("\"%1\" is no number, the cell keeps %2.");
         case 885:
             return QStringLiteral("map file (*.orvx)|*.orvx|csv map (*.csv)|*.csv|all files|*.*");
         default:
@@ -94,6 +100,11 @@ public:
         questions << text;
         yesDefaults << yesIsDefault;
         return answer;
+    }
+    int backups = 0; // maps about to be written over (backed up first)
+    bool mapFileAboutToBeWritten(const ControllerMirror&) override {
+        ++backups;
+        return true;
     }
     bool answering = true;
     bool controllerAnswering() const override { return answering; }

@@ -11,6 +11,8 @@ private slots:
     void initTestCase() { QLocale::setDefault(QLocale::c()); }
     void typedTextBecomesAStep_data();
     void typedTextBecomesAStep();
+    void strayTextIsToldFromANumberOnItsWay_data();
+    void strayTextIsToldFromANumberOnItsWay();
     void stepsStopAtTheCellLimits();
     void selectionWritesEveryCellFromItsFirstToItsLast_data();
     void selectionWritesEveryCellFromItsFirstToItsLast();
@@ -34,8 +36,35 @@ void MapCellValueTest::typedTextBecomesAStep_data() {
     QTest::newRow("above the range") << "99" << true << 127 << "25.4";
     QTest::newRow("top of the range lands on its step") << "25.4" << true << 127 << "25.4";
     QTest::newRow("every 0.2 step lands on itself") << "-7.8" << true << -39 << "-7.8";
-    QTest::newRow("not a number") << "abc" << true << 0 << "0";
-    QTest::newRow("a number and more") << "4x" << true << 20 << "4";
+    // Text that is no number as a whole stores nothing (never a 0 or its leading digits).
+    QTest::newRow("not a number") << "abc" << false << 0 << "";
+    QTest::newRow("a number and more") << "4x" << false << 0 << "";
+    QTest::newRow("two separators") << "1.2.3" << false << 0 << "";
+    QTest::newRow("exponent") << "1e1" << true << 50 << "10";
+    QTest::newRow("blanks around") << " 2 " << true << 10 << "2";
+    QTest::newRow("too large to hold") << "1e999" << false << 0 << "";
+}
+
+void MapCellValueTest::strayTextIsToldFromANumberOnItsWay_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("stray");
+    QTest::newRow("a letter") << "a" << true;
+    QTest::newRow("digits then a letter") << "12x" << true;
+    QTest::newRow("two separators") << "1.2.3" << true;
+    QTest::newRow("two signs") << "--1" << true;
+    QTest::newRow("a digit of another script") << QStringLiteral("\u0663") << true;
+    QTest::newRow("too large to hold") << "1e999" << true;
+    QTest::newRow("empty") << "" << false;
+    QTest::newRow("a lone minus") << "-" << false;
+    QTest::newRow("a trailing comma") << "1," << false;
+    QTest::newRow("an exponent without digits") << "1e-" << false;
+    QTest::newRow("a point alone") << "." << false;
+    QTest::newRow("a number") << "-2,4" << false;
+}
+
+void MapCellValueTest::strayTextIsToldFromANumberOnItsWay() {
+    QFETCH(QString, text);
+    QTEST(MapCellValue::notANumber(text), "stray");
 }
 
 void MapCellValueTest::typedTextBecomesAStep() {

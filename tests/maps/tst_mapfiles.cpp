@@ -109,6 +109,9 @@ private slots:
     void failedSaveSaysSoAndLeavesTheOldFile_data();
     void failedSaveSaysSoAndLeavesTheOldFile();
     void textMapRoundTrip();
+    void csvMapOpensIntoTheMapGridAsAMapFileDoes_data();
+    void csvMapOpensIntoTheMapGridAsAMapFileDoes();
+    void measuredMapsTextIsNoMap();
     void textMapWithABadFieldLoadsNothing_data();
     void textMapWithABadFieldLoadsNothing();
     void textMapWithSeventeenRowsPerBlock();
@@ -404,6 +407,96 @@ void MapFilesTest::textMapRoundTrip() {
     QCOMPARE(chart.Value(0, 4, 1), -0.6);
     QCOMPARE(chart.Value(0, 1, 3), -1.0); // an empty field is no point
     QCOMPARE(chart.Value(1, 9, 9), 1.0);  // the old layer was cleared first
+}
+
+void MapFilesTest::csvMapOpensIntoTheMapGridAsAMapFileDoes_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("commandLine"); // else the Open map button
+    QTest::addColumn<bool>("mapRead");     // the controller's map is known when it opens
+    QTest::addColumn<bool>("answer");
+    QTest::newRow("Open map, yes") << "m.csv" << false << true << true;
+    QTest::newRow("Open map, no") << "m.csv" << false << true << false;
+    QTest::newRow("another name, all files") << "m.txt" << false << true << true;
+    QTest::newRow("command line") << "M.CSV" << true << true << true;
+    QTest::newRow("command line before the map was read") << "m.csv" << true << false << true;
+}
+
+void MapFilesTest::csvMapOpensIntoTheMapGridAsAMapFileDoes() {
+    QFETCH(QString, name);
+    QFETCH(bool, commandLine);
+    QFETCH(bool, mapRead);
+    QFETCH(bool, answer);
+    fillMirror();
+    const auto saved = host.m.MapTable;
+    host.nextFileName = path(name);
+    host.nextFilter = 1; // the csv map
+    files->ToolBtnSaveClick();
+    QVERIFY(host.errors.isEmpty());
+    // Two cells change, and a byte beside the cells that a csv map does not hold.
+    auto& map = host.m.MapTable;
+    map[std::size_t(MapCells::byteAt(1, 1))] += 3;
+    map[std::size_t(MapCells::byteAt(15, 16))] ^= 0x40;
+    map[3] ^= 0x55;
+    const auto changed = map;
+    editor->showMapTable();
+    const QString shownBefore = text(gridMapa.get(), 1, 1);
+    host.answer = answer;
+    host.editable = mapRead;
+    if (commandLine) {
+        QVERIFY(files->OpenAnyFile(path(name)));
+    } else {
+        host.nextFileName = path(name);
+        files->ToolBtnOpenClick();
+        QCOMPARE(host.filters.last(), host.mapText(885)); // the csv map is offered to open too
+    }
+    QVERIFY2(host.errors.isEmpty(), qPrintable(host.errors.join('\n')));
+    QVERIFY(text(gridB.get(), 1, 1).isEmpty()); // never into the measured maps
+    if (!mapRead) {
+        // Shown, not written, until the controller's map is read; then offered.
+        QVERIFY(host.questions.isEmpty());
+        QVERIFY(editor->showsUnwrittenFile());
+        host.editable = true;
+        map = changed;
+        editor->controllerMapRead();
+        editor->offerUnwrittenWhenReady();
+    }
+    QCOMPARE(host.questions.size(), 1);
+    QVERIFY2(host.questions[0].startsWith(QStringLiteral("2 cells differ")),
+             qPrintable(host.questions[0]));
+    QCOMPARE(host.yesDefaults, QList<bool>{true});
+    // The grid shows the file's cells whatever the answer; the rest is the controller's.
+    for (int n = 0; n < MapCells::CellCount; ++n) {
+        const auto b = std::size_t(MapCells::byteOfCell(n));
+        QCOMPARE(map[b], saved[b]);
+    }
+    QCOMPARE(map[3], changed[3]);
+    QVERIFY(text(gridMapa.get(), 1, 1) != shownBefore);
+    QCOMPARE(text(gridMapa.get(), 1, 1), QStringLiteral("-18.2"));
+    QCOMPARE(host.m.PendingWrites & 0x2000u, answer ? 0x2000u : 0u);
+    QCOMPARE(host.backups, answer ? 1 : 0);
+    QCOMPARE(editor->showsUnwrittenFile(), !answer);
+}
+
+void MapFilesTest::measuredMapsTextIsNoMap() {
+    for (int r = 1; r < 17; ++r) {
+        for (int c = 1; c < 16; ++c) {
+            gridB->setItem(r, c, new QTableWidgetItem(QString::number(r + c)));
+        }
+    }
+    QVERIFY(files->SaveCsvFile(path("measured.csv")));
+    fillMirror();
+    const auto map = host.m.MapTable;
+    gridB->clearContents();
+    // Open map refuses it and says where it belongs.
+    QVERIFY(!files->OpenMapFile(path("measured.csv")));
+    QCOMPARE(host.errors,
+             QStringList{" Erroneous data \n" + path("measured.csv") + "\nNo csv map."});
+    QCOMPARE(host.m.MapTable, map);
+    // Named on the command line, it goes to the measured maps as before.
+    QVERIFY(files->OpenAnyFile(path("measured.csv")));
+    QCOMPARE(text(gridB.get(), 15, 16), QStringLiteral("31"));
+    QCOMPARE(host.m.MapTable, map);
+    QVERIFY(host.questions.isEmpty());
 }
 
 void MapFilesTest::textMapWithABadFieldLoadsNothing_data() {
@@ -718,17 +811,31 @@ void MapFilesTest::openedMapFileAsksWithItsDifferenceFirst_data() {
     QTest::addColumn<quint32>("fileDevice");
     QTest::addColumn<bool>("answer");
     QTest::addColumn<QString>("note");
-    QTest::newRow("same controller, yes") << quint32(0x01020304) << true << QString();
-    QTest::newRow("same controller, no") << quint32(0x01020304) << false << QString();
+    QTest::addColumn<qint64>("size");     // of the file; beyond 320 bytes it is sparse
+    QTest::addColumn<bool>("yesDefault"); // of the question
+    QTest::newRow("same controller, yes")
+        << quint32(0x01020304) << true << QString() << qint64(320) << true;
+    QTest::newRow("same controller, no")
+        << quint32(0x01020304) << false << QString() << qint64(320) << true;
     QTest::newRow("another controller")
-        << quint32(0x01020905) << true << QStringLiteral("Other controller 1.2.9.5, this 1.2.3.4.");
-    QTest::newRow("file of no controller") << quint32(0) << false << QString();
+        << quint32(0x01020905) << true << QStringLiteral("Other controller 1.2.9.5, this 1.2.3.4.")
+        << qint64(320) << false;
+    QTest::newRow("file of no controller")
+        << quint32(0) << false << QString() << qint64(320) << true;
+    QTest::newRow("one byte longer")
+        << quint32(0x01020304) << true << QStringLiteral("321 bytes, map file 320.") << qint64(321)
+        << false;
+    QTest::newRow("1 GiB, no") << quint32(0x01020304) << false
+                               << QStringLiteral("1073741824 bytes, map file 320.")
+                               << (qint64(1) << 30) << false;
 }
 
 void MapFilesTest::openedMapFileAsksWithItsDifferenceFirst() {
     QFETCH(quint32, fileDevice);
     QFETCH(bool, answer);
     QFETCH(QString, note);
+    QFETCH(qint64, size);
+    QFETCH(bool, yesDefault);
     host.m.MapTable.fill(0);
     host.m.DeviceId = 0x01020304;
     host.m.IdentityState = -1;
@@ -745,16 +852,22 @@ void MapFilesTest::openedMapFileAsksWithItsDifferenceFirst() {
     file[48 + 15 * 17 + 16] = 5;
     file[48 + 0 * 17 + 3] = 9; // column 0 is carried along, not a cell
     writeAll(path("known.orvx"), file);
+    {
+        QFile longer(path("known.orvx"));
+        QVERIFY(longer.resize(size)); // what follows the map file is never read
+    }
     const auto controllerMap = host.m.MapTable;
 
     QVERIFY(files->OpenMapFile(path("known.orvx")));
     QCOMPARE(host.questions.size(), 1);
     QVERIFY2(host.questions[0].startsWith(QStringLiteral("3 cells differ, largest 1.4.")),
              qPrintable(host.questions[0]));
-    QCOMPARE(host.questions[0].contains(QStringLiteral("Other controller")), !note.isEmpty());
+    QCOMPARE(host.questions[0].contains(QStringLiteral("Other controller")),
+             note.startsWith(QStringLiteral("Other")));
     if (!note.isEmpty()) {
-        QVERIFY(host.questions[0].contains(note));
+        QVERIFY2(host.questions[0].contains(note), qPrintable(host.questions[0]));
     }
+    QCOMPARE(host.yesDefaults, QList<bool>{yesDefault});
     // Either way the grid shows the file.
     QCOMPARE(text(gridMapa.get(), 4, 9), QStringLiteral("-1.4"));
     QCOMPARE(int(qint8(host.m.MapTable[4 * 17 + 9])), -7);
@@ -811,6 +924,9 @@ void MapFilesTest::openedMapFileAsksWithItsDifferenceFirst() {
     QCOMPARE(host.questions.size(), 1);
     QVERIFY2(host.questions[0].startsWith(QStringLiteral("2 cells differ, largest 1.4.")),
              qPrintable(host.questions[0]));
+    // Offered later, the file is as risky as it was when opened.
+    QVERIFY(note.isEmpty() || host.questions[0].contains(note));
+    QCOMPARE(host.yesDefaults.last(), yesDefault);
     QCOMPARE(host.m.PendingWrites & 0x2000u, answer ? 0x2000u : 0u);
     QCOMPARE(editor->showsUnwrittenFile(), !answer);
     editor->offerUnwrittenWhenReady();

@@ -56,6 +56,8 @@ private slots:
     void cleanup();
     void ctrlArrowsStepTheSelectionAndHoldAtTheLimits();
     void typedValueIsStoredAsSoonAsItReadsAsANumber();
+    void strayKeysLeaveTheCellAndSayWhy_data();
+    void strayKeysLeaveTheCellAndSayWhy();
     void leftDragSelectsAndRightDragSteps();
     void headerCellsAreNeitherSelectedNorTyped();
     void nothingChangesBeforeTheMapWasRead();
@@ -169,6 +171,36 @@ void MapGridEditorTest::typedValueIsStoredAsSoonAsItReadsAsANumber() {
     select(1, 1, 1, 1);
     type(QStringLiteral("7"));
     QCOMPARE(cell(1, 1), 35);
+}
+
+void MapGridEditorTest::strayKeysLeaveTheCellAndSayWhy_data() {
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<int>("v");          // the cell after Enter (5 before)
+    QTest::addColumn<QString>("status"); // empty: nothing said
+    QTest::newRow("a letter") << "a" << 5 << "\"a\" is no number, the cell keeps 1.";
+    QTest::newRow("a letter, then digits") << "q7" << 5 << "\"q7\" is no number, the cell keeps 1.";
+    QTest::newRow("digits, then a letter")
+        << "12x" << 60 << "\"12x\" is no number, the cell keeps 12.";
+    QTest::newRow("a sign left alone") << "-" << 5 << "";
+}
+
+void MapGridEditorTest::strayKeysLeaveTheCellAndSayWhy() {
+    QFETCH(QString, keys);
+    QFETCH(int, v);
+    QFETCH(QString, status);
+    setCellValue(3, 5, 5);
+    editor->showMapTable();
+    select(3, 5, 3, 5);
+    host.status.clear(); // the selection's hint
+    type(keys);
+    QTest::keyClick(typing(), Qt::Key_Return);
+    QTRY_VERIFY(typing() == nullptr);
+    QCOMPARE(cell(3, 5), v);
+    QCOMPARE(text(3, 5), v == 5 ? QStringLiteral("1") : QStringLiteral("12"));
+    QCOMPARE(host.status, status);
+    QCOMPARE(host.beeps > 0, !status.isEmpty());
+    // Only a number goes to the controller.
+    QCOMPARE(host.m.PendingWrites & 0x2000u, v == 5 ? 0u : 0x2000u);
 }
 
 void MapGridEditorTest::leftDragSelectsAndRightDragSteps() {

@@ -2,8 +2,11 @@
 
 #include "UserHome.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
+
+#include <unistd.h>
 
 namespace {
 
@@ -50,6 +53,34 @@ PersistedSettings::Values PersistedSettings::Read() {
 
 bool PersistedSettings::Storable() {
     return !UserHome::writableLocation(QStandardPaths::GenericConfigLocation).isEmpty();
+}
+
+QString PersistedSettings::Location() {
+    if (!Storable()) {
+        return {};
+    }
+    return QSettings(QStringLiteral("Merka"), QStringLiteral("Durorude")).fileName();
+}
+
+bool PersistedSettings::Writable() {
+    const QString file = Location();
+    if (file.isEmpty()) {
+        return false;
+    }
+    // The file when it is there, else the nearest folder above it that is: the settings
+    // folders below it would be made there. Something that is no folder takes nothing.
+    QFileInfo at(file);
+    if (!at.exists()) {
+        do {
+            at = QFileInfo(at.absolutePath());
+        } while (!at.exists() && !at.isRoot());
+        if (!at.isDir()) {
+            return false;
+        }
+    } else if (!at.isFile()) {
+        return false;
+    }
+    return ::access(QFile::encodeName(at.absoluteFilePath()).constData(), W_OK) == 0;
 }
 
 bool PersistedSettings::Write(int comm, int lang) {

@@ -34,6 +34,15 @@ bool PersistedSettings::Storable() {
     return true;
 }
 
+QString PersistedSettings::Location() {
+    return QStringLiteral("HKEY_CURRENT_USER\\Software\\Merka\\Durorude");
+}
+
+// Nothing to look at without writing: a write that fails says so (Write returns false).
+bool PersistedSettings::Writable() {
+    return true;
+}
+
 PersistedSettings::Values PersistedSettings::Read() {
     Values values;
     HKEY key = nullptr;

@@ -89,6 +89,7 @@ void TForm1::SettingEdited(int index, int value) {
     if (answering) {
         Mirror.queueSettingWrite(index, value);
     }
+    HeldMarks->showUserValue(index, value);
     ShowHeldSettings();
 }
 
@@ -252,6 +253,13 @@ bool TForm1::ConfirmCloseWithEdits() {
 }
 
 void TForm1::SetDefaultSettings() {
+    if (!controllerAnswering()) {
+        // Queued now, it would go to whichever controller answers next, unasked and with no
+        // backup of that one.
+        beep();
+        SetStatusText(LangText(725).trimmed());
+        return;
+    }
     // One Enter must not wipe the settings: No is the default, and a backup comes first.
     if (!askYesNo(LangText(726).trimmed() + QStringLiteral("\n\n") + LangText(DefaultsBackupLine),
                   false)) {

@@ -214,3 +214,32 @@ QStringList SettingEditMarks::describe(const HeldWrites::Setting& e) const {
     }
     return lines;
 }
+
+void SettingEditMarks::showUserValue(int index, int value) {
+    const int v = value & 0xFF;
+    QLineEdit* box = nullptr;
+    QString text;
+    switch (index) {
+    case 4:
+        box = c_.EditTPS;
+        text = GeneralText((c_.CheckBoxTp->isChecked() ? 255 - v : v) * 0.02);
+        break;
+    case 6:
+        box = c_.EditGMP;
+        text = QString::number(v);
+        break;
+    case 15:
+    case 16:
+        box = index == 15 ? c_.EditNar : c_.EditOpa;
+        text = QString::number(v);
+        break;
+    case 17:
+    case 18:
+        box = index == 17 ? c_.EditMIN : c_.EditMAP;
+        text = GeneralText(v * 0.02);
+        break;
+    default:
+        return; // the other controls show their value themselves
+    }
+    box->setText(text);
+}

@@ -28,6 +28,9 @@ public:
     // The setting's caption, and a value as the control shows it.
     QString caption(int index) const;
     QString valueText(int index, int value) const;
+    // The value box beside a setting's arrows shows the user's value at once (the
+    // controller's answer, or the marks, say whether it holds it).
+    void showUserValue(int index, int value);
     // The settings a user can edit in the window (those a control carries).
     QVector<int> editableSettings() const;
 

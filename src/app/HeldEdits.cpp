@@ -60,6 +60,7 @@ void TForm1::ApplyHeldEditTexts() {
     if (MenuPlikiPrzywroc != nullptr) {
         MenuPlikiPrzywroc->setText(LangText(RestoreMenuText));
     }
+
     heldMarksShown_ = ~0U; // the tooltips in the new language
     ShowHeldSettings();
 }

@@ -3,6 +3,7 @@
 
 #include "TFormAboud.h"
 #include "TFormHelp.h"
+#include "WindowPlacement.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -67,6 +68,7 @@ void TForm1::MenuPomocDokClick() {
         }
     }
     FormHelp->ShowManual(Language(), LangText(190));
+    WindowPlacement::keepOnScreen(FormHelp, this);
 }
 
 void TForm1::MenuPomocOProgClick() {

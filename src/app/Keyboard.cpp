@@ -13,6 +13,7 @@
 #include "TPanel.h"
 #include "TRadioGroup.h"
 #include "TUpDown.h"
+#include "WindowPlacement.h"
 
 #include <algorithm>
 
@@ -179,6 +180,7 @@ void TForm1::FormKeyDown(int key, Qt::KeyboardModifiers shift) {
     if (ctrl && key == 'I') {
         FormInfo->setWindowTitle(QStringLiteral("Orvex"));
         FormInfo->show();
+        WindowPlacement::keepOnScreen(FormInfo, this);
         FormInfo->raise();
         ReadControllerAgain();
         return;

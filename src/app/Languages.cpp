@@ -228,5 +228,8 @@ void TForm1::ApplyLanguage(int language) {
     }
     ApplyServiceToolTexts();
     ApplyHeldEditTexts();
+    if (DemoEngine != nullptr) {
+        DemoEngine->setText(LangText(985));
+    }
     ShowSettingsNote();
 }

@@ -227,10 +227,12 @@ void TForm1::closePort() {
 }
 
 void TForm1::stopPolling() {
+    pollingStopped_ = true;
     Timer1->stop();
 }
 
 void TForm1::startPolling() {
+    pollingStopped_ = false;
     if (!Closing()) {
         Timer1->start();
     }

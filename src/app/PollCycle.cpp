@@ -39,11 +39,12 @@ void TForm1::Timer1Timer() {
     // The poll goes on while a box of this answer is open: the exchange is over, so a tick run
     // from the box's event loop cannot meet it half-way.
     Timer1->setInterval(result.interval);
-    if (!closing_) {
+    if (!closing_ && !pollingStopped_) {
         Timer1->start();
     }
     ApplyTickResult(result);
-    if (!closing_) {
+    // A replay begun meanwhile (from a box of this answer) stopped the poll: it stays stopped.
+    if (!closing_ && !pollingStopped_) {
         Timer1->start();
     }
     ExchangeFinished();
@@ -97,8 +98,11 @@ void TForm1::ApplyTickResult(const PollTickResult& result) {
 }
 
 void TForm1::ApplyLossReset(const QString& caption, const QString& title, bool switchToParameters) {
-    setWindowTitle(caption);
-    SetApplicationTitle(title);
+    // A replay's title names its file for as long as it is shown.
+    if (RecordingMark->mode() != RecordingIndicator::Mode::Replay) {
+        setWindowTitle(caption);
+        SetApplicationTitle(title);
+    }
     Image1->hide(); // the "no connection" caption of PanelError shows through
     // State panels and the two coloured option boxes back to the button face.
     Parameters->display().showUnknownState();

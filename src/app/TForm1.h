@@ -402,6 +402,10 @@ public:
     // The report's file dialog; tests replace it.
     std::function<QString()> AskReportToSave;
 
+    // The demo's engine, started and stopped from the View menu (F8); `run` gets the new state.
+    void AddDemoEngineSwitch(std::function<void(bool running)> run);
+    QAction* DemoEngine = nullptr;
+
     // --- edits the controller does not hold yet (HeldEdits.cpp)
     // A setting edit from a control: queued while the controller answers, else held.
     void SettingEdited(int index, int value);
@@ -464,6 +468,7 @@ private:
     QStringList HeldSettingLines(const QVector<HeldWrites::Setting>& settings) const;
     QStringList HeldSummary() const;
     bool offeringSettings_ = false;
+    bool pollingStopped_ = false; // a replay holds the poll (stopPolling .. startPolling)
     std::uint32_t heldMarksShown_ = 0;
     bool markedCellsShown_ = false;
     QString lastBackup_;     // the backup written last

@@ -1,5 +1,7 @@
 #include "TFormHelp.h"
 
+#include "WindowPlacement.h"
+
 #include <QFile>
 #include <QTextBrowser>
 #include <QVBoxLayout>
@@ -18,6 +20,7 @@ TFormHelp::TFormHelp(QWidget* parent) : QWidget(parent, Qt::Window) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(HelpText);
+    WindowPlacement::closeWithEscape(this);
 }
 
 QString TFormHelp::ManualResource(int language) {

@@ -1,5 +1,7 @@
 #include "TFormInfo.h"
 
+#include "WindowPlacement.h"
+
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextEdit>
@@ -58,6 +60,7 @@ TFormInfo::TFormInfo(QWidget* parent) : QWidget(parent, Qt::Window | Qt::WindowS
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(Edit2);
+    WindowPlacement::closeWithEscape(this);
 }
 
 void TFormInfo::Clear() {

@@ -75,10 +75,10 @@ int main(int argc, char** argv) {
 #endif
 #ifdef ORVEX_WITH_DEMO
         if (args.demo) {
-            // An installer stops the engine before an update: the demo's engine stops while the
-            // update tab is shown and runs again on the parameters tab.
-            QObject::connect(window.ZakladkaProg, &QToolButton::toggled,
-                             [&demo](bool on) { demo.simulator()->setEngineRunning(!on); });
+            // An installer stops the engine before an update; the demo's engine is stopped
+            // and started by hand, as a real one is, and an update is refused while it runs.
+            window.AddDemoEngineSwitch(
+                [&demo](bool running) { demo.simulator()->setEngineRunning(running); });
         }
 #endif
         window.showMaximized();

@@ -64,7 +64,7 @@ MapGridEditor::MapGridEditor(MapHost& host, QTableWidget* grid, QObject* parent)
     grid_->setItemDelegate(new MapCellDelegate(cells, *this, grid_));
 
     viewport_ = grid_->viewport();
-    // The frame follows the focus into and out of the grid's panel.
+    // The frame follows the focus and the window's activation.
     connect(qApp, &QApplication::focusChanged, this,
             // Plain widget pointers: while the grid is being destroyed it is no longer a
             // QTableWidget, and its focus still moves.
@@ -73,14 +73,9 @@ MapGridEditor::MapGridEditor(MapHost& host, QTableWidget* grid, QObject* parent)
                 if (grid == nullptr || viewport == nullptr) {
                     return; // the window is being taken down
                 }
-                const QWidget* panel = grid->parentWidget();
-                const auto near = [panel, &grid](const QWidget* w) {
-                    return w != nullptr &&
-                           (w == grid || (panel != nullptr && panel->isAncestorOf(w)));
-                };
-                if (near(before) || near(now)) {
-                    viewport->update();
-                }
+                (void)before;
+                (void)now;
+                viewport->update(); // the frame follows the window's activation too
             });
     grid_->installEventFilter(this);
     viewport_->installEventFilter(this);
@@ -98,13 +93,16 @@ MapGridEditor::MapGridEditor(MapHost& host, QTableWidget* grid, QObject* parent)
 MapGridEditor::~MapGridEditor() = default;
 
 bool MapGridEditor::selectionShown() const {
-    const QWidget* focus = QApplication::focusWidget();
-    if (focus == nullptr) {
+    // A selection the next tool would change is always framed while its window is the one in
+    // use, wherever the focus went meanwhile (an Undo from the menu, a settings box).
+    if (!grid_->selectionModel()->hasSelection() || !grid_->isVisible()) {
         return false;
     }
+    const QWidget* focus = QApplication::focusWidget();
     const QWidget* panel = grid_->parentWidget();
-    return focus == grid_ || grid_->isAncestorOf(focus) ||
-           (panel != nullptr && panel->isAncestorOf(focus));
+    const bool near = focus != nullptr && (focus == grid_ || grid_->isAncestorOf(focus) ||
+                                           (panel != nullptr && panel->isAncestorOf(focus)));
+    return near || grid_->isActiveWindow();
 }
 
 void MapGridEditor::markHeaderCells() {

@@ -89,8 +89,9 @@ public:
     // over it and offer them again, or throw them away (the grid shows the controller's map).
     void keepUnwrittenOnRead();
     void discardUnwritten();
-    // The selection is framed while the grid or a control beside it (the map tools and their
-    // value boxes) has the focus: after Set or Add the user still sees which cells changed.
+    // A selection is framed while its window is in use (or the grid or a control beside it
+    // has the focus): after Set, Add or Undo the user still sees which cells the next tool
+    // changes.
     bool selectionShown() const;
     QString shownFileName() const { return fileName_; }
     // The controller's map as the program last knew it, while the grid shows a file.

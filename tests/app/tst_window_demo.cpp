@@ -101,6 +101,22 @@ private slots:
         QCOMPARE(saved.Lang, 2);
     }
 
+    void demoEngineIsStoppedByHandBeforeAnUpdate() {
+        start();
+        waitConnected();
+        w->AddDemoEngineSwitch([this](bool running) { sim->setEngineRunning(running); });
+        QTRY_VERIFY_WITH_TIMEOUT((w->Mirror.LiveStatus & 0x04) != 0, 5000);
+        // On the update tab the window refuses an update until the user stops the engine.
+        w->ZakladkaProg->click();
+        QVERIFY(w->DemoEngine->isChecked());
+        QTest::keyClick(w.get(), Qt::Key_F8);
+        QVERIFY(!w->DemoEngine->isChecked());
+        QTRY_VERIFY_WITH_TIMEOUT((w->Mirror.LiveStatus & 0x04) == 0, 5000);
+        QCOMPARE(w->StatusText(), w->LangText(987));
+        w->DemoEngine->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT((w->Mirror.LiveStatus & 0x04) != 0, 5000);
+    }
+
     void silentControllerLosesTheLinkAndComesBack() {
         start();
         waitConnected();

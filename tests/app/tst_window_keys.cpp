@@ -7,6 +7,7 @@
 #include "TMySerial.h"
 #include "TPanel.h"
 #include "TRadioGroup.h"
+#include "WindowPlacement.h"
 #include "WindowTestSupport.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -19,6 +20,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTemporaryDir>
@@ -202,6 +204,38 @@ private slots:
         QCOMPARE(w->Mirror.SettingIndex, 0);
         QCOMPARE(w->Mirror.RxBuffer[5], std::uint8_t{0});
         QCOMPARE(w->Mirror.RxBuffer[300], std::uint8_t{0x66});
+        // Whole on the window's screen, and Esc closes it.
+        const QRect screen = w->screen()->availableGeometry();
+        QVERIFY2(screen.contains(w->FormInfo->frameGeometry()),
+                 qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                .arg(w->FormInfo->x())
+                                .arg(w->FormInfo->y())
+                                .arg(w->FormInfo->width())
+                                .arg(w->FormInfo->height())));
+        QTest::keyClick(w->FormInfo, Qt::Key_Escape);
+        QVERIFY(!w->FormInfo->isVisible());
+    }
+
+    void windowsAreMovedAndShrunkOntoTheScreen_data() {
+        QTest::addColumn<QRect>("wanted");
+        QTest::addColumn<QRect>("screen");
+        QTest::addColumn<QRect>("placed");
+        const QRect small(0, 0, 800, 600);
+        QTest::newRow("fits: stays")
+            << QRect(100, 50, 391, 400) << small << QRect(100, 50, 391, 400);
+        QTest::newRow("runs off right and bottom")
+            << QRect(745, 301, 391, 640) << QRect(0, 0, 1366, 768) << QRect(745, 128, 391, 640);
+        QTest::newRow("taller than the screen")
+            << QRect(745, 301, 391, 640) << small << QRect(409, 0, 391, 600);
+        QTest::newRow("above and left of a second screen")
+            << QRect(1800, -40, 300, 200) << QRect(1920, 0, 1280, 1024) << QRect(1920, 0, 300, 200);
+    }
+
+    void windowsAreMovedAndShrunkOntoTheScreen() {
+        QFETCH(QRect, wanted);
+        QFETCH(QRect, screen);
+        QFETCH(QRect, placed);
+        QCOMPARE(WindowPlacement::within(wanted, screen), placed);
     }
 
     void informationWindowShowsReportLinesAsTheyCame() {

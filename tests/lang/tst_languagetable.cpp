@@ -45,7 +45,7 @@ const QList<int> addedIds = ids({{160, 161}, {600, 606}, {905, 907}});
 // service report, the refused files, the map writes and the edits not written, in Polish,
 // English and Russian.
 const QList<int> addedButGerman =
-    ids({{260, 260}, {830, 838}, {840, 870}, {880, 888}, {960, 969}, {971, 984}});
+    ids({{260, 260}, {830, 838}, {840, 870}, {880, 888}, {960, 969}, {971, 987}});
 
 // The map tools' captions and messages, in Polish, English and Russian.
 const QList<int> mapToolIds = ids({{800, 824}});

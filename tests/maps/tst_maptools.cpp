@@ -258,6 +258,7 @@ void MapToolsTest::selectionStaysFramedWhileTheToolsAreUsed() {
     QTest::mouseClick(box, Qt::LeftButton);
     QTRY_VERIFY(box->hasFocus());
     box->setValue(3.0);
+    const int before55 = cell(5, 5);
     tools->SetAction->trigger();
     QCOMPARE(cell(5, 5), 15);
     QVERIFY(editor->selectionShown());
@@ -269,6 +270,15 @@ void MapToolsTest::selectionStaysFramedWhileTheToolsAreUsed() {
     };
     QTRY_VERIFY(frameAt(5, 5));
     QVERIFY(!frameAt(8, 5));
+    // Undone from the menu while the focus is on a control away from the map panel: the
+    // selection the next tool changes stays framed.
+    window->setFocusPolicy(Qt::StrongFocus);
+    window->setFocus(); // the window itself, outside the grid's panel
+    QTRY_VERIFY(window->hasFocus());
+    tools->UndoAction->trigger();
+    QCOMPARE(cell(5, 5), before55);
+    QVERIFY(editor->selectionShown());
+    QTRY_VERIFY(frameAt(5, 5));
     // Elsewhere (another window) the frame goes.
     QLineEdit elsewhere;
     elsewhere.show();

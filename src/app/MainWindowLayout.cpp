@@ -9,7 +9,10 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QCoreApplication>
+#include <QAbstractItemView>
+#include <QCompleter>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -367,6 +370,15 @@ QFileDialog* TForm1::FileDialog(bool save) {
     if (dialog == nullptr) {
         dialog = named(new QFileDialog(this), save ? "SaveDialog1" : "OpenDialog1");
         dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        // The dialog is used again: a name completion still open must not stay over the
+        // window once it closed.
+        connect(dialog, &QDialog::finished, dialog, [dialog] {
+            for (QCompleter* c : dialog->findChildren<QCompleter*>()) {
+                if (c->popup() != nullptr) {
+                    c->popup()->hide();
+                }
+            }
+        });
     }
     return dialog;
 }
@@ -376,6 +388,12 @@ QFileDialog* TForm1::FileDialog(FileFolders::Kind kind, bool save, const QString
     dialog->setDirectory(FileFolders::folder(kind));
     dialog->selectFile(save ? FileFolders::proposedName(VehicleName, QDate::currentDate(), suffix)
                             : QString());
+    if (!save) {
+        // The name chosen last time (a recording's .bin) is no file of this kind.
+        for (QLineEdit* name : dialog->findChildren<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+            name->clear();
+        }
+    }
     return dialog;
 }
 

@@ -50,7 +50,8 @@ MapGridEditor::MapGridEditor(MapHost& host, QTableWidget* grid, QObject* parent)
     grid_->setSelectionBehavior(QAbstractItemView::SelectItems);
     grid_->setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |
                            QAbstractItemView::EditKeyPressed);
-    grid_->setTabKeyNavigation(true);
+    // Tab leaves the grid for the next control; the arrows move from cell to cell.
+    grid_->setTabKeyNavigation(false);
 
     MapGridDelegate::Source cells;
     cells.value = [this](int column, int row) { return value(column, row); };

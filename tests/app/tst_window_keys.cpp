@@ -23,6 +23,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
@@ -214,6 +215,27 @@ private slots:
                                 .arg(w->FormInfo->height())));
         QTest::keyClick(w->FormInfo, Qt::Key_Escape);
         QVERIFY(!w->FormInfo->isVisible());
+    }
+
+    void tabLeavesTheMapGridAndAnOpenDialogStartsWithoutAName() {
+        w->show();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        w->PanelMapy->show();
+        w->GridMapa->show();
+        w->GridMapa->setCurrentCell(3, 3);
+        w->GridMapa->setFocus();
+        QTRY_VERIFY(w->GridMapa->hasFocus());
+        QTest::keyClick(w->GridMapa, Qt::Key_Right);
+        QCOMPARE(w->GridMapa->currentColumn(), 4); // the arrows move inside
+        QTest::keyClick(w->GridMapa, Qt::Key_Tab);
+        QVERIFY(!w->GridMapa->hasFocus()); // Tab goes on to the next control
+        // A recording's name typed into the open dialog is gone when a map is opened next.
+        QFileDialog* open = w->FileDialog(FileFolders::Kind::Recordings, false, "bin");
+        const auto names = open->findChildren<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QVERIFY(!names.isEmpty());
+        names.first()->setText(QStringLiteral("drive.bin"));
+        QCOMPARE(w->FileDialog(FileFolders::Kind::Maps, false, "orvx"), open);
+        QCOMPARE(names.first()->text(), QString());
     }
 
     void windowsAreMovedAndShrunkOntoTheScreen_data() {

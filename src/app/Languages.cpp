@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QCoreApplication>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLibraryInfo>
@@ -66,6 +67,7 @@ bool TForm1::LoadQtTranslation(int language) {
     if (qtTranslator_ != nullptr) {
         QCoreApplication::removeTranslator(qtTranslator_.get());
         qtTranslator_.reset();
+        DropFileDialogs(); // English from now on, or the next language's
     }
     const QString name = qtCatalogueName(language);
     if (name.isEmpty() || QCoreApplication::instance() == nullptr) {
@@ -77,7 +79,19 @@ bool TForm1::LoadQtTranslation(int language) {
     }
     QCoreApplication::installTranslator(translator.get());
     qtTranslator_ = std::move(translator);
+    DropFileDialogs();
     return true;
+}
+
+void TForm1::DropFileDialogs() {
+    // A file dialog keeps the texts of the language it was made in (its places, its columns):
+    // the next one is made in the new language.
+    for (QFileDialog** dialog : {&OpenDialog1, &SaveDialog1}) {
+        if (*dialog != nullptr && !(*dialog)->isVisible()) {
+            delete *dialog;
+            *dialog = nullptr;
+        }
+    }
 }
 
 QString TForm1::LangText(int id) const {
@@ -113,16 +127,15 @@ void TForm1::ApplyLanguage(int language) {
                 return Shown{id, {}, false};
             }
             const qsizetype at = pattern.indexOf(QLatin1String("%1"));
-            if (at < 0 || pattern.size() < 6 ||
-                pattern.indexOf(QLatin1String("%1"), at + 2) >= 0) {
+            if (at < 0 || pattern.size() < 6 || pattern.indexOf(QLatin1String("%1"), at + 2) >= 0) {
                 continue;
             }
             const QString before = pattern.left(at);
             const QString after = pattern.mid(at + 2);
             if (text.size() >= before.size() + after.size() && text.startsWith(before) &&
                 text.endsWith(after)) {
-                return Shown{id, text.mid(before.size(), text.size() - before.size() - after.size()),
-                             true};
+                return Shown{
+                    id, text.mid(before.size(), text.size() - before.size() - after.size()), true};
             }
         }
         return Shown{};

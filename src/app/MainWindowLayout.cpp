@@ -6,17 +6,17 @@
 #include "GridCell.h"
 #include "StatusLine.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QActionGroup>
-#include <QCoreApplication>
-#include <QAbstractItemView>
 #include <QCompleter>
+#include <QCoreApplication>
 #include <QFileDialog>
-#include <QLineEdit>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>

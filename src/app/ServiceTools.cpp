@@ -181,11 +181,16 @@ QString valueOf(const QLineEdit* edit) {
 
 } // namespace
 
-QList<ServiceReport::Field> TForm1::InfoFields(const QStringList& lines, const QString& heading) {
+QList<ServiceReport::Field> TForm1::InfoFields(const QStringList& lines,
+                                               const QStringList& headings) {
+    QStringList trimmed;
+    for (const QString& h : headings) {
+        trimmed << h.trimmed();
+    }
     QList<ServiceReport::Field> fields;
     for (const QString& line : lines) {
         // The information window's own heading: the report has its own.
-        if (fields.isEmpty() && (line.trimmed().isEmpty() || line.trimmed() == heading.trimmed())) {
+        if (fields.isEmpty() && (line.trimmed().isEmpty() || trimmed.contains(line.trimmed()))) {
             continue;
         }
         const qsizetype tab = line.indexOf(QLatin1Char('\t'));
@@ -216,7 +221,15 @@ QString TForm1::WriteServiceReport(const QString& path) {
     c.program = windowTitle();
     c.infoTitle = LangText(851);
     if (FormInfo != nullptr) {
-        c.info = InfoFields(FormInfo->Lines(), LangText(101));
+        // The heading is in the language the controller was read in, maybe not this one.
+        QStringList headings;
+        LanguageTable any;
+        for (const int language :
+             {LanguagePolish, LanguageGerman, LanguageEnglish, LanguageRussian}) {
+            any.Language = language;
+            headings << any.LangText(101);
+        }
+        c.info = InfoFields(FormInfo->Lines(), headings);
     }
 
     // Every setting the controller reported, as its control shows it.

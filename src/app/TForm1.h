@@ -138,6 +138,7 @@ public:
     // Installs Qt's own translation for the language (standard dialog buttons) in place of the
     // one before; false when it is not installed on this machine.
     bool LoadQtTranslation(int language);
+    void DropFileDialogs();
 
     // --- keyboard, tabs, service mode (Keyboard.cpp, Tabs.cpp)
     void FormKeyDown(int key, Qt::KeyboardModifiers shift);
@@ -397,8 +398,10 @@ public:
     // Writes the service report; empty on success, else why not.
     QString WriteServiceReport(const QString& path);
     // The information window's lines as the report's form: each "Name :<tab>value" a name and
-    // a value, the window's heading (`heading`) and blank lines around it left out.
-    static QList<ServiceReport::Field> InfoFields(const QStringList& lines, const QString& heading);
+    // a value, the window's heading (in any language: `headings`) and blank lines around it
+    // left out.
+    static QList<ServiceReport::Field> InfoFields(const QStringList& lines,
+                                                  const QStringList& headings);
     // The report's file dialog; tests replace it.
     std::function<QString()> AskReportToSave;
 

@@ -65,6 +65,12 @@ class Labels {
 public:
     Labels(QPainter& p, std::vector<QRect>& taken) : p_(p), taken_(taken) {}
 
+    // A tick mark: no number or caption is placed over it ("3000" with a mark through its
+    // middle reads as "8000").
+    void mark(const QLine& line) {
+        marks_.push_back(QRect(line.p1(), line.p2()).normalized().adjusted(-1, -1, 1, 1));
+    }
+
     void tick(int x, int y, const QString& text) {
         const QRect r(x, y, textWidth(p_, text), p_.fontMetrics().height());
         if (hits(r) || !QRect(0, 0, p_.device()->width(), p_.device()->height()).contains(r)) {
@@ -136,8 +142,10 @@ private:
 
     bool hits(const QRect& r) const {
         const QRect around = padded(r);
-        return std::any_of(taken_.begin(), taken_.end(),
-                           [&around](const QRect& t) { return around.intersects(t); });
+        const auto over = [&around](const QRect& t) { return around.intersects(t); };
+        return std::any_of(taken_.begin(), taken_.end(), over) ||
+               std::any_of(marks_.begin(), marks_.end(),
+                           [&r](const QRect& m) { return r.adjusted(-1, -1, 1, 1).intersects(m); });
     }
 
     // The numbers not yet drawn that a caption covers are left out, as if they had run into it.
@@ -156,6 +164,7 @@ private:
     QPainter& p_;
     std::vector<QRect>& taken_;
     std::vector<Tick> ticks_;
+    std::vector<QRect> marks_;
 };
 
 // The labels' pixel size for a chart `s` pixels across: the chart's own font at 400 pixels,
@@ -485,7 +494,21 @@ void TChart3D::DrawFrame(QPainter& p, int view) {
         p.drawLine(Project(0, 0, t), Project(0, ry, t));
     }
 
-    // x ticks along the front of the floor.
+    // The tick marks of both floor edges first: no number may land on any of them.
+    tickMarks_.clear();
+    for (int axis = 0; axis < 2; ++axis) {
+        const double step = TickStep[static_cast<std::size_t>(axis)];
+        const double end = axis == 0 ? xmax : ymax;
+        for (int n = 1; n < 100 && step > 0 && n * step < end; ++n) {
+            const QPoint at = axis == 0 ? Project(xmax - n * step, ry, 0)
+                                        : Project(rx, ymax - n * step, 0);
+            const QLine line(at, at + QPoint(0, TickLength));
+            labels.mark(line);
+            tickMarks_.push_back(line);
+        }
+    }
+
+    // x numbers along the front of the floor.
     p.setPen(solid);
     t = 0;
     for (int n = 0; n < 100; ++n) {
@@ -495,14 +518,14 @@ void TChart3D::DrawFrame(QPainter& p, int view) {
         }
         const QPoint at = Project(xmax - t, ry, 0);
         const QString label = GeneralText(t);
-        labels.tick(at.x() - textWidth(p, label) / 2, at.y() + 5, label);
+        // Under the mark's end, never across it.
+        labels.tick(at.x() - textWidth(p, label) / 2, at.y() + TickLength + 3, label);
         if (t == xmax) {
             break;
         }
-        p.drawLine(at, at + QPoint(0, 6));
     }
 
-    // y ticks along the side of the floor.
+    // y numbers along the side of the floor.
     t = 0;
     for (int n = 0; n < 100; ++n) {
         t += TickStep[1];
@@ -511,11 +534,11 @@ void TChart3D::DrawFrame(QPainter& p, int view) {
         }
         const QPoint at = Project(rx, ymax - t, 0);
         const QString label = GeneralText(t);
-        labels.tick(at.x() - textWidth(p, label), at.y() + 5, label);
+        // Left of the mark and under its end.
+        labels.tick(at.x() - 3 - textWidth(p, label), at.y() + TickLength + 3, label);
         if (t == ymax) {
             break;
         }
-        p.drawLine(at, at + QPoint(0, 6));
     }
 
     // The axis captions after every number, so that they move off the numbers.
@@ -528,6 +551,17 @@ void TChart3D::DrawFrame(QPainter& p, int view) {
     labels.caption(QPoint(c.x() - 6 - textWidth(p, axisName_[1]), c.y() - h / 2),
                    QPointF(c - floorMiddle), axisName_[1], axisUnit_[1]);
     labels.drawTicks();
+    // A mark that a caption had to cover (a small chart with nowhere else for it) is left out
+    // as the numbers under it were.
+    p.setPen(solid);
+    std::erase_if(tickMarks_, [this](const QLine& mark) {
+        const QRect r = QRect(mark.p1(), mark.p2()).normalized();
+        return std::any_of(labelRects_.begin(), labelRects_.end(),
+                           [&r](const QRect& label) { return label.intersects(r); });
+    });
+    for (const QLine& mark : tickMarks_) {
+        p.drawLine(mark);
+    }
 
     // The surface, far faces first so that nearer ones cover them.
     if (view == 0 || view == 3) {

@@ -5,6 +5,7 @@
 #include <QPoint>
 #include <QRect>
 #include <QString>
+#include <QLine>
 #include <QWidget>
 
 #include <array>
@@ -78,6 +79,9 @@ public:
     int DragMode = 0; // 0 none, 1 x-axis end, 2 y-axis end, 3 far corner, 4 the whole chart
     // Where the labels of the last render stand (titles, numbers, captions).
     const std::vector<QRect>& LabelRects() const { return labelRects_; }
+    // The tick marks along the floor's edges of the last render.
+    const std::vector<QLine>& TickMarks() const { return tickMarks_; }
+    static constexpr int TickLength = 6;
 
     void Render();
 
@@ -116,6 +120,7 @@ private:
     QPoint handleY_;
     QPoint handleXY_;
     std::vector<QRect> labelRects_;
+    std::vector<QLine> tickMarks_;
     double marginScale_ = 1.0;
     QPoint dragFrom_;
     std::array<double, 2> dragAngles_{};

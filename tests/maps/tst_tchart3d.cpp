@@ -157,18 +157,27 @@ void TChart3DTest::draggingAnywhereTurnsAndTiltsWithinTheBounds() {
 void TChart3DTest::labelsNeverOverlapAndGrowWithTheChart_data() {
     QTest::addColumn<QSize>("size");
     QTest::addColumn<int>("mode");
-    QTest::newRow("small") << QSize(260, 220) << 0;
-    QTest::newRow("smallest") << QSize(200, 170) << 0;
-    QTest::newRow("800x600 window") << QSize(330, 420) << 0;
-    QTest::newRow("1920x1080 window") << QSize(1200, 900) << 0;
-    QTest::newRow("both layers, wide") << QSize(900, 400) << 2;
-    QTest::newRow("both layers, tall") << QSize(330, 700) << 2;
+    QTest::addColumn<QPointF>("angles"); // the two floor axes' angles; (0, 0): as designed
+    QTest::newRow("small") << QSize(260, 220) << 0 << QPointF();
+    QTest::newRow("smallest") << QSize(200, 170) << 0 << QPointF();
+    QTest::newRow("800x600 window") << QSize(330, 420) << 0 << QPointF();
+    QTest::newRow("1920x1080 window") << QSize(1200, 900) << 0 << QPointF();
+    QTest::newRow("both layers, wide") << QSize(900, 400) << 2 << QPointF();
+    QTest::newRow("both layers, tall") << QSize(330, 700) << 2 << QPointF();
+    QTest::newRow("800x600, turned flat") << QSize(330, 420) << 0 << QPointF(1.6, 0.0);
+    QTest::newRow("800x600, turned steep") << QSize(330, 420) << 0 << QPointF(2.36, 1.54);
+    QTest::newRow("1920x1080, turned") << QSize(1200, 900) << 0 << QPointF(3.0, 0.9);
 }
 
 void TChart3DTest::labelsNeverOverlapAndGrowWithTheChart() {
     QFETCH(QSize, size);
     QFETCH(int, mode);
+    QFETCH(QPointF, angles);
     TChart3D c;
+    if (!angles.isNull()) {
+        c.AxisAngle[0] = angles.x();
+        c.AxisAngle[1] = angles.y();
+    }
     // The map's axes as the window sets them.
     c.AxisMin = {400, 0, 0};
     c.AxisMax = {6400, 100, 50};
@@ -197,6 +206,19 @@ void TChart3DTest::labelsNeverOverlapAndGrowWithTheChart() {
                                     .arg(where(labels[i]))
                                     .arg(j)
                                     .arg(where(labels[j]))));
+        }
+    }
+    // No tick mark runs through a number or a caption.
+    QVERIFY(!c.TickMarks().empty());
+    for (const QLine& mark : c.TickMarks()) {
+        const QRect line = QRect(mark.p1(), mark.p2()).normalized();
+        for (const QRect& label : labels) {
+            QVERIFY2(!label.intersects(line),
+                     qPrintable(QStringLiteral("a mark at %1,%2 crosses the label at %3,%4")
+                                    .arg(mark.x1())
+                                    .arg(mark.y1())
+                                    .arg(label.x())
+                                    .arg(label.y())));
         }
     }
     // Larger on a larger chart: the number labels are more than 10 pixels high at full HD.
